@@ -1,0 +1,18 @@
+# Every outside library the build uses; scripts/deps installs them all.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+pkg_check_modules(PCRE2 REQUIRED IMPORTED_TARGET libpcre2-8)
+pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+find_package(GIF REQUIRED)
+find_package(GTest REQUIRED)
+if(PIXAROO_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Widgets Gui Core)
+endif()
+if(PIXAROO_BENCH)
+  find_package(benchmark REQUIRED)
+endif()
+# cpp-httplib is header-only; the test fixtures use it.
+find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
