@@ -1,0 +1,39 @@
+// The program's global cells. They live from the entry routine to the exit
+// routine and are shared by the window thread and the workers: the paging
+// indices are atomics (a page loader reads each one when its box's turn
+// comes), the rest are guarded by a lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+#include "app/guarded.h"
+#include "runtime/text/bytes.h"
+#include "runtime/text/text_ops.h"
+
+namespace pixaroo {
+
+// The picture bytes of the picture box right-clicked last; none until then.
+inline Guarded<std::optional<korvex::Bytes>> savedPicture;
+
+// One list position per picture box 图片框1 .. 图片框6.
+inline std::atomic<std::int32_t> pictureIndex1{0};
+inline std::atomic<std::int32_t> pictureIndex2{0};
+inline std::atomic<std::int32_t> pictureIndex3{0};
+inline std::atomic<std::int32_t> pictureIndex4{0};
+inline std::atomic<std::int32_t> pictureIndex5{0};
+inline std::atomic<std::int32_t> pictureIndex6{0};
+
+// The paging indices in box order.
+inline std::atomic<std::int32_t>* const kPictureIndices[6] = {
+    &pictureIndex1, &pictureIndex2, &pictureIndex3,
+    &pictureIndex4, &pictureIndex5, &pictureIndex6};
+
+// The update run's item links of the current list page, and picture sources
+// of the current item page. Always exist (possibly empty) between start-up
+// and the exit routine.
+inline Guarded<korvex::TextArray> itemLinks;
+inline Guarded<korvex::TextArray> photoSources;
+
+}  // namespace pixaroo

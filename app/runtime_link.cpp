@@ -1,0 +1,70 @@
+#include "app/runtime_link.h"
+
+#include <atomic>
+#include <cstdlib>
+
+namespace pixaroo {
+namespace {
+
+std::atomic<const korvex::Services*> g_services{nullptr};
+
+const korvex::Services& S() {
+  const auto* s = g_services.load(std::memory_order_acquire);
+  if (s == nullptr) std::abort();
+  return *s;
+}
+
+}  // namespace
+
+void BindRuntime(const korvex::Services* services) {
+  g_services.store(services, std::memory_order_release);
+}
+
+bool RuntimeBound() { return g_services.load(std::memory_order_acquire) != nullptr; }
+
+namespace rt {
+
+int ListCount(UnitRef list) { return S().listCount(list); }
+std::string ListItem(UnitRef list, int index) { return S().listItem(list, index); }
+void ListAdd(UnitRef list, const std::string& text) { S().listAdd(list, text); }
+void ListClear(UnitRef list) { S().listClear(list); }
+
+Bytes ReadPicture(UnitRef picture) {
+  auto v = S().readProperty(picture, korvex::kPropPicture);
+  auto* b = std::get_if<Bytes>(&v);
+  return b != nullptr ? std::move(*b) : Bytes();
+}
+
+void WritePicture(UnitRef picture, const Bytes& bytes) {
+  S().writeProperty(picture, korvex::kPropPicture, bytes);
+}
+
+std::string ReadDialogFileName(UnitRef dialog) {
+  auto v = S().readProperty(dialog, korvex::kPropDialogFile);
+  auto* t = std::get_if<std::string>(&v);
+  return t != nullptr ? std::move(*t) : std::string();
+}
+
+void SetDisabled(UnitRef button, bool disabled) {
+  S().writeProperty(button, korvex::kPropDisabled, disabled);
+}
+
+void SetStatusText(UnitRef statusBar, int part, const std::string& text) {
+  S().setStatusText(statusBar, part, text);
+}
+
+void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(window, menu); }
+void OpenDialog(UnitRef dialog) { S().openDialog(dialog); }
+void MessageBox(const std::string& text, int flags, const std::string& title) {
+  S().messageBox(text, flags, title);
+}
+void RunProgram(const std::string& commandLine, bool wait) { S().runProgram(commandLine, wait); }
+
+void StartThread(Routine routine) { S().startThread(RoutineOffset(routine)); }
+void RegisterExitRoutine(Routine routine) { S().registerExitRoutine(RoutineOffset(routine)); }
+void LoadWindow(std::uint32_t windowId) { S().loadWindow(windowId); }
+void RunEventLoop() { S().runEventLoop(); }
+void EndProgram(int exitCode) { S().endProgram(exitCode); }
+
+}  // namespace rt
+}  // namespace pixaroo

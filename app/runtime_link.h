@@ -1,0 +1,50 @@
+// The program's side of the runtime's service interface.
+//
+// The runtime binds its Services table once, before it calls the entry
+// routine; from then on every routine reaches the window, its units, the
+// threads and the event loop through the wrappers below. Each wrapper may be
+// called from any thread the table allows (see runtime/services/services.h).
+// Calling a wrapper before a table is bound is a programming error and
+// aborts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/routine_table.h"
+#include "runtime/services/services.h"
+
+namespace pixaroo {
+
+void BindRuntime(const korvex::Services* services);
+bool RuntimeBound();
+
+namespace rt {
+
+using korvex::Bytes;
+using korvex::UnitRef;
+
+int ListCount(UnitRef list);
+std::string ListItem(UnitRef list, int index);
+void ListAdd(UnitRef list, const std::string& text);
+void ListClear(UnitRef list);
+
+Bytes ReadPicture(UnitRef picture);                       // property 10, a fresh copy
+void WritePicture(UnitRef picture, const Bytes& bytes);   // property 10
+std::string ReadDialogFileName(UnitRef dialog);           // property 10
+void SetDisabled(UnitRef button, bool disabled);          // property 6
+void SetStatusText(UnitRef statusBar, int part, const std::string& text);
+
+void PopupMenu(UnitRef window, UnitRef menu);
+void OpenDialog(UnitRef dialog);
+void MessageBox(const std::string& text, int flags, const std::string& title);
+void RunProgram(const std::string& commandLine, bool wait);
+
+void StartThread(Routine routine);
+void RegisterExitRoutine(Routine routine);
+void LoadWindow(std::uint32_t windowId);
+void RunEventLoop();
+void EndProgram(int exitCode);
+
+}  // namespace rt
+}  // namespace pixaroo
