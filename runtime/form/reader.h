@@ -1,0 +1,32 @@
+// Reading a window description from its stored bytes.
+//
+// The bytes usually come from the program image, which is outside input:
+// every count, offset, length and text is checked against the bytes that
+// are really there before it is used, and a damaged description gives an
+// error text that says what is wrong and where, never a crash. Memory use is
+// bounded by the size of the input.
+//
+// Pure function; any thread. The result owns its data; `data` need not
+// outlive the call.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "runtime/form/form.h"
+
+namespace korvex::form {
+
+// Either a form or an error.
+struct FormResult {
+  std::optional<Form> form;  // set on success
+  std::string error;         // set on failure, e.g. "unit 3 (record at 0x104): ..."
+
+  bool ok() const { return form.has_value(); }
+};
+
+FormResult ReadForm(std::span<const std::uint8_t> data);
+
+}  // namespace korvex::form
