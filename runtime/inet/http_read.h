@@ -1,0 +1,20 @@
+// The runtime's HTTP read (internet library): fetches an address and returns
+// the response body.
+//
+// Redirects are followed (to http and https), connections are reused across
+// calls and threads, and the limits of transfer_limits.h apply: a connect
+// time-out, a no-progress time-out and a body-size cap. Hitting a limit, a
+// network failure or the cancel switch gives the empty byte set; a response
+// with an error status still gives its body. Blocks the calling thread until
+// the body has arrived. Callable from any thread.
+#pragma once
+
+#include <string>
+
+#include "runtime/text/bytes.h"
+
+namespace korvex {
+
+Bytes HttpRead(const std::string& url);
+
+}  // namespace korvex
