@@ -1,0 +1,41 @@
+// Image format conversion: re-encodes the bytes of an image file (JPEG, PNG,
+// GIF, BMP or TIFF) as BMP, JPEG, GIF, TIFF or PNG, in memory, through the
+// GDI+ and OLE memory-stream layer; optionally also writes the result to a
+// file. AnsiToWide turns a system-code-page text into UTF-16.
+//
+// Both routines keep no state between calls and may be called from any
+// thread, also at the same time.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/text/bytes.h"
+#include "runtime/text/text_ops.h"
+
+namespace pixaroo {
+
+// Target format numbers of ConvertImageFormat.
+inline constexpr std::int32_t kFormatBmp = 1;
+inline constexpr std::int32_t kFormatJpeg = 2;
+inline constexpr std::int32_t kFormatGif = 3;
+inline constexpr std::int32_t kFormatTiff = 4;
+inline constexpr std::int32_t kFormatPng = 5;
+
+// Decodes `picture` and encodes it in `format`. On success `converted` is
+// replaced by exactly the encoded file and, when `savePath` is not empty
+// after trimming spaces, the same bytes are written to that file (its
+// outcome is not looked at); the result is true. On failure (empty or
+// undecodable input, a format number outside 1 to 5) `converted` keeps its
+// contents, no file is written and the result is false.
+bool ConvertImageFormat(const korvex::Bytes& picture, std::int32_t format,
+                        const korvex::Text& savePath, korvex::Bytes& converted);
+inline bool ConvertImageFormat(const korvex::Bytes& picture, std::int32_t format,
+                               korvex::Bytes& converted) {
+  return ConvertImageFormat(picture, format, korvex::Text(), converted);
+}
+
+// `text` (GBK) as UTF-16 little-endian, with the terminating NUL character
+// (two zero bytes); empty for an empty text.
+korvex::Bytes AnsiToWide(const korvex::Text& text);
+
+}  // namespace pixaroo

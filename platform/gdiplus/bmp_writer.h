@@ -1,0 +1,13 @@
+// BMP: 24-bit rows for opaque pictures, 32-bit with a V4 header and an alpha
+// mask for pictures with alpha; bottom-up, 96 dpi. A picture not yet decoded
+// is decoded straight into the stream's rows.
+// Stateless; any thread (one image per thread).
+#pragma once
+
+#include "platform/gdiplus/encoders.h"
+
+namespace gdiplus {
+
+Status WriteBmp(GpImage& image, StreamWriter& out);
+
+}  // namespace gdiplus

@@ -1,0 +1,108 @@
+// GDI+-shaped flat image API, on Linux: decode an image file from a stream,
+// encode it into another stream with one of five built-in encoders.
+//
+// Decoders: JPEG (libjpeg-turbo), PNG (libpng), GIF (giflib, first frame),
+// BMP (our own), TIFF (libtiff, first page). Encoders, chosen by class
+// identifier: BMP, JPEG (quality 75), GIF (256 colours, dithered), TIFF
+// (LZW), PNG. Pictures larger than kMaxImageSide on a side or
+// kMaxImagePixelBytes of 32-bit pixels are refused before anything is
+// allocated for them.
+//
+// Ownership: GdipCreateBitmapFromStream copies what it needs from the stream
+// (the stream may be released at once); the bitmap belongs to the caller
+// until GdipDisposeImage. An encoder writes at the stream's position and,
+// when it fails, leaves the stream as it was.
+//
+// Threads: every function may be called from any thread. Start-up is counted
+// for the whole process: the other functions work while at least one
+// start-up has not been shut down. One bitmap must not be used by two
+// threads at once.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ole32/ole32.h"
+
+namespace gdiplus {
+
+using ole32::BOOL;
+using ole32::CLSID;
+using ole32::GUID;
+using ole32::IStream;
+using UINT32 = std::uint32_t;
+using ULONG = std::uint32_t;
+using ULONG_PTR = std::uintptr_t;
+
+enum Status {
+  Ok = 0,
+  GenericError = 1,
+  InvalidParameter = 2,
+  OutOfMemory = 3,
+  ObjectBusy = 4,
+  InsufficientBuffer = 5,
+  NotImplemented = 6,
+  Win32Error = 7,
+  WrongState = 8,
+  Aborted = 9,
+  FileNotFound = 10,
+  ValueOverflow = 11,
+  AccessDenied = 12,
+  UnknownImageFormat = 13,
+  FontFamilyNotFound = 14,
+  FontStyleNotFound = 15,
+  NotTrueTypeFont = 16,
+  UnsupportedGdiplusVersion = 17,
+  GdiplusNotInitialized = 18,
+  PropertyNotFound = 19,
+  PropertyNotSupported = 20,
+};
+using GpStatus = Status;
+
+// Limits on decoded pictures.
+inline constexpr std::uint32_t kMaxImageSide = 16384;
+inline constexpr std::uint64_t kMaxImagePixelBytes = std::uint64_t{1} << 28;
+// Largest source file read from a stream.
+inline constexpr std::uint64_t kMaxSourceBytes = std::uint64_t{1} << 29;
+
+struct GdiplusStartupInput {
+  UINT32 GdiplusVersion = 1;
+  void* DebugEventCallback = nullptr;
+  BOOL SuppressBackgroundThread = 0;
+  BOOL SuppressExternalCodecs = 0;
+};
+struct GdiplusStartupOutput {
+  void* NotificationHook = nullptr;
+  void* NotificationUnhook = nullptr;
+};
+
+struct EncoderParameter {
+  GUID Guid;
+  ULONG NumberOfValues;
+  ULONG Type;
+  void* Value;
+};
+struct EncoderParameters {
+  UINT32 Count;
+  EncoderParameter Parameter[1];
+};
+
+class GpImage;  // a decoded (or decodable) picture
+using GpBitmap = GpImage;
+
+// Version must be 1. A start-up output record is not supported (pass null).
+Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input,
+                      GdiplusStartupOutput* output);
+// Ends the start-up that handed out `token`; unknown tokens are ignored.
+void GdiplusShutdown(ULONG_PTR token);
+
+// Reads the whole stream from its start and recognises the image in it.
+// Fails (and sets *bitmap to null) for an unknown or damaged header, or a
+// picture beyond the limits.
+Status GdipCreateBitmapFromStream(IStream* stream, GpBitmap** bitmap);
+// Encodes the picture with the encoder `clsidEncoder` names. Encoder
+// parameters are not supported: `params` must be null or hold none.
+Status GdipSaveImageToStream(GpImage* image, IStream* stream, const CLSID* clsidEncoder,
+                             const EncoderParameters* params);
+Status GdipDisposeImage(GpImage* image);
+
+}  // namespace gdiplus

@@ -1,0 +1,17 @@
+// GIF decoding with giflib: the first frame, placed on the logical screen,
+// with its transparent colour (the picture then has alpha). Areas the frame
+// does not cover are transparent, or the background colour for an opaque
+// frame. Stateless; any thread.
+#pragma once
+
+#include "platform/gdiplus/pixels.h"
+
+namespace gdiplus {
+
+struct GifDecoder {
+  static bool Sniff(ByteSpan data);
+  static bool ReadInfo(ByteSpan data, ImageInfo* info);
+  static bool Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
+};
+
+}  // namespace gdiplus

@@ -1,0 +1,12 @@
+// TIFF with libtiff: one LZW-compressed page of 8-bit RGB, or RGBA with
+// unassociated alpha for pictures with alpha.
+// Stateless; any thread (one image per thread).
+#pragma once
+
+#include "platform/gdiplus/encoders.h"
+
+namespace gdiplus {
+
+Status WriteTiff(GpImage& image, StreamWriter& out);
+
+}  // namespace gdiplus

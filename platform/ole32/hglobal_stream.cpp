@@ -1,0 +1,169 @@
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <new>
+
+#include "platform/ole32/ole32.h"
+
+namespace ole32 {
+namespace {
+
+// Smallest block a growing stream asks for.
+constexpr ULARGE_INTEGER kMinGrowth = 4096;
+
+// A stream whose bytes are the first size_ bytes of a global memory block.
+// The block may be larger than the stream (grown ahead of the writes).
+class HGlobalStream final : public IStream {
+ public:
+  HGlobalStream(HGLOBAL block, bool deleteOnRelease)
+      : block_(block), deleteOnRelease_(deleteOnRelease), size_(kernel32::GlobalSize(block)) {}
+  HGlobalStream(const HGlobalStream&) = delete;
+  HGlobalStream& operator=(const HGlobalStream&) = delete;
+
+  ULONG AddRef() override { return refs_.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+  ULONG Release() override {
+    const ULONG left = refs_.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT Read(void* buffer, ULONG bytes, ULONG* bytesRead) override {
+    if (buffer == nullptr && bytes != 0) return STG_E_INVALIDPOINTER;
+    const ULARGE_INTEGER available = position_ < size_ ? size_ - position_ : 0;
+    const ULONG n = static_cast<ULONG>(std::min<ULARGE_INTEGER>(bytes, available));
+    if (n != 0) {
+      std::memcpy(buffer, static_cast<const unsigned char*>(Data()) + position_, n);
+      position_ += n;
+    }
+    if (bytesRead != nullptr) *bytesRead = n;
+    return S_OK;
+  }
+
+  HRESULT Write(const void* data, ULONG bytes, ULONG* bytesWritten) override {
+    if (bytesWritten != nullptr) *bytesWritten = 0;
+    if (bytes == 0) return S_OK;
+    if (data == nullptr) return STG_E_INVALIDPOINTER;
+    const ULARGE_INTEGER end = position_ + bytes;
+    if (end > size_) {
+      const HRESULT hr = Grow(end);
+      if (FAILED(hr)) return hr;
+    }
+    std::memcpy(static_cast<unsigned char*>(Data()) + position_, data, bytes);
+    position_ = end;
+    if (bytesWritten != nullptr) *bytesWritten = bytes;
+    return S_OK;
+  }
+
+  HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override {
+    LARGE_INTEGER base = 0;
+    switch (origin) {
+      case STREAM_SEEK_SET: base = 0; break;
+      case STREAM_SEEK_CUR: base = static_cast<LARGE_INTEGER>(position_); break;
+      case STREAM_SEEK_END: base = static_cast<LARGE_INTEGER>(size_); break;
+      default: return STG_E_INVALIDFUNCTION;
+    }
+    if ((move < 0 && base < -move) ||
+        (move > 0 && move > static_cast<LARGE_INTEGER>(kernel32::kMaxGlobalBlock))) {
+      return STG_E_INVALIDFUNCTION;
+    }
+    position_ = static_cast<ULARGE_INTEGER>(base + move);
+    if (newPosition != nullptr) *newPosition = position_;
+    return S_OK;
+  }
+
+  HRESULT SetSize(ULARGE_INTEGER newSize) override {
+    if (newSize > size_) {
+      // Exact growth: the caller says how much it needs.
+      if (newSize > kernel32::GlobalSize(block_) && !Resize(newSize)) return STG_E_MEDIUMFULL;
+      ZeroTail(size_, newSize);
+    }
+    size_ = newSize;
+    return S_OK;
+  }
+
+  HRESULT Stat(STATSTG* stat, DWORD) override {
+    if (stat == nullptr) return STG_E_INVALIDPOINTER;
+    *stat = STATSTG{};
+    stat->type = STGTY_STREAM;
+    stat->cbSize = size_;
+    return S_OK;
+  }
+
+  HGLOBAL Block() const { return block_; }
+
+ private:
+  ~HGlobalStream() {
+    if (deleteOnRelease_) kernel32::GlobalFree(block_);
+  }
+
+  void* Data() const { return kernel32::GlobalSize(block_) == 0 ? nullptr : PeekAddress(); }
+
+  // The block's address without changing its lock count.
+  void* PeekAddress() const {
+    void* p = kernel32::GlobalLock(block_);
+    kernel32::GlobalUnlock(block_);
+    return p;
+  }
+
+  bool Resize(ULARGE_INTEGER bytes) {
+    if (bytes > kernel32::kMaxGlobalBlock) return false;
+    return kernel32::GlobalReAlloc(block_, static_cast<kernel32::SIZE_T>(bytes),
+                                   kernel32::GMEM_MOVEABLE) != nullptr;
+  }
+
+  // Grows the stream to `end` bytes, growing the block ahead geometrically.
+  HRESULT Grow(ULARGE_INTEGER end) {
+    const ULARGE_INTEGER capacity = kernel32::GlobalSize(block_);
+    if (end > capacity) {
+      const ULARGE_INTEGER wanted = std::max({end, capacity * 2, kMinGrowth});
+      if (!Resize(std::min<ULARGE_INTEGER>(wanted, kernel32::kMaxGlobalBlock)) && !Resize(end)) {
+        return STG_E_MEDIUMFULL;
+      }
+    }
+    ZeroTail(size_, end);
+    size_ = end;
+    return S_OK;
+  }
+
+  // Bytes between the old end and a new end may hold stale data from an
+  // earlier, longer size: the gap reads as zeros.
+  void ZeroTail(ULARGE_INTEGER from, ULARGE_INTEGER to) {
+    if (to > from) std::memset(static_cast<unsigned char*>(Data()) + from, 0, to - from);
+  }
+
+  std::atomic<ULONG> refs_{1};
+  HGLOBAL block_;
+  bool deleteOnRelease_;
+  ULARGE_INTEGER size_;
+  ULARGE_INTEGER position_ = 0;
+};
+
+}  // namespace
+
+HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* stream) {
+  if (stream == nullptr) return E_INVALIDARG;
+  *stream = nullptr;
+  bool ownBlock = false;
+  if (block == nullptr) {
+    block = kernel32::GlobalAlloc(kernel32::GMEM_MOVEABLE, 0);
+    if (block == nullptr) return E_OUTOFMEMORY;
+    ownBlock = true;
+  }
+  auto* s = new (std::nothrow) HGlobalStream(block, deleteOnRelease != 0);
+  if (s == nullptr) {
+    if (ownBlock) kernel32::GlobalFree(block);
+    return E_OUTOFMEMORY;
+  }
+  *stream = s;
+  return S_OK;
+}
+
+HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* block) {
+  if (stream == nullptr || block == nullptr) return E_INVALIDARG;
+  // Every stream in this process comes from CreateStreamOnHGlobal.
+  *block = static_cast<HGlobalStream*>(stream)->Block();
+  return S_OK;
+}
+
+}  // namespace ole32

@@ -1,0 +1,96 @@
+// OLE32-shaped memory streams and class identifiers, on Linux.
+//
+// A stream made by CreateStreamOnHGlobal lives on a kernel32 global memory
+// block. It is reference counted (it starts at 1); the last Release deletes
+// the stream and, when it was made with deleteOnRelease, frees the block.
+// The block grows in steps as data is written, so GlobalSize of the block
+// may exceed the stream's size (Stat's cbSize), exactly as on the platform.
+//
+// Threads: AddRef/Release may be called from any thread; the other methods
+// of one stream from one thread at a time. The free functions are
+// thread-safe.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/kernel32/kernel32.h"
+
+namespace ole32 {
+
+using kernel32::BOOL;
+using kernel32::DWORD;
+using kernel32::HGLOBAL;
+using kernel32::WCHAR;
+using HRESULT = std::int32_t;
+using ULONG = std::uint32_t;
+using LARGE_INTEGER = std::int64_t;
+using ULARGE_INTEGER = std::uint64_t;
+using LPCOLESTR = const WCHAR*;
+
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT NOERROR = 0;
+inline constexpr HRESULT S_FALSE = 1;
+inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+inline constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009);
+inline constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
+inline constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
+inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
+
+inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+inline bool FAILED(HRESULT hr) { return hr < 0; }
+
+struct GUID {
+  std::uint32_t Data1;
+  std::uint16_t Data2;
+  std::uint16_t Data3;
+  std::uint8_t Data4[8];
+  friend bool operator==(const GUID&, const GUID&) = default;
+};
+using CLSID = GUID;
+static_assert(sizeof(GUID) == 16);
+
+inline constexpr DWORD STREAM_SEEK_SET = 0;
+inline constexpr DWORD STREAM_SEEK_CUR = 1;
+inline constexpr DWORD STREAM_SEEK_END = 2;
+inline constexpr DWORD STATFLAG_DEFAULT = 0;
+inline constexpr DWORD STATFLAG_NONAME = 1;
+inline constexpr DWORD STGTY_STREAM = 2;
+
+struct STATSTG {
+  WCHAR* pwcsName = nullptr;  // never set: streams on memory have no name
+  DWORD type = 0;
+  ULARGE_INTEGER cbSize = 0;
+};
+
+// The stream methods the program and the imaging layer use.
+class IStream {
+ public:
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+  virtual HRESULT Read(void* buffer, ULONG bytes, ULONG* bytesRead) = 0;
+  virtual HRESULT Write(const void* data, ULONG bytes, ULONG* bytesWritten) = 0;
+  virtual HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) = 0;
+  virtual HRESULT SetSize(ULARGE_INTEGER newSize) = 0;
+  virtual HRESULT Stat(STATSTG* stat, DWORD flags) = 0;
+
+ protected:
+  IStream() = default;
+  ~IStream() = default;
+};
+using LPSTREAM = IStream*;
+
+// Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (hex digits in either case).
+// A null text gives the all-zero identifier and NOERROR; any other text that
+// does not match gives CO_E_CLASSSTRING and leaves *clsid zero.
+HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
+
+// A stream over `block` (its size is the block's size), or over a new empty
+// block when `block` is null. With deleteOnRelease the stream frees the block
+// when it is released for the last time.
+HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* stream);
+
+// The block under a stream made by CreateStreamOnHGlobal.
+HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* block);
+
+}  // namespace ole32
