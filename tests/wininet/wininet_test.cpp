@@ -1,0 +1,239 @@
+#include "platform/wininet/wininet.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "runtime/inet/transfer.h"
+#include "runtime/inet/transfer_limits.h"
+#include "tests/fixtures/loopback_server.h"
+#include "tests/fixtures/raw_http_server.h"
+
+namespace wininet {
+namespace {
+
+using namespace std::chrono_literals;
+using pixaroo::testing::LoopbackServer;
+using pixaroo::testing::RawHttpServer;
+using pixaroo::testing::RawRequest;
+
+constexpr DWORD kPlainFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES;
+
+// One request's three handles, closed in reverse order.
+struct Call {
+  HINTERNET internet = nullptr;
+  HINTERNET connect = nullptr;
+  HINTERNET request = nullptr;
+  Call(int port, const char* verb, const char* path, DWORD flags, const char* host = "127.0.0.1",
+       const char* agent = "agent") {
+    internet = InternetOpenA(agent, INTERNET_OPEN_TYPE_DIRECT, "", "", 0);
+    connect = InternetConnectA(internet, host, static_cast<INTERNET_PORT>(port), "", "",
+                               INTERNET_SERVICE_HTTP, 0, 0);
+    request = HttpOpenRequestA(connect, verb, path, "HTTP/1.1", nullptr, nullptr, flags, 0);
+  }
+  ~Call() {
+    InternetCloseHandle(request);
+    InternetCloseHandle(connect);
+    InternetCloseHandle(internet);
+  }
+  BOOL Send(const std::string& headers = "", const std::string& body = "") {
+    return HttpSendRequestA(request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                            body.empty() ? nullptr : const_cast<char*>(body.data()),
+                            static_cast<DWORD>(body.size()));
+  }
+  std::string Body() {
+    std::string all;
+    char buf[7];  // odd size: chunks must join up exactly
+    DWORD n = 0;
+    while (InternetReadFile(request, buf, sizeof buf, &n) && n > 0) all.append(buf, n);
+    return all;
+  }
+  std::string Headers() {
+    DWORD len = 0;
+    if (HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &len, nullptr)) return "?";
+    std::string buf(len, '\0');
+    if (!HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, buf.data(), &len, nullptr)) return "";
+    buf.resize(len);
+    return buf;
+  }
+};
+
+class WinInetTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    server_.Release();
+    korvex::CloseIdleConnections();
+    korvex::ResetTransferLimits();
+    korvex::ResetTransferCancel();
+  }
+  LoopbackServer server_;
+};
+
+TEST_F(WinInetTest, HeaderQueryReportsTheSizeItNeeds) {
+  RawHttpServer raw([](const RawRequest&) {
+    return std::string("HTTP/1.1 200 OK\nX-Bare-Lf: 1\r\nContent-Length: 2\r\n\r\nok");
+  });
+  Call c(raw.port(), "GET", "/", kPlainFlags);
+  char buf[64];
+  DWORD len = sizeof buf;
+  EXPECT_FALSE(HttpQueryInfoA(c.request, HTTP_QUERY_RAW_HEADERS_CRLF, buf, &len, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_HTTP_HEADER_NOT_FOUND);  // nothing sent yet
+  ASSERT_TRUE(c.Send());
+  const std::string block = "HTTP/1.1 200 OK\r\nX-Bare-Lf: 1\r\nContent-Length: 2\r\n\r\n";
+  len = static_cast<DWORD>(block.size());  // no room for the NUL
+  EXPECT_FALSE(HttpQueryInfoA(c.request, HTTP_QUERY_RAW_HEADERS_CRLF, buf, &len, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(len, block.size() + 1);
+  EXPECT_TRUE(HttpQueryInfoA(c.request, HTTP_QUERY_RAW_HEADERS_CRLF, buf, &len, nullptr));
+  EXPECT_EQ(len, block.size());
+  EXPECT_EQ(std::string(buf), block);
+  len = sizeof buf;
+  EXPECT_TRUE(HttpQueryInfoA(c.request, HTTP_QUERY_STATUS_CODE, buf, &len, nullptr));
+  EXPECT_EQ(std::string(buf), "200");
+  EXPECT_EQ(c.Body(), "ok");
+  DWORD n = 99;
+  EXPECT_TRUE(InternetReadFile(c.request, buf, sizeof buf, &n));
+  EXPECT_EQ(n, 0u);
+}
+
+TEST_F(WinInetTest, ClosedMadeUpAndMismatchedHandlesFailCleanly) {
+  Call c(server_.port(), "GET", "/", kPlainFlags);
+  DWORD n = 5;
+  char buf[4];
+  EXPECT_FALSE(InternetReadFile(c.connect, buf, sizeof buf, &n));
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+  EXPECT_EQ(n, 0u);
+  int junk = 0;
+  const auto madeUp = reinterpret_cast<HINTERNET>(&junk);
+  EXPECT_FALSE(HttpSendRequestA(madeUp, "", 0, nullptr, 0));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_FALSE(InternetCloseHandle(madeUp));
+  EXPECT_FALSE(InternetCloseHandle(nullptr));
+  EXPECT_EQ(InternetConnectA(nullptr, "h", 80, "", "", INTERNET_SERVICE_HTTP, 0, 0), nullptr);
+  EXPECT_EQ(InternetConnectA(c.internet, "", 80, "", "", INTERNET_SERVICE_HTTP, 0, 0), nullptr);
+  EXPECT_EQ(InternetOpenA("a", 42, "", "", 0), nullptr);
+  // A parent closed first does not affect its children.
+  ASSERT_TRUE(InternetCloseHandle(c.internet));
+  c.internet = nullptr;
+  server_.AddPage("/", "still works");
+  ASSERT_TRUE(c.Send());
+  EXPECT_EQ(c.Body(), "still works");
+}
+
+TEST_F(WinInetTest, RedirectFlagsDecideWhatIsFollowed) {
+  server_.AddRedirect("/to-http", "/final");
+  server_.AddRedirect("/to-https", "https://127.0.0.1:1/secure");
+  server_.AddPage("/final", "final");
+  {
+    Call c(server_.port(), "GET", "/to-http", kPlainFlags | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
+    ASSERT_TRUE(c.Send());
+    EXPECT_EQ(c.Body(), "final");
+  }
+  {
+    Call c(server_.port(), "GET", "/to-http", kPlainFlags | INTERNET_FLAG_NO_AUTO_REDIRECT);
+    ASSERT_TRUE(c.Send());
+    EXPECT_EQ(c.Body(), "moved");
+    EXPECT_TRUE(c.Headers().starts_with("HTTP/1.1 302")) << c.Headers();
+  }
+  {  // http only: the https target is not followed, the redirect is final
+    Call c(server_.port(), "GET", "/to-https", kPlainFlags | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
+    ASSERT_TRUE(c.Send());
+    EXPECT_EQ(c.Body(), "moved");
+  }
+  {  // followed to https, where nothing listens
+    Call c(server_.port(), "GET", "/to-https", kPlainFlags);
+    EXPECT_FALSE(c.Send());
+    EXPECT_EQ(c.Body(), "");
+  }
+}
+
+TEST_F(WinInetTest, RedirectAfterPostGoesOnWithGetButTemporaryKeepsTheBody) {
+  RawHttpServer raw([](const RawRequest& r) {
+    if (r.head.starts_with("POST /302")) {
+      return RawHttpServer::Response("HTTP/1.1 302 Found", "Location: /next\r\n", "");
+    }
+    if (r.head.starts_with("POST /307")) {
+      return RawHttpServer::Response("HTTP/1.1 307 Temporary Redirect", "Location: /next\r\n", "");
+    }
+    return RawHttpServer::Response("HTTP/1.1 200 OK", "", r.head.substr(0, 4) + r.body);
+  });
+  Call a(raw.port(), "POST", "/302", kPlainFlags);
+  ASSERT_TRUE(a.Send("", "data"));
+  EXPECT_EQ(a.Body(), "GET ");
+  Call b(raw.port(), "POST", "/307", kPlainFlags);
+  ASSERT_TRUE(b.Send("", "data"));
+  EXPECT_EQ(b.Body(), "POSTdata");
+}
+
+TEST_F(WinInetTest, CookieEngineOnlyWithoutNoCookies) {
+  RawHttpServer raw([](const RawRequest& r) {
+    const auto at = r.head.find("Cookie: ");
+    const std::string sent = at == std::string::npos ? "-" : r.head.substr(at + 8, 9);
+    return RawHttpServer::Response("HTTP/1.1 200 OK", "Set-Cookie: engine=on; path=/\r\n", sent);
+  });
+  {
+    Call c(raw.port(), "GET", "/", kPlainFlags);
+    ASSERT_TRUE(c.Send());
+  }
+  {
+    Call c(raw.port(), "GET", "/", kPlainFlags);
+    ASSERT_TRUE(c.Send());
+    EXPECT_EQ(c.Body(), "-");
+  }
+  {
+    Call c(raw.port(), "GET", "/", INTERNET_FLAG_RELOAD);
+    ASSERT_TRUE(c.Send());
+  }
+  {
+    Call c(raw.port(), "GET", "/", INTERNET_FLAG_RELOAD);
+    ASSERT_TRUE(c.Send());
+    EXPECT_EQ(c.Body(), "engine=on");
+  }
+}
+
+TEST_F(WinInetTest, HeaderTextCannotAddLinesOrRequests) {
+  RawHttpServer raw;
+  Call c(raw.port(), "GET", "/h", kPlainFlags, "127.0.0.1", "Evil\r\nX-Injected: 1");
+  ASSERT_TRUE(c.Send("X-A: 1\nX-B: 2\r\n\r\nGET /smuggled HTTP/1.1\rX-C: 3"));
+  const auto requests = raw.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& head = requests[0].head;
+  EXPECT_NE(head.find("\r\nX-A: 1\r\nX-B: 2\r\n"), std::string::npos) << head;
+  EXPECT_NE(head.find("\r\nUser-Agent: Evil\r\n"), std::string::npos) << head;
+  EXPECT_EQ(head.find("X-Injected"), std::string::npos) << head;
+  EXPECT_EQ(head.find("\r\nGET /smuggled"), std::string::npos) << head;
+}
+
+TEST_F(WinInetTest, HostsThatAreNoHostNamesAreNeverContacted) {
+  for (const char* host : {"user:pw@127.0.0.1", "127.0.0.1/x", "h.com?q=1", "a b"}) {
+    Call c(server_.port(), "GET", "/", kPlainFlags, host);
+    EXPECT_FALSE(c.Send()) << host;
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_NAME_NOT_RESOLVED) << host;
+  }
+  EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(WinInetTest, LimitsAndCancelFailTheSend) {
+  korvex::SetTransferLimitsForTesting({.connectTimeout = 2s, .noProgressTimeout = 300ms,
+                                       .maxBodyBytes = 1000});
+  server_.AddLargeBody("/big", 1001);
+  server_.AddStallingHead("/stall", 10s);
+  server_.AddPage("/small", "fits");
+  for (const char* path : {"/big", "/stall"}) {
+    Call c(server_.port(), "GET", path, kPlainFlags);
+    EXPECT_FALSE(c.Send()) << path;
+    EXPECT_EQ(c.Body(), "") << path;
+    EXPECT_EQ(c.Headers(), "") << path;
+  }
+  korvex::CancelAllTransfers();
+  Call cancelled(server_.port(), "GET", "/small", kPlainFlags);
+  EXPECT_FALSE(cancelled.Send());
+  korvex::ResetTransferCancel();
+  Call ok(server_.port(), "GET", "/small", kPlainFlags);
+  ASSERT_TRUE(ok.Send());
+  EXPECT_EQ(ok.Body(), "fits");
+}
+
+}  // namespace
+}  // namespace wininet
