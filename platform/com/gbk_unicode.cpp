@@ -85,27 +85,29 @@ const Tables& TheTables() {
 
 std::u16string GbkToWide(std::string_view gbk) {
   const Tables& t = TheTables();
-  std::u16string out;
-  out.resize(gbk.size());
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < gbk.size();) {
-    const auto b = static_cast<unsigned char>(gbk[i]);
+  std::u16string out(gbk.size(), u'\0');
+  const auto* p = reinterpret_cast<const unsigned char*>(gbk.data());
+  const unsigned char* const end = p + gbk.size();
+  char16_t* o = out.data();
+  while (p < end) {
+    const unsigned b = *p;
     if (b < 0x80) {
-      out[n++] = b;
-      ++i;
+      *o++ = static_cast<char16_t>(b);
+      ++p;
       continue;
     }
     char16_t u = 0;
-    if (korvex::GbkCharLength(gbk, i) == 2) {
-      u = t.pair[Tables::PairIndex(b, static_cast<unsigned char>(gbk[i + 1]))];
-      i += 2;
+    // The same rule as korvex::GbkCharLength, inlined for the hot loop.
+    if (p + 1 < end && korvex::IsGbkLead(static_cast<unsigned char>(b)) && korvex::IsGbkTrail(p[1])) {
+      u = t.pair[Tables::PairIndex(b, p[1])];
+      p += 2;
     } else {
       u = t.single[b];
-      ++i;
+      ++p;
     }
-    out[n++] = u != 0 ? u : kUnknownWideChar;
+    *o++ = u != 0 ? u : kUnknownWideChar;
   }
-  out.resize(n);
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
