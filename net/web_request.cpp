@@ -78,8 +78,8 @@ Text QueryRawHeaders(wi::HINTERNET request) {
   return ok ? Text(buffer.c_str()) : Text();
 }
 
-// Redirect target and the first piece of every Set-Cookie line, each piece
-// followed by "; ".
+}  // namespace
+
 void ParseResponseHeaders(const Text& rawHeaders, Text& redirect, Text& received) {
   for (const Text& line : korvex::Split(rawHeaders, "\r\n")) {
     if (korvex::Find(line, "Location:") != -1) redirect = HeaderValue(line);
@@ -89,8 +89,6 @@ void ParseResponseHeaders(const Text& rawHeaders, Text& redirect, Text& received
     }
   }
 }
-
-}  // namespace
 
 Text DefaultHeaderBlock(const Text& url) {
   return "Referer: " + url +

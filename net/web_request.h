@@ -56,6 +56,12 @@ struct WebRequestParams {
 // as given), Accept, Accept-Language, User-Agent and Content-Type lines.
 Text DefaultHeaderBlock(const Text& url);
 
+// Works through a raw response header block line by line: a line holding
+// "Location:" sets `redirectUrl` to its value (a later one wins); a line
+// holding "Set-Cookie" appends its first cookie piece and "; " to
+// `receivedCookies`. Neither is cleared first.
+void ParseResponseHeaders(const Text& rawHeaders, Text& redirectUrl, Text& receivedCookies);
+
 // Performs the request; the body (empty when nothing could be read).
 Bytes WebRequest(const WebRequestParams& params);
 

@@ -53,16 +53,36 @@ TEST(DeduplicateJoined, KeepsFirstOccurrencesInOrder) {
   EXPECT_EQ(DeduplicateJoined("\xB8\xFC" "#\xB8\xFC" "#\xB8\xFD", "#"), "\xB8\xFC#\xB8\xFD");
 }
 
-TEST(DeduplicateJoined, MatchesTheEntryByEntryDefinitionOnGeneratedLists) {
-  // Entry i of n repeats entry i % k; the result holds entries 0..k-1 once.
-  for (int k : {1, 2, 7}) {
-    Text joined;
-    Text expected;
-    for (int i = 0; i < 20; ++i) {
-      joined += (i ? ";" : "") + std::string("e") + std::to_string(i % k);
-      if (i < k) expected += (i ? ";" : "") + std::string("e") + std::to_string(i);
+// The entry-by-entry algorithm the fast version must agree with.
+Text ReferenceDeduplicate(const Text& text, const Text& separator) {
+  TextArray kept;
+  Text out;
+  for (const Text& piece : korvex::Split(text, separator)) {
+    if (IndexOfText(kept, piece) == -1) {
+      kept.push_back(piece);
+      out += piece + separator;
     }
-    EXPECT_EQ(DeduplicateJoined(joined, ";"), expected) << k;
+  }
+  return korvex::Left(out, korvex::Len(out) - korvex::Len(separator));
+}
+
+TEST(DeduplicateJoined, AgreesWithTheEntryByEntryAlgorithmOnMixedGbkText) {
+  // Bytes chosen so that separators also occur inside double-byte
+  // characters: '[' and 'L' are trail bytes, 0xB8 0xFC a lead and a trail.
+  const char alphabet[] = {'a', 'b', ';', '#', '[', 'L', '\xB8', '\xFC', ' '};
+  const Text separators[] = {";", "#", "[", "L#", "\xB8", "\xB8\xFC", "\xFC", "##", ""};
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 16;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    Text text;
+    const int len = static_cast<int>(next() % 24);
+    for (int i = 0; i < len; ++i) text += alphabet[next() % sizeof alphabet];
+    const Text& sep = separators[next() % std::size(separators)];
+    ASSERT_EQ(DeduplicateJoined(text, sep), ReferenceDeduplicate(text, sep))
+        << "text " << testing::PrintToString(text) << " separator " << testing::PrintToString(sep);
   }
 }
 
