@@ -53,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pixaroo::ParseResponseHeaders(body, redirect, received);
   pixaroo::Text jar = head;
   pixaroo::MergeCookies(jar, received);
-  if (jar.find(' ') != std::string::npos || received.find(' ') != std::string::npos) std::abort();
+  // Spaces go from the fresh text; the jar has them only after its ";".
+  if (received.find(' ') != std::string::npos) std::abort();
+  if (korvex::Replace(jar, "; ", ";").find(' ') != std::string::npos) std::abort();
 
   if (size <= kReferenceLimit &&
       pixaroo::DeduplicateJoined(body, head) != ReferenceDeduplicate(body, head)) {
