@@ -155,7 +155,13 @@ bool ParseHeader(ByteSpan d, Header* h) {
   }
   const std::uint32_t offset = U32(d, 10);
   h->pixelOffset = offset == 0 ? tableAt : offset;
-  return h->pixelOffset <= d.size();
+  if (h->pixelOffset > d.size()) return false;
+  // Uncompressed rows must all be there (the last one may lack its padding);
+  // checked here so that a short file never makes anyone allocate its size.
+  if (h->compression == BI_RLE8 || h->compression == BI_RLE4) return true;
+  const std::uint64_t stride = RowStride(h->width, h->bitsPerPixel);
+  const std::uint64_t lastRow = (std::uint64_t{h->width} * h->bitsPerPixel + 7) / 8;
+  return h->pixelOffset + stride * (h->height - 1) + lastRow <= d.size();
 }
 
 std::uint32_t IndexAt(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
@@ -191,8 +197,6 @@ void DecodeRow(const Header& h, const std::uint8_t* in, std::uint8_t* out) {
 
 bool DecodeUncompressed(ByteSpan d, const Header& h, const PixelTarget& target) {
   const std::uint64_t stride = RowStride(h.width, h.bitsPerPixel);
-  const std::uint64_t lastRow = (std::uint64_t{h.width} * h.bitsPerPixel + 7) / 8;
-  if (h.pixelOffset + stride * (h.height - 1) + lastRow > d.size()) return false;
   std::vector<std::uint8_t> row(std::size_t{h.width} * 4);
   for (std::uint32_t i = 0; i < h.height; ++i) {
     DecodeRow(h, d.data() + h.pixelOffset + stride * i, row.data());

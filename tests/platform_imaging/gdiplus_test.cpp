@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/gdiplus/gdiplus.h"
+#include "platform/gdiplus/pixels.h"
+#include "tests/platform_imaging/test_images.h"
+
+namespace gdiplus {
+namespace {
+
+using imaging_test::Bytes;
+
+const CLSID kBmpEncoder{0x557CF400, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+const CLSID kPngEncoder{0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
+IStream* StreamOf(const Bytes& data) {
+  IStream* s = nullptr;
+  ole32::CreateStreamOnHGlobal(nullptr, 1, &s);
+  s->Write(data.data(), static_cast<ole32::ULONG>(data.size()), nullptr);
+  return s;
+}
+
+ole32::ULARGE_INTEGER SizeOf(IStream* s) {
+  ole32::STATSTG stat;
+  s->Stat(&stat, ole32::STATFLAG_NONAME);
+  return stat.cbSize;
+}
+
+class Gdiplus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GdiplusStartupInput input;
+    ASSERT_EQ(GdiplusStartup(&token_, &input, nullptr), Ok);
+  }
+  void TearDown() override { GdiplusShutdown(token_); }
+  ULONG_PTR token_ = 0;
+};
+
+TEST(GdiplusStartup, CountsStartupsAndChecksTheVersion) {
+  IStream* s = StreamOf(imaging_test::MakePngOf(imaging_test::MakePattern(4, 4, false)));
+  GpBitmap* bitmap = nullptr;
+  EXPECT_EQ(GdipCreateBitmapFromStream(s, &bitmap), GdiplusNotInitialized);
+
+  ULONG_PTR first = 0, second = 0;
+  GdiplusStartupInput input;
+  ASSERT_EQ(GdiplusStartup(&first, &input, nullptr), Ok);
+  ASSERT_EQ(GdiplusStartup(&second, &input, nullptr), Ok);
+  EXPECT_NE(first, second);
+  GdiplusShutdown(first);
+  // The second start-up still holds.
+  ASSERT_EQ(GdipCreateBitmapFromStream(s, &bitmap), Ok);
+  GdipDisposeImage(bitmap);
+  GdiplusShutdown(second);
+  GdiplusShutdown(second);  // unknown by now: ignored
+  EXPECT_EQ(GdipCreateBitmapFromStream(s, &bitmap), GdiplusNotInitialized);
+  EXPECT_EQ(bitmap, nullptr);
+
+  GdiplusStartupInput v2;
+  v2.GdiplusVersion = 2;
+  ULONG_PTR token = 7;
+  EXPECT_EQ(GdiplusStartup(&token, &v2, nullptr), UnsupportedGdiplusVersion);
+  EXPECT_EQ(token, 0u);
+  s->Release();
+}
+
+TEST_F(Gdiplus, UnknownEncoderAndParametersWriteNothing) {
+  IStream* in = StreamOf(imaging_test::MakePngOf(imaging_test::MakePattern(5, 3, false)));
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GdipCreateBitmapFromStream(in, &bitmap), Ok);
+  IStream* out = StreamOf({});
+  const CLSID unknown{};
+  EXPECT_EQ(GdipSaveImageToStream(bitmap, out, &unknown, nullptr), FileNotFound);
+  EncoderParameters params{1, {}};
+  EXPECT_EQ(GdipSaveImageToStream(bitmap, out, &kBmpEncoder, &params), NotImplemented);
+  EXPECT_EQ(SizeOf(out), 0u);
+  params.Count = 0;
+  EXPECT_EQ(GdipSaveImageToStream(bitmap, out, &kBmpEncoder, &params), Ok);
+  EXPECT_EQ(SizeOf(out), 14u + 40 + 16 * 3);
+  EXPECT_EQ(GdipSaveImageToStream(nullptr, out, &kBmpEncoder, nullptr), InvalidParameter);
+  GdipDisposeImage(bitmap);
+  in->Release();
+  out->Release();
+}
+
+TEST_F(Gdiplus, DamagedPixelDataLeavesTheOutputStreamAsItWas) {
+  // A good header with damaged image data: recognised, but fails to decode.
+  Bytes png = imaging_test::MakePngOf(imaging_test::MakePattern(40, 40, false));
+  png[png.size() - 30] ^= 0xFF;  // inside the last data chunk: its checksum fails
+  IStream* in = StreamOf(png);
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GdipCreateBitmapFromStream(in, &bitmap), Ok);
+  IStream* out = StreamOf(Bytes{'x', 'y'});
+  for (const CLSID& encoder : {kBmpEncoder, kPngEncoder}) {
+    EXPECT_NE(GdipSaveImageToStream(bitmap, out, &encoder, nullptr), Ok);
+    EXPECT_EQ(SizeOf(out), 2u);
+    ole32::ULARGE_INTEGER pos = 0;
+    out->Seek(0, ole32::STREAM_SEEK_CUR, &pos);
+    EXPECT_EQ(pos, 2u);
+  }
+  GdipDisposeImage(bitmap);
+  in->Release();
+  out->Release();
+}
+
+TEST(DimensionsAllowed, KeepsSidesAndPixelBytesWithinLimits) {
+  EXPECT_TRUE(DimensionsAllowed(1, 1));
+  EXPECT_TRUE(DimensionsAllowed(kMaxImageSide, kMaxImagePixelBytes / 4 / kMaxImageSide));
+  EXPECT_FALSE(DimensionsAllowed(kMaxImageSide, kMaxImagePixelBytes / 4 / kMaxImageSide + 1));
+  EXPECT_FALSE(DimensionsAllowed(kMaxImageSide + 1, 1));
+  EXPECT_FALSE(DimensionsAllowed(1, kMaxImageSide + 1));
+  EXPECT_FALSE(DimensionsAllowed(0, 5));
+  EXPECT_FALSE(DimensionsAllowed(5, 0));
+  EXPECT_FALSE(DimensionsAllowed(std::uint64_t{1} << 40, std::uint64_t{1} << 40));
+}
+
+}  // namespace
+}  // namespace gdiplus
