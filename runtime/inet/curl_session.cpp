@@ -157,7 +157,7 @@ CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
       result = CURLE_OPERATION_TIMEDOUT;
       break;
     }
-    curl_multi_poll(multi, nullptr, 0, kPollIntervalMs, nullptr);
+    if (curl_multi_poll(multi, nullptr, 0, kPollIntervalMs, nullptr) != CURLM_OK) break;
   }
   // Removing an unfinished transfer closes its connection; a finished one
   // stays in the multi handle's cache for the next transfer.

@@ -88,6 +88,8 @@ TEST_F(HttpReadTest, UnsafeBytesInTheAddressAreSentEncoded) {
   });
   // "/a b" and the GBK bytes of 更新.
   EXPECT_EQ(AsText(HttpRead(server_.Url("/a b\xB8\xFC\xD0\xC2"))), "/a%20b%B8%FC%D0%C2");
+  // ASCII that may follow a GBK lead byte goes out as it is.
+  EXPECT_EQ(AsText(HttpRead(server_.Url("/\xB1\\\x81|{}^`[]\"<>~"))), "/%B1\\%81|{}^`[]\"<>~");
 }
 
 TEST_F(HttpReadTest, SequentialReadsReuseOneConnection) {
