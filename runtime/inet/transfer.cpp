@@ -16,6 +16,7 @@ struct Exchange {
   inet::ProgressCounter progress;
   std::size_t maxBody = 0;
   std::string rawHeaders;
+  bool headEnded = false;  // the blank line after the header lines came
   Bytes body;
 };
 
@@ -44,11 +45,18 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   ex.progress.bytes += n;
   std::string_view line(data, n);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-  // A status line starts a new response (an interim 1xx one came before).
-  if (line.starts_with("HTTP/")) ex.rawHeaders.clear();
+  // A status line starts a new response (an interim 1xx one came before);
+  // lines after the blank line are trailers, not part of the block.
+  if (line.starts_with("HTTP/")) {
+    ex.rawHeaders.clear();
+    ex.headEnded = false;
+  } else if (ex.headEnded) {
+    return n;
+  }
   if (ex.rawHeaders.size() + line.size() + 2 > kMaxHeaderBlockBytes) return 0;
   ex.rawHeaders.append(line);
   ex.rawHeaders.append("\r\n");
+  ex.headEnded = line.empty();
   return n;
 }
 

@@ -97,6 +97,19 @@ TEST_F(WinInetTest, HeaderQueryReportsTheSizeItNeeds) {
   EXPECT_EQ(n, 0u);
 }
 
+TEST_F(WinInetTest, InterimResponsesAndTrailersStayOutOfTheBlock) {
+  RawHttpServer raw([](const RawRequest&) {
+    return std::string(
+        "HTTP/1.1 100 Continue\r\n\r\n"
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+        "2\r\nok\r\n0\r\nX-Trailer: t\r\n\r\n");
+  });
+  Call c(raw.port(), "GET", "/", kPlainFlags);
+  ASSERT_TRUE(c.Send());
+  EXPECT_EQ(c.Headers(), "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+  EXPECT_EQ(c.Body(), "ok");
+}
+
 TEST_F(WinInetTest, ClosedMadeUpAndMismatchedHandlesFailCleanly) {
   Call c(server_.port(), "GET", "/", kPlainFlags);
   DWORD n = 5;
