@@ -10,10 +10,10 @@ namespace {
 // The escaping table, in the order its pairs are applied: the first five in
 // one pass, the other four in a second pass over its result. No replacement
 // holds a character a later pair seeks, so each is escaped exactly once.
-constexpr std::array<ReplacePair, 5> kEscapePass1{{
-    {"?", "\\?"}, {"*", "\\*"}, {"+", "\\+"}, {"[", "\\["}, {"]", "\\]"}}};
-constexpr std::array<ReplacePair, 4> kEscapePass2{{
-    {"(", "\\("}, {")", "\\)"}, {"{", "\\{"}, {"}", "\\}"}}};
+constexpr std::array<ReplacePair, 5> kEscapePass1{
+    {{"?", "\\?"}, {"*", "\\*"}, {"+", "\\+"}, {"[", "\\["}, {"]", "\\]"}}};
+constexpr std::array<ReplacePair, 4> kEscapePass2{
+    {{"(", "\\("}, {")", "\\)"}, {"{", "\\{"}, {"}", "\\}"}}};
 
 constexpr std::string_view kLazyGroup = "(.*?)";
 constexpr int kAll = -1;

@@ -109,8 +109,10 @@ void BM_OneLinePage(benchmark::State& state) {
   state.SetComplexityN(static_cast<std::int64_t>(page.size()));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
 }
-BENCHMARK(BM_OneLinePage)->DenseRange(1, 5, 2)->Unit(benchmark::kMillisecond)->Complexity(
-    benchmark::oN);
+BENCHMARK(BM_OneLinePage)
+    ->DenseRange(1, 5, 2)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 }  // namespace pixaroo

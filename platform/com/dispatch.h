@@ -91,7 +91,8 @@ using DispatchPtr = ComPtr<Dispatch>;
 
 // An automation value: empty, boolean, 32-bit integer, double, wide text or
 // an object reference.
-using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::u16string, DispatchPtr>;
+using Variant =
+    std::variant<std::monostate, bool, std::int32_t, double, std::u16string, DispatchPtr>;
 
 // Base of every automation object of this layer.
 class Dispatch {
@@ -140,7 +141,9 @@ HRESULT VariantToInt(const Variant& v, std::int32_t* out);
 // Texts accept texts and the empty value (an empty text).
 HRESULT VariantToWide(const Variant& v, std::u16string* out);
 // Dispatch of a get: `flags` asks for a property read or a method call.
-inline bool IsGet(unsigned flags) { return (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0; }
+inline bool IsGet(unsigned flags) {
+  return (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
+}
 inline bool IsPut(unsigned flags) { return (flags & DISPATCH_PROPERTYPUT) != 0; }
 
 }  // namespace com

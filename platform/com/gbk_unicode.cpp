@@ -16,7 +16,7 @@ constexpr unsigned kFirstLead = 0x81;
 constexpr unsigned kLastLead = 0xFE;
 constexpr unsigned kFirstTrail = 0x40;
 constexpr unsigned kTrailSpan = 0xFE - kFirstTrail + 1;  // 0x7F is kept as a hole
-constexpr std::size_t kPairCount = (kLastLead - kFirstLead + 1) * kTrailSpan;
+constexpr std::size_t kPairCount = std::size_t{kLastLead - kFirstLead + 1} * kTrailSpan;
 constexpr const char* kCodePage = "CP936";
 
 struct IconvCloser {
@@ -43,14 +43,15 @@ char16_t DecodeOne(iconv_t cd, const char* bytes, std::size_t n) {
 }
 
 struct Tables {
-  std::array<char16_t, 256> single{};     // 0: undefined
-  std::vector<char16_t> pair;             // by PairIndex; 0: undefined
-  std::vector<std::uint16_t> fromWide;    // GBK code (byte or lead<<8|trail); 0: none
+  std::array<char16_t, 256> single{};   // 0: undefined
+  std::vector<char16_t> pair;           // by PairIndex; 0: undefined
+  std::vector<std::uint16_t> fromWide;  // GBK code (byte or lead<<8|trail); 0: none
 
   Tables() : pair(kPairCount, 0), fromWide(0x10000, 0) {
     for (unsigned b = 0; b < 0x80; ++b) single[b] = static_cast<char16_t>(b);
     const iconv_t h = iconv_open("UTF-16LE", kCodePage);
-    if (h == reinterpret_cast<iconv_t>(-1)) return;  // without the code page only ASCII converts
+    // iconv_open reports failure as (iconv_t)-1; without the code page only ASCII converts.
+    if (h == reinterpret_cast<iconv_t>(-1)) return;  // NOLINT(performance-no-int-to-ptr)
     const IconvHandle owner(h);
     for (unsigned b = 0x80; b < 0x100; ++b) {
       const char c = static_cast<char>(b);
@@ -98,7 +99,8 @@ std::u16string GbkToWide(std::string_view gbk) {
     }
     char16_t u = 0;
     // The same rule as korvex::GbkCharLength, inlined for the hot loop.
-    if (p + 1 < end && korvex::IsGbkLead(static_cast<unsigned char>(b)) && korvex::IsGbkTrail(p[1])) {
+    if (p + 1 < end && korvex::IsGbkLead(static_cast<unsigned char>(b)) &&
+        korvex::IsGbkTrail(p[1])) {
       u = t.pair[Tables::PairIndex(b, p[1])];
       p += 2;
     } else {

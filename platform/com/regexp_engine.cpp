@@ -11,15 +11,14 @@ namespace {
 // Bounds of one search (see the header).
 constexpr std::uint32_t kMatchLimit = 10'000'000;
 constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
-constexpr std::size_t kJitStackStart = 32 * 1024;
-constexpr std::size_t kJitStackMax = 1024 * 1024;
-constexpr std::size_t kMaxPatternUnits = 64 * 1024;
+constexpr std::size_t kJitStackStart = std::size_t{32} * 1024;
+constexpr std::size_t kJitStackMax = std::size_t{1024} * 1024;
+constexpr std::size_t kMaxPatternUnits = std::size_t{64} * 1024;
 constexpr std::size_t kMaxSubjectUnits = std::size_t{64} << 20;
 constexpr std::size_t kMaxStoredOffsets = std::size_t{16} << 20;
 
-constexpr std::uint32_t kBaseCompileOptions =
-    PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS | PCRE2_MATCH_UNSET_BACKREF |
-    PCRE2_DOLLAR_ENDONLY;
+constexpr std::uint32_t kBaseCompileOptions = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS |
+                                              PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
 constexpr std::uint32_t kExtraCompileOptions = PCRE2_EXTRA_BAD_ESCAPE_IS_LITERAL;
 
 struct CodeFree {
@@ -89,8 +88,8 @@ std::unique_ptr<CompiledPattern> CompiledPattern::Compile(std::u16string_view pa
   int code = 0;
   PCRE2_SIZE offset = 0;
   auto h = std::make_unique<Handles>();
-  h->code.reset(pcre2_compile(AsPcre(pattern.data()), pattern.size(), flags, &code, &offset,
-                              ccx.get()));
+  h->code.reset(
+      pcre2_compile(AsPcre(pattern.data()), pattern.size(), flags, &code, &offset, ccx.get()));
   if (!h->code) return nullptr;
   // Without JIT (an unsupported machine) the interpreter serves.
   (void)pcre2_jit_compile(h->code.get(), PCRE2_JIT_COMPLETE);

@@ -42,8 +42,12 @@ struct MatchSet {
   std::vector<std::uint32_t> offsets;
 
   std::size_t MatchCount() const { return offsets.size() / (2 * groupSlots); }
-  std::uint32_t Start(std::size_t m, std::uint32_t g) const { return offsets[(m * groupSlots + g) * 2]; }
-  std::uint32_t End(std::size_t m, std::uint32_t g) const { return offsets[(m * groupSlots + g) * 2 + 1]; }
+  std::uint32_t Start(std::size_t m, std::uint32_t g) const {
+    return offsets[(m * groupSlots + g) * 2];
+  }
+  std::uint32_t End(std::size_t m, std::uint32_t g) const {
+    return offsets[(m * groupSlots + g) * 2 + 1];
+  }
   // The text of group g of match m; empty when unset.
   std::u16string_view Text(std::size_t m, std::uint32_t g) const;
 };
@@ -55,8 +59,8 @@ class CompiledPattern {
   CompiledPattern& operator=(const CompiledPattern&) = delete;
 
   // Null (and kRegExpSyntaxError in *error) when the pattern does not compile.
-  static std::unique_ptr<CompiledPattern> Compile(std::u16string_view pattern,
-                                                  RegexOptions options, HRESULT* error);
+  static std::unique_ptr<CompiledPattern> Compile(std::u16string_view pattern, RegexOptions options,
+                                                  HRESULT* error);
 
   // Finds the matches in `subject` (all of them when `global`).
   HRESULT FindAll(std::shared_ptr<const std::u16string> subject, bool global,

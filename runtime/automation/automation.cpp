@@ -75,8 +75,7 @@ void CopyObject(Object& destination, const Object& source) {
 }
 
 bool WriteProperty(const Object& object, std::string_view member, const AutoArg& value) {
-  return com::Succeeded(
-      Invoke(object, member, com::DISPATCH_PROPERTYPUT, One(value), nullptr));
+  return com::Succeeded(Invoke(object, member, com::DISPATCH_PROPERTYPUT, One(value), nullptr));
 }
 
 Text ReadTextProperty(const Object& object, std::string_view member) {

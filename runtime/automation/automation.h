@@ -51,7 +51,7 @@ class AutoVariant {
 // A value handed to a component: a flag, a number or a GBK text.
 class AutoArg {
  public:
-  AutoArg(bool v) : value_(v) {}                                      // NOLINT
+  AutoArg(bool v) : value_(v) {}                                       // NOLINT
   AutoArg(int v) : value_(static_cast<std::int32_t>(v)) {}             // NOLINT
   AutoArg(double v) : value_(v) {}                                     // NOLINT
   AutoArg(std::string_view gbk);                                       // NOLINT

@@ -26,22 +26,34 @@ class Fake final : public com::Dispatch {
       return com::DISP_E_MEMBERNOTFOUND;
     }
     switch (id) {
-      case 0: *result = name_; break;
-      case 1: *result = flag_; break;
-      case 2: *result = 2.5; break;
-      case 3: *result = std::int32_t{7}; break;
+      case 0:
+        *result = name_;
+        break;
+      case 1:
+        *result = flag_;
+        break;
+      case 2:
+        *result = 2.5;
+        break;
+      case 3:
+        *result = std::int32_t{7};
+        break;
       case 4:
         if (!args.empty() && std::get<std::int32_t>(args[0]) != 0) return com::DISP_E_BADINDEX;
         *result = com::DispatchPtr(com::MakeObject<Fake>());
         break;
-      case 5: *result = std::get<std::u16string>(args[0]) + std::get<std::u16string>(args[1]); break;
-      default: *result = com::DispatchPtr(com::MakeObject<Fake>()); break;
+      case 5:
+        *result = std::get<std::u16string>(args[0]) + std::get<std::u16string>(args[1]);
+        break;
+      default:
+        *result = com::DispatchPtr(com::MakeObject<Fake>());
+        break;
     }
     return com::S_OK;
   }
 
  private:
-  static constexpr std::array kNames{u"Name"sv, u"Flag"sv,  u"Half"sv, u"Seven"sv,
+  static constexpr std::array kNames{u"Name"sv,  u"Flag"sv, u"Half"sv, u"Seven"sv,
                                      u"Child"sv, u"Join"sv, u"Self"sv};
   std::u16string name_;
   bool flag_ = false;
@@ -65,7 +77,7 @@ class AutomationTest : public ::testing::Test {
 TEST_F(AutomationTest, PropertiesCarryGbkTextsFlagsAndNumbers) {
   Object o;
   ASSERT_TRUE(CreateObject(o, "Test.Fake"));
-  const Text chinese = "\xCD\xBC\xC6\xAC \x81h";  // 图片, a character with an 'h' trail
+  const Text chinese = "\xCD\xBC\xC6\xAC \x81h";   // 图片, a character with an 'h' trail
   EXPECT_TRUE(WriteProperty(o, "name", chinese));  // member names ignore case
   EXPECT_EQ(ReadTextProperty(o, "Name"), chinese);
   EXPECT_TRUE(WriteProperty(o, "Flag", true));

@@ -1,10 +1,11 @@
 // Per-thread COM initialisation, creation by ProgID, apartment rules and
 // the GBK <-> wide conversion under the component.
+#include "platform/com/com.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "platform/com/com.h"
 #include "platform/com/gbk_unicode.h"
 #include "runtime/text/gbk.h"
 #include "tests/platform_com/com_test_util.h"
@@ -57,7 +58,8 @@ TEST(Com, ObjectsAnswerOnlyOnTheirOwnThreadAndAreFreedByTheLastRelease) {
   HRESULT fromOther = S_OK;
   DispatchPtr copy = obj;
   std::thread([&] {
-    fromOther = testing::Call(copy, u"Pattern", DISPATCH_PROPERTYPUT, {std::u16string(u"x")}, nullptr);
+    fromOther =
+        testing::Call(copy, u"Pattern", DISPATCH_PROPERTYPUT, {std::u16string(u"x")}, nullptr);
     copy.reset();  // releasing from another thread is allowed
   }).join();
   EXPECT_EQ(fromOther, RPC_E_WRONG_THREAD);
@@ -70,7 +72,9 @@ TEST(Com, ObjectsAnswerOnlyOnTheirOwnThreadAndAreFreedByTheLastRelease) {
 TEST(GbkUnicode, EveryGbkCharacterIsOneWideUnit) {
   // 中文, a double-byte character whose trail byte is "[", an undefined
   // pair, a lone lead byte at the end.
-  const std::string gbk = "a\xD6\xD0\xCE\xC4[\x81[x\xA2\xA0z\xFF" "b\x81";
+  const std::string gbk =
+      "a\xD6\xD0\xCE\xC4[\x81[x\xA2\xA0z\xFF"
+      "b\x81";
   const std::u16string wide = GbkToWide(gbk);
   std::size_t chars = 0;
   for (std::size_t i = 0; i < gbk.size(); i += korvex::GbkCharLength(gbk, i)) ++chars;

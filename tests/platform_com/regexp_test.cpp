@@ -36,8 +36,7 @@ class RegExpTest : public testing::ComTest {
 
   HRESULT Execute(std::u16string subject, DispatchPtr* matches) {
     Variant v;
-    const HRESULT hr =
-        testing::Call(re_, u"Execute", DISPATCH_METHOD, {std::move(subject)}, &v);
+    const HRESULT hr = testing::Call(re_, u"Execute", DISPATCH_METHOD, {std::move(subject)}, &v);
     auto* p = std::get_if<DispatchPtr>(&v);
     *matches = p != nullptr ? *p : DispatchPtr();
     return hr;
@@ -146,9 +145,9 @@ TEST_F(RegExpTest, ReplaceExpandsDollarEscapes) {
   EXPECT_EQ(Replace(u"foo", u"0"), u"f0o");  // not global: the first only
   Configure(u"(", true);
   Variant v;
-  EXPECT_EQ(testing::Call(re_, u"Replace", DISPATCH_METHOD, {std::u16string(u"a"), std::u16string()},
-                          &v),
-            kRegExpSyntaxError);
+  EXPECT_EQ(
+      testing::Call(re_, u"Replace", DISPATCH_METHOD, {std::u16string(u"a"), std::u16string()}, &v),
+      kRegExpSyntaxError);
 }
 
 TEST_F(RegExpTest, LongSingleLineSubjectsNeitherOverflowNorStall) {

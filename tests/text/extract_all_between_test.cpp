@@ -12,8 +12,8 @@ TextArray All(std::string_view text, std::string_view left, std::string_view rig
               int maxLength = 0, std::string_view prefix = {}, std::string_view suffix = {},
               bool includeLeft = false, bool includeRight = false) {
   TextArray out{"stale"};
-  const int n =
-      ExtractAllBetween(text, left, right, out, maxLength, prefix, suffix, includeLeft, includeRight);
+  const int n = ExtractAllBetween(text, left, right, out, maxLength, prefix, suffix, includeLeft,
+                                  includeRight);
   EXPECT_EQ(n, static_cast<int>(out.size()));
   return out;
 }
@@ -46,7 +46,7 @@ TEST(ExtractAllBetween, MarkerMetacharacters) {
   EXPECT_EQ(All("[a] [b]", "[", "]"), (A{"a", "b"}));
   EXPECT_EQ(All("?q=1&?q=2&", "?q=", "&"), (A{"1", "2"}));
   EXPECT_EQ(All("{a} {{b}}", "{", "}"), (A{"a", "{b"}));
-  EXPECT_EQ(All("1+1=2 a*b*", "1+", "=") , (A{"1"}));
+  EXPECT_EQ(All("1+1=2 a*b*", "1+", "="), (A{"1"}));
   EXPECT_EQ(All("a*b*", "a*", "*"), (A{"b"}));
   // The full stop is not escaped: it stands for any character.
   EXPECT_EQ(All("a.b=1; axb=2;", "a.b=", ";"), (A{"1", "2"}));
