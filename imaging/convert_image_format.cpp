@@ -1,7 +1,6 @@
 #include "imaging/convert_image_format.h"
 
 #include <new>
-#include <utility>
 
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/kernel32/kernel32.h"
@@ -28,19 +27,22 @@ korvex::Text EncoderClassIdText(std::int32_t format) {
   return kEncoderClassIds[format - kFormatBmp];
 }
 
-// Copies the encoded bytes out (step 12); false when there is nothing.
+// Copies the m encoded bytes at `address` into `converted` and, when
+// `savePath` is not blank, into that file. False (and `converted` untouched)
+// when there is nothing to copy.
 bool TakeEncoded(const void* address, kernel32::SIZE_T m, const korvex::Text& savePath,
                  korvex::Bytes& converted) {
   if (address == nullptr || m == 0) return false;
+  const auto* bytes = static_cast<const std::uint8_t*>(address);
   try {
-    korvex::Bytes file(m);
-    kernel32::RtlMoveMemory(file.data(), address, m);
-    if (!korvex::TrimSpaces(savePath).empty()) korvex::WriteFileAtomic(savePath, file);
-    converted = std::move(file);
-    return true;
+    // Copied straight in, reusing the caller's buffer when it is large
+    // enough; assign leaves `converted` as it was if it cannot allocate.
+    converted.assign(bytes, bytes + m);
   } catch (const std::bad_alloc&) {
     return false;
   }
+  if (!korvex::TrimSpaces(savePath).empty()) korvex::WriteFileAtomic(savePath, converted);
+  return true;
 }
 
 }  // namespace

@@ -21,9 +21,10 @@ class StreamWriter {
 
   bool ok() const { return ok_; }
   bool Write(const void* data, std::size_t size);
-  // Makes the stream hold `size` bytes from the position (bytes added are
-  // zero), moves past them and returns their address for direct writing, or
-  // null. The address stays valid until the stream is next resized.
+  // Makes the stream hold `size` bytes from the position, moves past them
+  // and returns their address, or null. The caller must write all `size`
+  // bytes (their contents are undefined); the address stays valid until the
+  // stream is next resized.
   std::uint8_t* Reserve(std::size_t size);
   // Keeps what was written.
   void Commit() { committed_ = true; }

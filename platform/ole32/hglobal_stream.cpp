@@ -72,12 +72,10 @@ class HGlobalStream final : public IStream {
     return S_OK;
   }
 
+  // Growing leaves the added bytes undefined, as on the platform: callers
+  // that grow a stream this way write every byte themselves.
   HRESULT SetSize(ULARGE_INTEGER newSize) override {
-    if (newSize > size_) {
-      // Exact growth: the caller says how much it needs.
-      if (newSize > kernel32::GlobalSize(block_) && !Resize(newSize)) return STG_E_MEDIUMFULL;
-      ZeroTail(size_, newSize);
-    }
+    if (newSize > kernel32::GlobalSize(block_) && !Resize(newSize)) return STG_E_MEDIUMFULL;
     size_ = newSize;
     return S_OK;
   }
@@ -112,7 +110,9 @@ class HGlobalStream final : public IStream {
                                    kernel32::GMEM_MOVEABLE) != nullptr;
   }
 
-  // Grows the stream to `end` bytes, growing the block ahead geometrically.
+  // Grows the stream to `end` bytes for a write at the position, growing the
+  // block ahead geometrically. A gap between the old end and the position
+  // reads as zeros.
   HRESULT Grow(ULARGE_INTEGER end) {
     const ULARGE_INTEGER capacity = kernel32::GlobalSize(block_);
     if (end > capacity) {
@@ -121,15 +121,11 @@ class HGlobalStream final : public IStream {
         return STG_E_MEDIUMFULL;
       }
     }
-    ZeroTail(size_, end);
+    if (position_ > size_) {
+      std::memset(static_cast<unsigned char*>(Data()) + size_, 0, position_ - size_);
+    }
     size_ = end;
     return S_OK;
-  }
-
-  // Bytes between the old end and a new end may hold stale data from an
-  // earlier, longer size: the gap reads as zeros.
-  void ZeroTail(ULARGE_INTEGER from, ULARGE_INTEGER to) {
-    if (to > from) std::memset(static_cast<unsigned char*>(Data()) + from, 0, to - from);
   }
 
   std::atomic<ULONG> refs_{1};

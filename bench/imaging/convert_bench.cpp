@@ -1,0 +1,113 @@
+// Conversion to BMP against a decode-only reference, measured side by side
+// in the same run. Each benchmark reports `ratio`: conversion time over the
+// reference's time (targets: JPEG at most 1.15, PNG at most 1.25).
+#include <benchmark/benchmark.h>
+#include <png.h>
+#include <turbojpeg.h>
+
+#include <chrono>
+#include <csetjmp>
+#include <cstring>
+#include <memory>
+
+#include "imaging/convert_image_format.h"
+#include "tests/platform_imaging/test_images.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using imaging_test::Bytes;
+
+constexpr std::uint32_t kWidth = 1200;
+constexpr std::uint32_t kHeight = 1800;
+constexpr int kJpegQuality = 90;
+
+const imaging_test::Picture& Photo() {
+  static const imaging_test::Picture p = imaging_test::MakePattern(kWidth, kHeight, false);
+  return p;
+}
+
+// TurboJPEG decompress into a fresh buffer.
+void DecodeJpegReference(const Bytes& jpeg) {
+  tjhandle h = tjInitDecompress();
+  int w = 0, hgt = 0, ss = 0, cs = 0;
+  tjDecompressHeader3(h, jpeg.data(), jpeg.size(), &w, &hgt, &ss, &cs);
+  std::unique_ptr<std::uint8_t[]> out(new std::uint8_t[std::size_t(w) * hgt * 3]);
+  tjDecompress2(h, jpeg.data(), jpeg.size(), out.get(), w, 0, hgt, TJPF_BGR, 0);
+  benchmark::DoNotOptimize(out.get());
+  tjDestroy(h);
+}
+
+struct PngInput {
+  const Bytes* data;
+  std::size_t position;
+};
+
+void ReadPng(png_structp png, png_bytep out, png_size_t n) {
+  auto* in = static_cast<PngInput*>(png_get_io_ptr(png));
+  if (in->data->size() - in->position < n) png_error(png, "short");
+  std::memcpy(out, in->data->data() + in->position, n);
+  in->position += n;
+}
+
+// libpng read into a fresh buffer.
+void DecodePngReference(const Bytes& file) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  PngInput in{&file, 0};
+  std::uint8_t* buffer = nullptr;
+  png_bytep* rows = nullptr;
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    png_set_read_fn(png, &in, ReadPng);
+    png_read_info(png, info);
+    png_read_update_info(png, info);
+    const std::size_t stride = png_get_rowbytes(png, info);
+    const std::uint32_t h = png_get_image_height(png, info);
+    buffer = new std::uint8_t[stride * h];
+    rows = new png_bytep[h];
+    for (std::uint32_t y = 0; y < h; ++y) rows[y] = buffer + y * stride;
+    png_read_image(png, rows);
+    benchmark::DoNotOptimize(buffer);
+  }
+  delete[] rows;
+  delete[] buffer;
+  png_destroy_read_struct(&png, &info, nullptr);
+}
+
+// Times the reference and the conversion alternately.
+template <typename Reference>
+void RunAgainstReference(benchmark::State& state, const Bytes& file, Reference reference) {
+  double referenceSeconds = 0, convertSeconds = 0;
+  korvex::Bytes out;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    reference(file);
+    const auto t1 = Clock::now();
+    pixaroo::ConvertImageFormat(file, pixaroo::kFormatBmp, out);
+    const auto t2 = Clock::now();
+    const double r = std::chrono::duration<double>(t1 - t0).count();
+    const double c = std::chrono::duration<double>(t2 - t1).count();
+    referenceSeconds += r;
+    convertSeconds += c;
+    state.SetIterationTime(c);
+  }
+  if (out.size() < 2 || out[0] != 'B') state.SkipWithError("conversion failed");
+  state.counters["ratio"] = convertSeconds / referenceSeconds;
+  state.counters["reference_ms"] = 1000 * referenceSeconds / static_cast<double>(state.iterations());
+}
+
+void BM_JpegToBmp(benchmark::State& state) {
+  static const Bytes jpeg = imaging_test::MakeJpeg(Photo(), kJpegQuality, TJSAMP_420);
+  RunAgainstReference(state, jpeg, DecodeJpegReference);
+}
+BENCHMARK(BM_JpegToBmp)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_PngToBmp(benchmark::State& state) {
+  static const Bytes png = imaging_test::MakePngOf(Photo());
+  RunAgainstReference(state, png, DecodePngReference);
+}
+BENCHMARK(BM_PngToBmp)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();
