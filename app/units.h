@@ -1,36 +1,52 @@
-// The units of the main window as the program names them: each a
-// (window id, unit id, unit type id) reference, fixed by the window
-// description.
+// The units of the main window as the program's routines name them: each a
+// (window id, unit id, unit type id) reference to a unit of the window
+// description (ui/main_window_form.h).
 #pragma once
 
 #include <cstdint>
 
-#include "runtime/core/unit_types.h"
+#include "runtime/form/unit_types.h"
 #include "runtime/services/services.h"
+#include "ui/main_window_form.h"
 
 namespace pixaroo {
 
-inline constexpr std::uint32_t kMainWindowId = 0x52010001;
+inline constexpr std::uint32_t kMainWindowId = korvex::form::kMainWindowId;
 
 namespace units {
 
 using korvex::UnitRef;
-inline constexpr UnitRef kWindow{kMainWindowId, 0x06010000, korvex::kTypeWindow};
-inline constexpr UnitRef kSupportPicture{kMainWindowId, 0x16017215, korvex::kTypePictureBox};  // qq客服1
-inline constexpr UnitRef kDialog{kMainWindowId, 0x16011AC1, korvex::kTypeCommonDialog};  // 通用对话框1
-inline constexpr UnitRef kMenuPlay{kMainWindowId, 0x26011AB6, korvex::kTypeMenuEntry};   // play
-inline constexpr UnitRef kMenuSave{kMainWindowId, 0x26011AB7, korvex::kTypeMenuEntry};   // 保存图片
-inline constexpr UnitRef kIndexList{kMainWindowId, 0x1601180A, korvex::kTypeListBox};    // 列表框1
-inline constexpr UnitRef kPicture6{kMainWindowId, 0x160117F4, korvex::kTypePictureBox};  // 图片框6
-inline constexpr UnitRef kPicture5{kMainWindowId, 0x160117F3, korvex::kTypePictureBox};  // 图片框5
-inline constexpr UnitRef kPicture4{kMainWindowId, 0x160117F2, korvex::kTypePictureBox};  // 图片框4
-inline constexpr UnitRef kPicture3{kMainWindowId, 0x160117F1, korvex::kTypePictureBox};  // 图片框3
-inline constexpr UnitRef kPicture2{kMainWindowId, 0x160117EF, korvex::kTypePictureBox};  // 图片框2
-inline constexpr UnitRef kPicture1{kMainWindowId, 0x160117EE, korvex::kTypePictureBox};  // 图片框1
-inline constexpr UnitRef kStatusBar{kMainWindowId, 0x16010021, korvex::kTypeStatusBar};  // 状态条1
-inline constexpr UnitRef kNextButton{kMainWindowId, 0x16010012, korvex::kTypeButton};    // 按钮3 下一页
-inline constexpr UnitRef kPreviousButton{kMainWindowId, 0x16010011, korvex::kTypeButton};  // 按钮2 上一页
-inline constexpr UnitRef kUpdateButton{kMainWindowId, 0x16010010, korvex::kTypeButton};  // 按钮1 更新
+inline constexpr UnitRef kWindow{kMainWindowId, unit::kWindow, korvex::form::kTypeWindow};
+inline constexpr UnitRef kSupportPicture{kMainWindowId, unit::kQqSupport1,
+                                         korvex::form::kTypePictureBox};  // qq客服1
+inline constexpr UnitRef kDialog{kMainWindowId, unit::kCommonDialog1,
+                                 korvex::form::kTypeCommonDialog};  // 通用对话框1
+inline constexpr UnitRef kMenuPlay{kMainWindowId, unit::kMenuPlay,
+                                   korvex::form::kTypeMenuEntry};  // play
+inline constexpr UnitRef kMenuSave{kMainWindowId, unit::kMenuSavePicture,
+                                   korvex::form::kTypeMenuEntry};  // 保存图片
+inline constexpr UnitRef kIndexList{kMainWindowId, unit::kListBox1,
+                                    korvex::form::kTypeListBox};  // 列表框1
+inline constexpr UnitRef kPicture6{kMainWindowId, unit::kPictureBox6,
+                                   korvex::form::kTypePictureBox};  // 图片框6
+inline constexpr UnitRef kPicture5{kMainWindowId, unit::kPictureBox5,
+                                   korvex::form::kTypePictureBox};  // 图片框5
+inline constexpr UnitRef kPicture4{kMainWindowId, unit::kPictureBox4,
+                                   korvex::form::kTypePictureBox};  // 图片框4
+inline constexpr UnitRef kPicture3{kMainWindowId, unit::kPictureBox3,
+                                   korvex::form::kTypePictureBox};  // 图片框3
+inline constexpr UnitRef kPicture2{kMainWindowId, unit::kPictureBox2,
+                                   korvex::form::kTypePictureBox};  // 图片框2
+inline constexpr UnitRef kPicture1{kMainWindowId, unit::kPictureBox1,
+                                   korvex::form::kTypePictureBox};  // 图片框1
+inline constexpr UnitRef kStatusBar{kMainWindowId, unit::kStatusBar1,
+                                    korvex::form::kTypeStatusBar};  // 状态条1
+inline constexpr UnitRef kNextButton{kMainWindowId, unit::kButton3,
+                                     korvex::form::kTypeButton};  // 按钮3 下一页
+inline constexpr UnitRef kPreviousButton{kMainWindowId, unit::kButton2,
+                                         korvex::form::kTypeButton};  // 按钮2 上一页
+inline constexpr UnitRef kUpdateButton{kMainWindowId, unit::kButton1,
+                                       korvex::form::kTypeButton};  // 按钮1 更新
 
 // 图片框1 .. 图片框6 in box order.
 inline constexpr UnitRef kPictures[6] = {kPicture1, kPicture2, kPicture3,

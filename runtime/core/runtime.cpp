@@ -1,0 +1,205 @@
+#include "runtime/core/runtime.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+
+#include "runtime/form/reader.h"
+
+namespace korvex {
+namespace {
+
+// The active runtime; the service table's plain functions reach it here.
+std::atomic<Runtime*> g_active{nullptr};
+
+Runtime& Active() {
+  Runtime* r = g_active.load(std::memory_order_acquire);
+  if (r == nullptr) std::abort();  // a service called with no program loaded
+  return *r;
+}
+
+UnitModel* ActiveModel() { return Active().Model(); }
+
+Services MakeServices() {
+  Services s{};
+  s.listCount = [](UnitRef u) { auto* m = ActiveModel(); return m ? m->ListCount(u.unit) : 0; };
+  s.listItem = [](UnitRef u, int i) {
+    auto* m = ActiveModel();
+    return m ? m->ListItem(u.unit, i) : std::string();
+  };
+  s.listAdd = [](UnitRef u, const std::string& t) {
+    if (auto* m = ActiveModel()) m->ListAdd(u.unit, t);
+  };
+  s.listClear = [](UnitRef u) {
+    if (auto* m = ActiveModel()) m->ListClear(u.unit);
+  };
+  s.readProperty = [](UnitRef u, int p) {
+    auto* m = ActiveModel();
+    return m ? m->ReadProperty(u.unit, p) : PropertyValue();
+  };
+  s.writeProperty = [](UnitRef u, int p, const PropertyValue& v) {
+    if (auto* m = ActiveModel()) m->WriteProperty(u.unit, p, v);
+  };
+  s.setStatusText = [](UnitRef u, int part, const std::string& t) {
+    if (auto* m = ActiveModel()) m->SetStatusText(u.unit, part, t);
+  };
+  s.popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
+  s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
+  s.messageBox = [](const std::string& t, int f, const std::string& title) {
+    Active().ShowMessageBox(t, f, title);
+  };
+  s.runProgram = [](const std::string& line, bool wait) { Active().RunProgramLine(line, wait); };
+  s.startThread = [](std::uint32_t off) { Active().StartThread(off); };
+  s.registerExitRoutine = [](std::uint32_t off) { Active().RegisterExitRoutine(off); };
+  s.loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
+  s.runEventLoop = [] { Active().RunEventLoop(); };
+  s.endProgram = [](int code) { Active().EndProgram(code); };
+  return s;
+}
+
+}  // namespace
+
+Runtime::Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options)
+    : program_(program), front_(std::move(front)), options_(std::move(options)),
+      services_(MakeServices()) {}
+
+Runtime::~Runtime() {
+  Runtime* self = this;
+  g_active.compare_exchange_strong(self, nullptr);
+}
+
+int Runtime::Run() {
+  Runtime* expected = nullptr;
+  if (!g_active.compare_exchange_strong(expected, this)) {
+    std::fprintf(stderr, "korvex: another program is already running in this process\n");
+    return kExitBadRoutine;
+  }
+  windowThread_ = std::this_thread::get_id();
+  if (program_.bindServices == nullptr || program_.routineAt == nullptr) {
+    Fault(kExitBadRoutine, "the program image binds no routines");
+    return exitCode_;
+  }
+  program_.bindServices(&services_);
+  CallRoutine(program_.entryOffset);
+  if (!ended_) EndProgram(exitCode_);
+  return exitCode_;
+}
+
+void Runtime::Fault(int exitCode, const std::string& message) {
+  std::fprintf(stderr, "korvex: %s\n", message.c_str());
+  if (!faulted_.exchange(true)) exitCode_ = exitCode;
+}
+
+void Runtime::CallRoutine(std::uint32_t offset, std::int32_t a, std::int32_t b, std::int32_t c) {
+  if (faulted_) return;
+  NativeRoutine fn = program_.routineAt(offset);
+  if (fn == nullptr) {
+    char message[64];
+    std::snprintf(message, sizeof message, "no routine at code offset 0x%X", offset);
+    Fault(kExitBadRoutine, message);
+    return;
+  }
+  fn(a, b, c);
+}
+
+void Runtime::LoadWindow(std::uint32_t windowId) {
+  if (faulted_ || form_) return;
+  auto parsed = form::ReadForm(program_.form);
+  if (!parsed.ok()) {
+    Fault(kExitBadWindow, "damaged window description: " + parsed.error);
+    return;
+  }
+  if (parsed.form->windowId != windowId) {
+    Fault(kExitBadWindow, "the program image has no window with the requested id");
+    return;
+  }
+  form_ = std::move(*parsed.form);
+  std::vector<UnitModel::UnitInfo> infos;
+  for (const auto& u : form_->units) infos.push_back({u.id, u.typeId});
+  model_ = std::make_unique<UnitModel>(infos);
+  events_ = EventTable(*form_);
+  // "The window has been created" runs once the event loop is turning, so
+  // the window is on screen before its creation routine blocks; it is the
+  // first event the window gets.
+  const std::uint32_t window = form::kWindowUnitId;
+  front_->Post([this, window] { OnUnitEvent(window, form::kEventWindowCreated, 0, 0, 0); });
+  front_->CreateWindow(*form_, *model_, *this);
+}
+
+void Runtime::RunEventLoop() {
+  if (faulted_ || !form_) return;
+  front_->RunLoop();
+}
+
+void Runtime::EndProgram(int exitCode) {
+  if (ended_) return;
+  ended_ = true;
+  if (!faulted_) exitCode_ = exitCode;
+  // Workers may still be fetching or writing units: stop their transfers,
+  // let no new one start, and wait for them before anything is freed.
+  workers_.Close();
+  if (options_.cancelTransfers) options_.cancelTransfers();
+  if (!workers_.JoinAll(options_.workerJoinTimeout)) {
+    std::fprintf(stderr, "korvex: worker threads did not end; leaving without cleanup\n");
+    std::fflush(nullptr);
+    std::_Exit(kExitStuckWorkers);
+  }
+  if (exitRoutine_) CallRoutine(*exitRoutine_);
+}
+
+void Runtime::StartThread(std::uint32_t routineOffset) {
+  NativeRoutine fn = program_.routineAt(routineOffset);
+  if (fn == nullptr) {
+    Fault(kExitBadRoutine, "thread routine offset names no routine");
+    return;
+  }
+  workers_.Start([fn] { fn(0, 0, 0); });
+}
+
+void Runtime::RegisterExitRoutine(std::uint32_t routineOffset) { exitRoutine_ = routineOffset; }
+
+void Runtime::PopupMenu(UnitRef, UnitRef menu) {
+  if (!model_) return;
+  const std::uint32_t chosen = front_->PopupMenu(menu.unit);
+  if (chosen == 0) return;
+  // The chosen entry's routine runs after the current routine has returned,
+  // as an event of its own.
+  front_->Post([this, chosen] {
+    if (const auto offset = events_.MenuHandler(chosen)) CallRoutine(*offset);
+  });
+}
+
+void Runtime::OpenDialog(UnitRef dialog) {
+  if (!model_) return;
+  model_->SetDialogFileName(dialog.unit, front_->SaveFileDialog(dialog.unit));
+}
+
+void Runtime::ShowMessageBox(const std::string& text, int flags, const std::string& title) {
+  if (OnWindowThread()) {
+    front_->MessageBox(text, flags, title);
+    return;
+  }
+  // From a worker: show it on the window thread and wait until it is closed.
+  auto done = std::make_shared<std::promise<void>>();
+  auto closed = done->get_future();
+  front_->Post([this, text, flags, title, done] {
+    front_->MessageBox(text, flags, title);
+    done->set_value();
+  });
+  closed.wait();
+}
+
+void Runtime::RunProgramLine(const std::string& commandLine, bool wait) {
+  if (options_.runProgram) options_.runProgram(commandLine, wait);
+}
+
+void Runtime::OnUnitEvent(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
+                          std::int32_t c) {
+  if (const auto offset = events_.Handler(unit, event)) CallRoutine(*offset, a, b, c);
+}
+
+void Runtime::OnWindowClosing() {
+  OnUnitEvent(form::kWindowUnitId, form::kEventWindowClosing, 0, 0, 0);
+}
+
+}  // namespace korvex

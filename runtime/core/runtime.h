@@ -1,0 +1,114 @@
+// Runtime: one loaded program with its window.
+//
+// The runtime binds its service table into the program, calls the program's
+// entry routine on the calling thread (which becomes the window thread),
+// builds the window from the program's window description when the program
+// asks for it, routes every event of the description to its routine, runs
+// worker threads, and on the way out cancels transfers, waits for the
+// workers (bounded) and only then calls the program's exit routine.
+//
+// One Runtime is active per process at a time (its services are plain
+// functions); Run() may be called once. The Runtime must outlive Run().
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+
+#include "runtime/core/event_table.h"
+#include "runtime/core/front.h"
+#include "runtime/core/unit_model.h"
+#include "runtime/core/worker_threads.h"
+#include "runtime/form/form.h"
+#include "runtime/services/services.h"
+
+namespace korvex {
+
+using NativeRoutine = void (*)(std::int32_t, std::int32_t, std::int32_t);
+
+// What the runtime needs of a program.
+struct Program {
+  std::span<const std::uint8_t> form;                // the window description
+  NativeRoutine (*routineAt)(std::uint32_t offset);  // nullptr when no routine there
+  std::uint32_t entryOffset = 0;
+  void (*bindServices)(const Services*) = nullptr;
+};
+
+struct RuntimeOptions {
+  // Makes running and later HTTP transfers fail promptly; called once the
+  // window has closed, before the workers are waited for.
+  std::function<void()> cancelTransfers;
+  // Starts a program from a command line (the shell layer).
+  std::function<void(const std::string&, bool)> runProgram;
+  // How long the end of the program waits for worker threads.
+  std::chrono::milliseconds workerJoinTimeout{10000};
+};
+
+// Exit codes of runtime faults.
+inline constexpr int kExitBadWindow = 3;
+inline constexpr int kExitBadRoutine = 4;
+inline constexpr int kExitStuckWorkers = 5;
+
+class Runtime final : private FrontEvents {
+ public:
+  Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options = {});
+  ~Runtime();
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+
+  // Runs the program to its end on this thread; returns the exit code.
+  int Run();
+
+  // For fronts and tests: the window's state once loaded (else nullptr).
+  UnitModel* Model() { return model_.get(); }
+  const form::Form* Form() const { return form_ ? &*form_ : nullptr; }
+  Front& GetFront() { return *front_; }
+  WorkerThreads& Workers() { return workers_; }
+  bool OnWindowThread() const { return std::this_thread::get_id() == windowThread_; }
+
+  // Service implementations (see runtime/services/services.h).
+  void LoadWindow(std::uint32_t windowId);
+  void RunEventLoop();
+  void EndProgram(int exitCode);
+  void StartThread(std::uint32_t routineOffset);
+  void RegisterExitRoutine(std::uint32_t routineOffset);
+  void PopupMenu(UnitRef window, UnitRef menu);
+  void OpenDialog(UnitRef dialog);
+  void ShowMessageBox(const std::string& text, int flags, const std::string& title);
+  void RunProgramLine(const std::string& commandLine, bool wait);
+
+  // Runs the routine at a code offset; an offset that names no routine is a
+  // runtime fault.
+  void CallRoutine(std::uint32_t offset, std::int32_t a = 0, std::int32_t b = 0,
+                   std::int32_t c = 0);
+
+ private:
+  void OnUnitEvent(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
+                   std::int32_t c) override;
+  void OnWindowClosing() override;
+  void Fault(int exitCode, const std::string& message);
+
+  Program program_;
+  std::unique_ptr<Front> front_;
+  RuntimeOptions options_;
+  Services services_{};
+  std::thread::id windowThread_;
+
+  std::optional<form::Form> form_;
+  std::unique_ptr<UnitModel> model_;
+  EventTable events_;
+  WorkerThreads workers_;
+  std::optional<std::uint32_t> exitRoutine_;
+  int exitCode_ = 0;
+  std::atomic<bool> faulted_{false};
+  bool ended_ = false;
+};
+
+}  // namespace korvex

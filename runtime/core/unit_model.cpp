@@ -1,0 +1,178 @@
+#include "runtime/core/unit_model.h"
+
+#include "runtime/form/unit_types.h"
+
+namespace korvex {
+
+UnitKind KindOfType(std::uint32_t typeId) {
+  switch (typeId) {
+    case form::kTypeWindow: return UnitKind::Window;
+    case form::kTypeMenuEntry: return UnitKind::MenuEntry;
+    case form::kTypePictureBox: return UnitKind::Picture;
+    case form::kTypeGroupBox: return UnitKind::GroupBox;
+    case form::kTypeButton: return UnitKind::Button;
+    case form::kTypeListBox: return UnitKind::ListBox;
+    case form::kTypeCommonDialog: return UnitKind::Dialog;
+    case form::kTypeStatusBar: return UnitKind::StatusBar;
+    default: return UnitKind::Other;
+  }
+}
+
+UnitModel::UnitModel(const std::vector<UnitInfo>& units) {
+  for (const auto& u : units) units_[u.id].kind = KindOfType(u.typeId);
+}
+
+bool UnitModel::Has(std::uint32_t unit) const {
+  std::lock_guard lock(mutex_);
+  return units_.count(unit) != 0;
+}
+
+UnitKind UnitModel::Kind(std::uint32_t unit) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(unit);
+  return it == units_.end() ? UnitKind::Other : it->second.kind;
+}
+
+int UnitModel::ListCount(std::uint32_t list) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(list);
+  return it == units_.end() ? 0 : static_cast<int>(it->second.items.size());
+}
+
+std::string UnitModel::ListItem(std::uint32_t list, int index) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(list);
+  if (it == units_.end() || index < 0) return {};
+  const auto& items = it->second.items;
+  return static_cast<std::size_t>(index) < items.size() ? items[static_cast<std::size_t>(index)]
+                                                        : std::string();
+}
+
+std::vector<std::string> UnitModel::ListItems(std::uint32_t list) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(list);
+  return it == units_.end() ? std::vector<std::string>() : it->second.items;
+}
+
+UnitModel::ListTail UnitModel::ListItemsFrom(std::uint32_t list, std::size_t from) const {
+  std::lock_guard lock(mutex_);
+  ListTail tail;
+  const auto it = units_.find(list);
+  if (it == units_.end()) return tail;
+  const auto& items = it->second.items;
+  tail.clears = it->second.clears;
+  if (from < items.size()) {
+    tail.items.assign(items.begin() + static_cast<std::ptrdiff_t>(from), items.end());
+  }
+  return tail;
+}
+
+void UnitModel::ListAdd(std::uint32_t list, const std::string& text) {
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(list);
+    if (it == units_.end() || it->second.kind != UnitKind::ListBox) return;
+    it->second.items.push_back(text);
+  }
+  Notify(UnitChange::What::ListItems, list);
+}
+
+void UnitModel::ListClear(std::uint32_t list) {
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(list);
+    if (it == units_.end() || it->second.kind != UnitKind::ListBox) return;
+    it->second.items.clear();
+    ++it->second.clears;
+  }
+  Notify(UnitChange::What::ListItems, list);
+}
+
+PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(unit);
+  if (it == units_.end()) return {};
+  const State& s = it->second;
+  switch (s.kind) {
+    case UnitKind::Picture:
+      if (property == kPropPicture) return s.picture;
+      break;
+    case UnitKind::Dialog:
+      if (property == kPropDialogFile) return s.dialogFile;
+      break;
+    case UnitKind::Button:
+      if (property == kPropDisabled) return s.disabled;
+      break;
+    default:
+      break;
+  }
+  return {};
+}
+
+void UnitModel::WriteProperty(std::uint32_t unit, int property, const PropertyValue& value) {
+  UnitChange::What what;
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(unit);
+    if (it == units_.end()) return;
+    State& s = it->second;
+    if (s.kind == UnitKind::Picture && property == kPropPicture) {
+      if (const auto* b = std::get_if<Bytes>(&value)) {
+        s.picture = *b;
+      } else if (std::holds_alternative<std::monostate>(value)) {
+        s.picture.clear();
+      } else {
+        return;
+      }
+      what = UnitChange::What::Picture;
+    } else if (s.kind == UnitKind::Button && property == kPropDisabled) {
+      if (const auto* b = std::get_if<bool>(&value)) {
+        s.disabled = *b;
+      } else if (const auto* i = std::get_if<std::int32_t>(&value)) {
+        s.disabled = *i != 0;
+      } else {
+        return;
+      }
+      what = UnitChange::What::Disabled;
+    } else {
+      return;
+    }
+  }
+  Notify(what, unit);
+}
+
+void UnitModel::SetStatusText(std::uint32_t statusBar, int part, const std::string& text) {
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(statusBar);
+    if (it == units_.end() || it->second.kind != UnitKind::StatusBar || part < 0) return;
+    it->second.statusTexts[part] = text;
+  }
+  Notify(UnitChange::What::StatusText, statusBar);
+}
+
+std::string UnitModel::StatusText(std::uint32_t statusBar, int part) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(statusBar);
+  if (it == units_.end()) return {};
+  const auto t = it->second.statusTexts.find(part);
+  return t == it->second.statusTexts.end() ? std::string() : t->second;
+}
+
+void UnitModel::SetDialogFileName(std::uint32_t dialog, const std::string& name) {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(dialog);
+  if (it != units_.end() && it->second.kind == UnitKind::Dialog) it->second.dialogFile = name;
+}
+
+void UnitModel::SetObserver(Observer observer) {
+  std::lock_guard lock(observerMutex_);
+  observer_ = std::move(observer);
+}
+
+void UnitModel::Notify(UnitChange::What what, std::uint32_t unit) {
+  std::lock_guard lock(observerMutex_);
+  if (observer_) observer_(UnitChange{what, unit});
+}
+
+}  // namespace korvex

@@ -1,0 +1,93 @@
+// The state of every unit of the window, shared by the window thread and the
+// worker threads.
+//
+// UnitModel holds what the program can read back from a unit: list items,
+// picture bytes, status-bar texts, the disabled flag and the dialog's chosen
+// file name. All operations are thread-safe (one mutex) and never block on
+// the window: views learn of changes through an observer that is called
+// after the change, outside the state lock. The observer must not block;
+// the Qt view only posts a queued notification. SetObserver(nullptr) waits
+// until no observer call is in flight, so a view can detach and then die.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "runtime/services/services.h"
+
+namespace korvex {
+
+enum class UnitKind { Window, MenuEntry, Picture, GroupBox, Button, ListBox, Dialog, StatusBar, Other };
+
+UnitKind KindOfType(std::uint32_t typeId);
+
+// What changed, for views.
+struct UnitChange {
+  enum class What { ListItems, Picture, StatusText, Disabled } what;
+  std::uint32_t unit;
+};
+
+class UnitModel {
+ public:
+  struct UnitInfo {
+    std::uint32_t id;
+    std::uint32_t typeId;
+  };
+  using Observer = std::function<void(const UnitChange&)>;
+
+  explicit UnitModel(const std::vector<UnitInfo>& units);
+  UnitModel(const UnitModel&) = delete;
+  UnitModel& operator=(const UnitModel&) = delete;
+
+  bool Has(std::uint32_t unit) const;
+  UnitKind Kind(std::uint32_t unit) const;
+
+  int ListCount(std::uint32_t list) const;
+  std::string ListItem(std::uint32_t list, int index) const;  // "" when out of range
+  std::vector<std::string> ListItems(std::uint32_t list) const;
+  // Views keep up with a list cheaply: the items from position `from` on,
+  // with the number of times the list has been cleared so far (a view that
+  // saw another number starts again from 0).
+  struct ListTail {
+    std::uint64_t clears = 0;
+    std::vector<std::string> items;
+  };
+  ListTail ListItemsFrom(std::uint32_t list, std::size_t from) const;
+  void ListAdd(std::uint32_t list, const std::string& text);
+  void ListClear(std::uint32_t list);
+
+  PropertyValue ReadProperty(std::uint32_t unit, int property) const;
+  void WriteProperty(std::uint32_t unit, int property, const PropertyValue& value);
+
+  void SetStatusText(std::uint32_t statusBar, int part, const std::string& text);
+  std::string StatusText(std::uint32_t statusBar, int part) const;
+
+  // Set by the front when a dialog closes: the chosen name, "" after cancel.
+  void SetDialogFileName(std::uint32_t dialog, const std::string& name);
+
+  void SetObserver(Observer observer);
+
+ private:
+  struct State {
+    UnitKind kind = UnitKind::Other;
+    std::vector<std::string> items;
+    std::uint64_t clears = 0;
+    Bytes picture;
+    std::map<int, std::string> statusTexts;
+    bool disabled = false;
+    std::string dialogFile;
+  };
+
+  void Notify(UnitChange::What what, std::uint32_t unit);
+
+  mutable std::mutex mutex_;
+  std::map<std::uint32_t, State> units_;
+  std::mutex observerMutex_;  // held while the observer runs
+  Observer observer_;
+};
+
+}  // namespace korvex

@@ -1,0 +1,285 @@
+#include "runtime/qt/qt_front.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "runtime/qt/font_map.h"
+#include "runtime/qt/main_window.h"
+#include "runtime/qt/picture_box.h"
+#include "runtime/text/charset.h"
+#include "runtime/text/text_ops.h"
+
+namespace korvex {
+namespace {
+
+QString FromGbk(const std::string& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+
+// "label|pattern|label|pattern" as Qt name filters ("label (pattern)").
+QStringList NameFilters(const std::string& filterGbk) {
+  const TextArray parts = Split(filterGbk, "|");
+  QStringList filters;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    filters << FromGbk(parts[i]) + " (" + FromGbk(parts[i + 1]) + ")";
+  }
+  return filters;
+}
+
+int g_argc = 1;
+char g_arg0[] = "pixaroo";
+char* g_argv[] = {g_arg0, nullptr};
+
+}  // namespace
+
+QtFront::QtFront() {
+  if (QApplication::instance() == nullptr) {
+    ownedApp_ = std::make_unique<QApplication>(g_argc, g_argv);
+  }
+  InstallFontSubstitutes();
+}
+
+QtFront::~QtFront() {
+  if (model_ != nullptr) model_->SetObserver(nullptr);
+  window_.reset();
+}
+
+void QtFront::CreateWindow(const form::Form& form, UnitModel& model, FrontEvents& events) {
+  form_ = &form;
+  model_ = &model;
+  events_ = &events;
+  window_ = std::make_unique<MainWindow>([this] { events_->OnWindowClosing(); });
+  window_->setAttribute(Qt::WA_DeleteOnClose, false);
+  BuildUnits(form);
+  BuildMenus(form);
+  model.SetObserver([this](const UnitChange& c) { OnModelChange(c); });
+  window_->show();
+}
+
+void QtFront::BuildUnits(const form::Form& form) {
+  const form::Unit* windowUnit = form.FindUnit(form::kWindowUnitId);
+  if (windowUnit != nullptr) {
+    if (const auto s = form::ReadWindowSettings(*windowUnit)) {
+      window_->setWindowTitle(FromGbk(s->title));
+    }
+    window_->setGeometry(windowUnit->left, windowUnit->top, windowUnit->width,
+                         windowUnit->height);
+    widgets_[windowUnit->id] = window_.get();
+  }
+  // Containers first: records list children before the group box that holds
+  // them. Units whose parent is not built yet go to the window and are
+  // re-parented once it exists.
+  std::vector<const form::Unit*> order;
+  for (const auto& u : form.units) {
+    if (u.typeId == form::kTypeGroupBox) order.push_back(&u);
+  }
+  for (const auto& u : form.units) {
+    if (u.typeId != form::kTypeGroupBox) order.push_back(&u);
+  }
+  for (const form::Unit* u : order) {
+    if (u->IsMenuEntry() || u->id == form::kWindowUnitId) continue;
+    if (QWidget* w = BuildUnit(*u, window_.get())) widgets_[u->id] = w;
+  }
+  for (const form::Unit* u : order) {
+    const auto self = widgets_.find(u->id);
+    if (self == widgets_.end() || u->id == form::kWindowUnitId) continue;
+    const auto parent = widgets_.find(u->parent);
+    QWidget* p = (u->parent == 0 || parent == widgets_.end()) ? window_.get() : parent->second;
+    self->second->setParent(p);
+    self->second->setGeometry(u->left, u->top, u->width, u->height);
+    self->second->setVisible((u->flags & form::kFlagVisible) != 0);
+    // A status bar docks at the window's bottom edge: its stored top would
+    // put it across the button row.
+    if (u->typeId == form::kTypeStatusBar && p == window_.get()) {
+      window_->DockAtBottom(self->second);
+    }
+  }
+  // Later records lie beneath earlier ones, so raise in reverse record order.
+  for (auto it = form.units.rbegin(); it != form.units.rend(); ++it) {
+    const auto w = widgets_.find(it->id);
+    if (w != widgets_.end() && it->id != form::kWindowUnitId) w->second->raise();
+  }
+}
+
+QWidget* QtFront::BuildUnit(const form::Unit& unit, QWidget* parent) {
+  const std::uint32_t id = unit.id;
+  const auto focus = (unit.flags & form::kFlagTakesFocus) ? Qt::StrongFocus : Qt::NoFocus;
+  QWidget* w = nullptr;
+  switch (unit.typeId) {
+    case form::kTypeGroupBox:
+      w = new QGroupBox(parent);
+      break;
+    case form::kTypePictureBox:
+      w = new PictureBox(parent, [this, id](int event, int x, int y) {
+        events_->OnUnitEvent(id, event, x, y, 0);
+      });
+      break;
+    case form::kTypeButton: {
+      auto* b = new QPushButton(parent);
+      if (const auto s = form::ReadButtonSettings(unit)) b->setText(FromGbk(s->caption));
+      QObject::connect(b, &QPushButton::clicked,
+                       [this, id] { events_->OnUnitEvent(id, form::kEventButtonClicked); });
+      w = b;
+      break;
+    }
+    case form::kTypeListBox:
+      w = new QListWidget(parent);
+      break;
+    case form::kTypeStatusBar: {
+      auto* l = new QLabel(parent);
+      l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      l->setIndent(2);
+      if (const auto s = form::ReadStatusBarSettings(unit)) l->setFont(FontFromLogFont(s->font));
+      w = l;
+      break;
+    }
+    default:
+      return nullptr;  // dialogs and unknown types have no widget
+  }
+  w->setObjectName(FromGbk(unit.name));
+  w->setFocusPolicy(focus);
+  w->setEnabled(unit.disabled == 0);
+  return w;
+}
+
+void QtFront::BuildMenus(const form::Form& form) {
+  // An entry belongs to the nearest earlier entry one level up.
+  QMenu* current = nullptr;
+  for (const auto& u : form.units) {
+    if (!u.IsMenuEntry()) continue;
+    if (u.level == 0) {
+      current = new QMenu(FromGbk(u.caption), window_.get());
+      menus_[u.id] = current;
+      actionUnits_[current->menuAction()] = u.id;
+    } else if (current != nullptr) {
+      QAction* a = current->addAction(FromGbk(u.caption));
+      actionUnits_[a] = u.id;
+    }
+  }
+}
+
+void QtFront::RunLoop() {
+  if (!window_ || !window_->isVisible()) return;
+  QApplication::setQuitOnLastWindowClosed(true);
+  QApplication::exec();
+}
+
+void QtFront::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+std::uint32_t QtFront::PopupMenu(std::uint32_t menu) {
+  const auto it = menus_.find(menu);
+  if (it == menus_.end()) return 0;
+  QAction* chosen = it->second->exec(QCursor::pos());
+  if (chosen == nullptr) return 0;
+  const auto unit = actionUnits_.find(chosen);
+  return unit == actionUnits_.end() ? 0 : unit->second;
+}
+
+std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
+  const form::Unit* unit = form_ != nullptr ? form_->FindUnit(dialog) : nullptr;
+  QFileDialog box(window_.get());
+  box.setAcceptMode(QFileDialog::AcceptSave);
+  box.setFileMode(QFileDialog::AnyFile);
+  if (unit != nullptr) {
+    if (const auto s = form::ReadDialogSettings(*unit)) {
+      box.setNameFilters(NameFilters(s->filter));
+      QString suffix = FromGbk(s->defaultSuffix);
+      if (suffix.startsWith("*.")) suffix = suffix.mid(2);
+      box.setDefaultSuffix(suffix);
+    }
+  }
+  if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
+  return Utf8ToGbk(box.selectedFiles().first().toStdString());
+}
+
+void QtFront::MessageBox(const std::string& text, int, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, FromGbk(title), FromGbk(text), QMessageBox::Ok,
+                  window_.get());
+  box.exec();
+}
+
+QWidget* QtFront::Window() const { return window_.get(); }
+
+QWidget* QtFront::UnitWidget(std::uint32_t unit) const {
+  const auto it = widgets_.find(unit);
+  return it == widgets_.end() ? nullptr : it->second.data();
+}
+
+QMenu* QtFront::Menu(std::uint32_t menu) const {
+  const auto it = menus_.find(menu);
+  return it == menus_.end() ? nullptr : it->second;
+}
+
+// Any thread: remember the change and make sure one refresh is queued.
+void QtFront::OnModelChange(const UnitChange& change) {
+  {
+    std::lock_guard lock(pendingMutex_);
+    pending_.insert({static_cast<int>(change.what), change.unit});
+    if (refreshQueued_) return;
+    refreshQueued_ = true;
+  }
+  QMetaObject::invokeMethod(this, [this] { Refresh(); }, Qt::QueuedConnection);
+}
+
+void QtFront::Refresh() {
+  std::set<std::pair<int, std::uint32_t>> changes;
+  {
+    std::lock_guard lock(pendingMutex_);
+    changes.swap(pending_);
+    refreshQueued_ = false;
+  }
+  for (const auto& [what, unit] : changes) {
+    Apply(UnitChange{static_cast<UnitChange::What>(what), unit});
+  }
+}
+
+void QtFront::Apply(const UnitChange& change) {
+  QWidget* w = UnitWidget(change.unit);
+  if (w == nullptr || model_ == nullptr) return;
+  switch (change.what) {
+    case UnitChange::What::Picture:
+      if (auto* box = dynamic_cast<PictureBox*>(w)) {
+        const auto v = model_->ReadProperty(change.unit, kPropPicture);
+        const auto* bytes = std::get_if<Bytes>(&v);
+        box->SetPicture(bytes != nullptr ? *bytes : Bytes());
+      }
+      break;
+    case UnitChange::What::ListItems:
+      if (auto* list = dynamic_cast<QListWidget*>(w)) {
+        // Lists mostly grow at the end: fetch only what the view lacks,
+        // unless the list was cleared since the view last looked.
+        auto& seen = listClears_[change.unit];
+        auto tail = model_->ListItemsFrom(change.unit, static_cast<std::size_t>(list->count()));
+        if (tail.clears != seen) {
+          seen = tail.clears;
+          list->clear();
+          tail = model_->ListItemsFrom(change.unit, 0);
+          seen = tail.clears;
+        }
+        for (const auto& item : tail.items) list->addItem(FromGbk(item));
+      }
+      break;
+    case UnitChange::What::StatusText:
+      if (auto* label = dynamic_cast<QLabel*>(w)) {
+        label->setText(FromGbk(model_->StatusText(change.unit, 0)));
+      }
+      break;
+    case UnitChange::What::Disabled: {
+      const auto v = model_->ReadProperty(change.unit, kPropDisabled);
+      const auto* disabled = std::get_if<bool>(&v);
+      w->setEnabled(disabled == nullptr || !*disabled);
+      break;
+    }
+  }
+}
+
+}  // namespace korvex

@@ -1,0 +1,79 @@
+#include "runtime/core/unit_model.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "runtime/form/unit_types.h"
+
+namespace korvex {
+namespace {
+
+constexpr std::uint32_t kList = 1, kBox = 2, kButton = 3, kStatus = 4, kDialog = 5;
+
+UnitModel MakeModel() {
+  return UnitModel({{kList, form::kTypeListBox},
+                    {kBox, form::kTypePictureBox},
+                    {kButton, form::kTypeButton},
+                    {kStatus, form::kTypeStatusBar},
+                    {kDialog, form::kTypeCommonDialog}});
+}
+
+TEST(UnitModel, PropertiesOnlyApplyToTheirUnitTypes) {
+  UnitModel m = MakeModel();
+  m.WriteProperty(kBox, kPropPicture, std::string("not bytes"));  // wrong value type
+  EXPECT_TRUE(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)).empty());
+  m.WriteProperty(kButton, kPropPicture, Bytes{1});  // no such property
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(m.ReadProperty(kButton, kPropPicture)));
+  m.WriteProperty(kButton, kPropDisabled, std::int32_t{1});
+  EXPECT_TRUE(std::get<bool>(m.ReadProperty(kButton, kPropDisabled)));
+  m.ListAdd(kBox, "not a list");
+  EXPECT_EQ(m.ListCount(kBox), 0);
+  m.WriteProperty(99, kPropPicture, Bytes{1});  // unknown unit
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(m.ReadProperty(99, kPropPicture)));
+  m.SetDialogFileName(kDialog, "x.bmp");
+  EXPECT_EQ(std::get<std::string>(m.ReadProperty(kDialog, kPropDialogFile)), "x.bmp");
+  m.SetStatusText(kStatus, -1, "ignored");
+  EXPECT_EQ(m.StatusText(kStatus, -1), "");
+}
+
+TEST(UnitModel, ListTailsTellViewsAboutClears) {
+  UnitModel m = MakeModel();
+  m.ListAdd(kList, "a");
+  m.ListAdd(kList, "b");
+  auto tail = m.ListItemsFrom(kList, 1);
+  EXPECT_EQ(tail.items, std::vector<std::string>{"b"});
+  const auto clears = tail.clears;
+  m.ListClear(kList);
+  m.ListAdd(kList, "c");
+  m.ListAdd(kList, "d");
+  m.ListAdd(kList, "e");
+  tail = m.ListItemsFrom(kList, 2);
+  EXPECT_NE(tail.clears, clears);  // the view must start again
+  EXPECT_EQ(m.ListItemsFrom(kList, 0).items, (std::vector<std::string>{"c", "d", "e"}));
+  EXPECT_TRUE(m.ListItemsFrom(kList, 10).items.empty());
+}
+
+TEST(UnitModel, DetachedObserverIsNeverCalledAgain) {
+  UnitModel m = MakeModel();
+  std::atomic<int> calls{0};
+  std::atomic<bool> detached{false};
+  std::atomic<bool> lateCall{false};
+  m.SetObserver([&](const UnitChange&) {
+    if (detached) lateCall = true;
+    ++calls;
+  });
+  std::thread writer([&] {
+    for (int i = 0; i < 2000; ++i) m.ListAdd(kList, "x");
+  });
+  while (calls < 10) std::this_thread::yield();
+  m.SetObserver(nullptr);
+  detached = true;
+  writer.join();
+  EXPECT_FALSE(lateCall);
+  EXPECT_EQ(m.ListCount(kList), 2000);
+}
+
+}  // namespace
+}  // namespace korvex

@@ -1,0 +1,182 @@
+// The Qt window as the runtime builds it from the program's description:
+// geometry, captions, font, visibility, pictures, menus and event routing.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QBuffer>
+#include <QImage>
+#include <thread>
+
+#include "runtime/core/unit_model.h"
+#include "runtime/form/reader.h"
+#include "runtime/form/writer.h"
+#include "runtime/qt/picture_box.h"
+#include "runtime/qt/qt_front.h"
+#include "ui/main_window_form.h"
+
+namespace korvex {
+namespace {
+
+using pixaroo::unit::kButton1;
+using pixaroo::unit::kButton2;
+using pixaroo::unit::kButton3;
+
+struct Recorder final : FrontEvents {
+  std::vector<std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>> events;
+  int closing = 0;
+  void OnUnitEvent(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
+                   std::int32_t) override {
+    events.emplace_back(unit, event, a, b);
+  }
+  void OnWindowClosing() override { ++closing; }
+};
+
+class QtWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Built from the stored bytes, as the runtime does.
+    auto parsed = form::ReadForm(form::WriteForm(pixaroo::MainWindowForm()));
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    form_ = *parsed.form;
+    std::vector<UnitModel::UnitInfo> infos;
+    for (const auto& u : form_.units) infos.push_back({u.id, u.typeId});
+    model_ = std::make_unique<UnitModel>(infos);
+    front_ = std::make_unique<QtFront>();
+    front_->CreateWindow(form_, *model_, events_);
+  }
+  void TearDown() override {
+    front_.reset();
+    model_.reset();
+  }
+
+  QWidget* W(std::uint32_t unit) { return front_->UnitWidget(unit); }
+  // Top-left of a unit in the window's client coordinates.
+  QPoint InWindow(std::uint32_t unit) { return W(unit)->mapTo(front_->Window(), QPoint(0, 0)); }
+  static void Pump() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+
+  form::Form form_;
+  std::unique_ptr<UnitModel> model_;
+  Recorder events_;
+  std::unique_ptr<QtFront> front_;
+};
+
+QString Utf8(const char* s) { return QString::fromUtf8(s); }
+
+TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
+  QWidget* window = front_->Window();
+  EXPECT_EQ(window->windowTitle(), "Vexora-QQPixaroo");
+  EXPECT_EQ(window->geometry(), QRect(50, 50, 517, 637));
+
+  const std::array<QPoint, 6> grid = {QPoint(16, 32),  QPoint(184, 32),  QPoint(352, 32),
+                                      QPoint(16, 272), QPoint(184, 272), QPoint(352, 272)};
+  for (std::size_t i = 0; i < 6; ++i) {
+    QWidget* box = W(pixaroo::kPictureBoxIds[i]);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(InWindow(pixaroo::kPictureBoxIds[i]), grid[i]) << "box " << i + 1;
+    EXPECT_EQ(box->size(), QSize(150, 230));
+    EXPECT_TRUE(box->isVisible());
+  }
+  auto* update = qobject_cast<QPushButton*>(W(kButton1));
+  auto* previous = qobject_cast<QPushButton*>(W(kButton2));
+  auto* next = qobject_cast<QPushButton*>(W(kButton3));
+  ASSERT_TRUE(update && previous && next);
+  EXPECT_EQ(update->text(), Utf8("更新"));
+  EXPECT_EQ(previous->text(), Utf8("上一页"));
+  EXPECT_EQ(next->text(), Utf8("下一页"));
+  EXPECT_EQ(InWindow(kButton1), QPoint(24, 536));
+  EXPECT_EQ(InWindow(kButton2), QPoint(144, 536));
+  EXPECT_EQ(InWindow(kButton3), QPoint(312, 536));
+  EXPECT_EQ(update->size(), QSize(80, 32));
+  EXPECT_EQ(update->focusPolicy(), Qt::StrongFocus);
+  EXPECT_EQ(InWindow(pixaroo::unit::kQqSupport1), QPoint(424, 536));
+  EXPECT_EQ(W(pixaroo::unit::kQqSupport1)->size(), QSize(74, 22));
+
+  // The index list lies beyond the window's right edge, yet exists.
+  auto* list = qobject_cast<QListWidget*>(W(pixaroo::unit::kListBox1));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(InWindow(pixaroo::unit::kListBox1), QPoint(520, 16));
+  EXPECT_GE(InWindow(pixaroo::unit::kListBox1).x(), window->width());
+  EXPECT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit::kGroupBox3)) != nullptr);
+
+  auto* status = qobject_cast<QLabel*>(W(pixaroo::unit::kStatusBar1));
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->geometry(), QRect(0, 637 - 20, 517, 20));  // docked at the bottom
+  EXPECT_EQ(status->font().pixelSize(), 12);
+  EXPECT_TRUE(QFontInfo(status->font()).family().contains("UMing"))
+      << QFontInfo(status->font()).family().toStdString();
+
+  // The dialog has no widget; the menu "play" holds one entry.
+  EXPECT_EQ(W(pixaroo::unit::kCommonDialog1), nullptr);
+  QMenu* play = front_->Menu(pixaroo::unit::kMenuPlay);
+  ASSERT_NE(play, nullptr);
+  EXPECT_EQ(play->title(), "play");
+  ASSERT_EQ(play->actions().size(), 1);
+  EXPECT_EQ(play->actions()[0]->text(), Utf8("保存图片"));
+}
+
+TEST_F(QtWindow, WorkerChangesReachTheWidgetsOnTheGuiThread) {
+  QImage wide(300, 100, QImage::Format_RGB32);
+  wide.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  wide.save(&buffer, "BMP");
+  const Bytes picture(png.begin(), png.end());
+
+  std::thread worker([&] {
+    for (int i = 0; i < 200; ++i) model_->ListAdd(pixaroo::unit::kListBox1, "/p/" + std::to_string(i));
+    model_->WriteProperty(pixaroo::unit::kPictureBox2, kPropPicture, picture);
+    model_->SetStatusText(pixaroo::unit::kStatusBar1, 0, "\xD5\xFD\xD4\xDA");  // 正在
+    model_->WriteProperty(kButton1, kPropDisabled, true);
+  });
+  worker.join();
+  Pump();
+  auto* list = qobject_cast<QListWidget*>(W(pixaroo::unit::kListBox1));
+  EXPECT_EQ(list->count(), 200);
+  EXPECT_EQ(list->item(199)->text(), "/p/199");
+  auto* box = static_cast<PictureBox*>(W(pixaroo::unit::kPictureBox2));
+  ASSERT_TRUE(box->HasImage());
+  EXPECT_EQ(box->ImageRect(), QRect(0, 90, 150, 50));  // fit, aspect kept, centred
+  EXPECT_EQ(qobject_cast<QLabel*>(W(pixaroo::unit::kStatusBar1))->text(), Utf8("正在"));
+  EXPECT_FALSE(W(kButton1)->isEnabled());
+
+  // A cleared and refilled list is shown afresh; bytes that are no image
+  // show nothing.
+  model_->ListClear(pixaroo::unit::kListBox1);
+  model_->ListAdd(pixaroo::unit::kListBox1, "only");
+  model_->WriteProperty(pixaroo::unit::kPictureBox2, kPropPicture, Bytes{'<', 'h'});
+  Pump();
+  ASSERT_EQ(list->count(), 1);
+  EXPECT_EQ(list->item(0)->text(), "only");
+  EXPECT_FALSE(box->HasImage());
+}
+
+TEST_F(QtWindow, ClicksAndClosingAreReportedAsDescriptionEvents) {
+  qobject_cast<QPushButton*>(W(kButton3))->click();
+  QWidget* box = W(pixaroo::unit::kPictureBox4);
+  QMouseEvent right(QEvent::MouseButtonPress, QPointF(5, 6), box->mapToGlobal(QPointF(5, 6)),
+                    Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  QApplication::sendEvent(box, &right);
+  QMouseEvent left(QEvent::MouseButtonPress, QPointF(1, 2), box->mapToGlobal(QPointF(1, 2)),
+                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(W(pixaroo::unit::kQqSupport1), &left);
+  using E = std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>;
+  EXPECT_EQ(events_.events,
+            (std::vector<E>{E{kButton3, 0, 0, 0}, E{pixaroo::unit::kPictureBox4, -4, 5, 6},
+                            E{pixaroo::unit::kQqSupport1, -1, 1, 2}}));
+  front_->Window()->close();
+  front_->Window()->close();
+  EXPECT_EQ(events_.closing, 1);
+}
+
+}  // namespace
+}  // namespace korvex
