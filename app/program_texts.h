@@ -1,0 +1,62 @@
+// The program's constant texts, GBK bytes as the program uses them: page
+// markers, status-bar texts, the index separator and file name, the usage
+// notice. Each is written as escaped bytes with its text in a comment.
+#pragma once
+
+#include <string_view>
+
+namespace pixaroo::texts {
+
+using namespace std::string_view_literals;
+
+// /nvshengzhenrenxiu/list_60_ (27 bytes): list page path before the page number
+inline constexpr std::string_view kListPagePath = "/nvshengzhenrenxiu/list_60_"sv;
+// .html (5 bytes)
+inline constexpr std::string_view kListPageSuffix = ".html"sv;
+// <a class="img" href=" (21 bytes)
+inline constexpr std::string_view kListAreaStart = "<a class=\"img\" href=\""sv;
+// <div class="pagination"><a>首页</a> (35 bytes)
+inline constexpr std::string_view kListAreaEnd =
+    "<div class=\"pagination\"><a>\xCA\xD7\xD2\xB3</a>"sv;
+// href=" (6 bytes)
+inline constexpr std::string_view kItemLinkLeft = "href=\""sv;
+// " (1 bytes): right marker of item links and picture sources
+inline constexpr std::string_view kQuote = "\""sv;
+// .php (4 bytes)
+inline constexpr std::string_view kExcludedLink = ".php"sv;
+// <div style="text-align: center"> (32 bytes)
+inline constexpr std::string_view kPictureAreaStart = "<div style=\"text-align: center\">"sv;
+// \t\t\t\t\t\t</div> (12 bytes): six TABs, then </div>
+inline constexpr std::string_view kPictureAreaEnd = "\t\t\t\t\t\t</div>"sv;
+// src=" (5 bytes)
+inline constexpr std::string_view kPictureSourceLeft = "src=\""sv;
+// 正在更新···· (16 bytes)
+inline constexpr std::string_view kStatusUpdating =
+    "\xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xA1\xA4\xA1\xA4\xA1\xA4\xA1\xA4"sv;
+// 正在更新----已更新 (18 bytes)
+inline constexpr std::string_view kStatusProgressPrefix =
+    "\xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2----\xD2\xD1\xB8\xFC\xD0\xC2"sv;
+// 张。 (4 bytes)
+inline constexpr std::string_view kStatusCountSuffix = "\xD5\xC5\xA1\xA3"sv;
+// 更新完成,正在处理重复 (21 bytes)
+inline constexpr std::string_view kStatusCollected =
+    "\xB8\xFC\xD0\xC2\xCD\xEA\xB3\xC9,\xD5\xFD\xD4\xDA\xB4\xA6\xC0\xED\xD6\xD8\xB8\xB4"sv;
+// 更新已完成----共更新了 (22 bytes)
+inline constexpr std::string_view kStatusDonePrefix =
+    "\xB8\xFC\xD0\xC2\xD2\xD1\xCD\xEA\xB3\xC9----\xB9\xB2\xB8\xFC\xD0\xC2\xC1\xCB"sv;
+// #分割符# (8 bytes)
+inline constexpr std::string_view kIndexSeparator = "#\xB7\xD6\xB8\xEE\xB7\xFB#"sv;
+// confi.ini (9 bytes)
+inline constexpr std::string_view kIndexFileName = "confi.ini"sv;
+// \r\n (2 bytes)
+inline constexpr std::string_view kLineEnd = "\r\n"sv;
+// 温馨提示 (8 bytes)
+inline constexpr std::string_view kNoticeTitle = "\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE"sv;
+// 使用方法：首次打开本软件可打开 更新按钮 进行更新Pixaroo 如有更新过的朋友想在更新也可以点击更新按钮，保存图片方法： 右键到图片焦点可保存图片到桌面 (145 bytes)
+inline constexpr std::string_view kUsageNotice =
+    "\xCA\xB9\xD3\xC3\xB7\xBD\xB7\xA8\xA3\xBA\xCA\xD7\xB4\xCE\xB4\xF2\xBF\xAA\xB1\xBE\xC8\xED\xBC\xFE\xBF\xC9\xB4\xF2\xBF\xAA \xB8\xFC\xD0\xC2\xB0\xB4\xC5\xA5 \xBD\xF8\xD0\xD0\xB8\xFC\xD0\xC2Pixaroo \xC8\xE7\xD3\xD0\xB8\xFC\xD0\xC2\xB9\xFD\xB5\xC4\xC5\xF3\xD3\xD1\xCF\xEB\xD4\xDA\xB8\xFC\xD0\xC2\xD2\xB2\xBF\xC9\xD2\xD4\xB5\xE3\xBB\xF7\xB8\xFC\xD0\xC2\xB0\xB4\xC5\xA5\xA3\xAC\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB7\xBD\xB7\xA8\xA3\xBA \xD3\xD2\xBC\xFC\xB5\xBD\xCD\xBC\xC6\xAC\xBD\xB9\xB5\xE3\xBF\xC9\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB5\xBD\xD7\xC0\xC3\xE6"sv;
+// C:\Program Files\Internet Explorer\IEXPLORE.EXE (47 bytes)
+inline constexpr std::string_view kBrowserProgram =
+    "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
+
+}  // namespace pixaroo::texts

@@ -1,0 +1,46 @@
+// The program's constant texts are the exact GBK bytes of their texts.
+#include "app/program_texts.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/text/charset.h"
+
+namespace pixaroo::texts {
+namespace {
+
+TEST(ProgramTexts, GbkBytesAndLengths) {
+  struct Case {
+    std::string_view gbk;
+    const char* utf8;
+    std::size_t bytes;
+  };
+  const Case cases[] = {
+      {kIndexSeparator, "#分割符#", 8},
+      {kListAreaStart, "<a class=\"img\" href=\"", 21},
+      {kListAreaEnd, "<div class=\"pagination\"><a>首页</a>", 35},
+      {kPictureAreaStart, "<div style=\"text-align: center\">", 32},
+      {kPictureAreaEnd, "\t\t\t\t\t\t</div>", 12},
+      {kItemLinkLeft, "href=\"", 6},
+      {kPictureSourceLeft, "src=\"", 5},
+      {kStatusUpdating, "正在更新····", 16},
+      {kStatusProgressPrefix, "正在更新----已更新", 18},
+      {kStatusCountSuffix, "张。", 4},
+      {kStatusCollected, "更新完成,正在处理重复", 21},
+      {kStatusDonePrefix, "更新已完成----共更新了", 22},
+      {kNoticeTitle, "温馨提示", 8},
+      {kIndexFileName, "confi.ini", 9},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.gbk.size(), c.bytes) << c.utf8;
+    EXPECT_EQ(korvex::GbkToUtf8(c.gbk), c.utf8);
+  }
+  // The middle dots are U+00B7, GBK A1 A4 each.
+  EXPECT_EQ(kStatusUpdating.substr(8), "\xA1\xA4\xA1\xA4\xA1\xA4\xA1\xA4");
+  EXPECT_EQ(korvex::GbkToUtf8(kUsageNotice),
+            "使用方法：首次打开本软件可打开 更新按钮 进行更新Pixaroo "
+            "如有更新过的朋友想在更新也可以点击更新按钮，保存图片方法： "
+            "右键到图片焦点可保存图片到桌面");
+}
+
+}  // namespace
+}  // namespace pixaroo::texts
