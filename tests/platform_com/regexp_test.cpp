@@ -168,7 +168,9 @@ TEST_F(RegExpTest, LongSingleLineSubjectsNeitherOverflowNorStall) {
   Configure(u"(x|y)*z", true);
   DispatchPtr m;
   const HRESULT hr = Execute(subject, &m);
-  if (Succeeded(hr)) EXPECT_EQ(std::get<std::int32_t>(Get(m, u"Count")), 1);
+  if (Succeeded(hr)) {
+    EXPECT_EQ(std::get<std::int32_t>(Get(m, u"Count")), 1);
+  }
 }
 
 }  // namespace
