@@ -12,7 +12,7 @@
 namespace {
 
 // Larger pictures only go to BMP (the slower encoders would time out).
-constexpr std::uint64_t kMaxPixelsForEveryFormat = 256 * 256;
+constexpr std::uint64_t kMaxPixelsForEveryFormat = std::uint64_t{256} * 256;
 
 bool SmallPicture(const std::uint8_t* data, std::size_t size) {
   auto image = gdiplus::GpImage::Create(std::vector<std::uint8_t>(data, data + size));

@@ -35,7 +35,7 @@ Channel MakeChannel(std::uint32_t mask) {
   c.mask = mask;
   if (mask != 0) {
     c.shift = std::countr_zero(mask);
-    c.bits = std::bit_width(mask >> c.shift);
+    c.bits = static_cast<int>(std::bit_width(mask >> c.shift));
   }
   return c;
 }
@@ -269,7 +269,7 @@ bool BmpDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget&
   std::vector<std::uint8_t> row(std::size_t{h.width} * 4);
   for (std::uint32_t y = 0; y < h.height; ++y) {
     const std::uint8_t* in = indices.data() + std::size_t{y} * h.width;
-    for (std::uint32_t x = 0; x < h.width; ++x) std::memcpy(&row[x * 4], h.palette[in[x]].data(), 4);
+    for (std::uint32_t x = 0; x < h.width; ++x) std::memcpy(&row[std::size_t{x} * 4], h.palette[in[x]].data(), 4);
     StoreBgraRow(target, h.height - 1 - y, row.data(), h.width);
   }
   return true;

@@ -149,7 +149,7 @@ bool GifDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget&
   std::array<std::uint8_t, 4> background{};
   const Palette palette = MakePalette(gif, frame.transparentIndex, &background);
   std::vector<std::uint8_t> row(std::size_t{info.width} * 4);
-  for (std::uint32_t x = 0; x < info.width; ++x) std::memcpy(&row[x * 4], background.data(), 4);
+  for (std::uint32_t x = 0; x < info.width; ++x) std::memcpy(&row[std::size_t{x} * 4], background.data(), 4);
   for (std::uint32_t y = 0; y < info.height; ++y) StoreBgraRow(target, y, row.data(), info.width);
 
   const GifImageDesc& d = gif->Image;

@@ -36,11 +36,10 @@ const char* CharsetOf(UINT codePage) {
 // one byte at a time. False only when iconv cannot be set up.
 bool ConvertAll(const char* charset, const char* source, std::size_t length,
                 std::vector<char16_t>* out) {
-  IconvHandle cd(iconv_open("UTF-16LE", charset));
-  if (cd.get() == reinterpret_cast<iconv_t>(-1)) {
-    cd.release();
-    return false;
-  }
+  iconv_t raw = iconv_open("UTF-16LE", charset);
+  // iconv_open reports failure as (iconv_t)-1.
+  if (raw == reinterpret_cast<iconv_t>(-1)) return false;  // NOLINT(performance-no-int-to-ptr)
+  IconvHandle cd(raw);
   char* in = const_cast<char*>(source);
   std::size_t inLeft = length;
   char16_t chunk[kChunkUnits];

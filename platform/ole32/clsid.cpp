@@ -19,7 +19,7 @@ int HexValue(char16_t c) {
 // Unit i of the text; read byte-wise since callers often pass byte buffers.
 char16_t UnitAt(LPCOLESTR text, int i) {
   char16_t c;
-  std::memcpy(&c, reinterpret_cast<const unsigned char*>(text) + 2 * i, sizeof c);
+  std::memcpy(&c, reinterpret_cast<const unsigned char*>(text) + 2 * static_cast<std::size_t>(i), sizeof c);
   return c;
 }
 
