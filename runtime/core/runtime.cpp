@@ -121,8 +121,7 @@ void Runtime::LoadWindow(std::uint32_t windowId) {
   // "The window has been created" runs once the event loop is turning, so
   // the window is on screen before its creation routine blocks; it is the
   // first event the window gets.
-  const std::uint32_t window = form::kWindowUnitId;
-  front_->Post([this, window] { OnUnitEvent(window, form::kEventWindowCreated, 0, 0, 0); });
+  front_->Post([this] { OnUnitEvent(form::kWindowUnitId, form::kEventWindowCreated, 0, 0, 0); });
   front_->CreateWindow(*form_, *model_, *this);
 }
 
