@@ -83,8 +83,10 @@ void RunAgainstReference(benchmark::State& state, const Bytes& file, Reference r
     const auto t0 = Clock::now();
     reference(file);
     const auto t1 = Clock::now();
-    pixaroo::ConvertImageFormat(file, pixaroo::kFormatBmp, out);
+    korvex::Bytes fresh;
+    pixaroo::ConvertImageFormat(file, pixaroo::kFormatBmp, fresh);
     const auto t2 = Clock::now();
+    out.swap(fresh);
     const double r = std::chrono::duration<double>(t1 - t0).count();
     const double c = std::chrono::duration<double>(t2 - t1).count();
     referenceSeconds += r;
