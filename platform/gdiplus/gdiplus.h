@@ -10,8 +10,9 @@
 //
 // Ownership: GdipCreateBitmapFromStream copies what it needs from the stream
 // (the stream may be released at once); the bitmap belongs to the caller
-// until GdipDisposeImage. An encoder writes at the stream's position and,
-// when it fails, leaves the stream as it was.
+// until GdipDisposeImage. An encoder writes at the stream's position; when
+// it fails it puts the stream's size and position back, so nothing it wrote
+// past the old end remains.
 //
 // Threads: every function may be called from any thread. Start-up is counted
 // for the whole process: the other functions work while at least one
