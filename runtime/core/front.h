@@ -36,8 +36,11 @@ class Front {
   // Builds the window from its description over `model`, shows it, and
   // reports user events to `events`. Both outlive the front's window.
   virtual void CreateWindow(const form::Form& form, UnitModel& model, FrontEvents& events) = 0;
-  // Runs until the window has closed.
+  // Runs until the window has closed or Quit() was called.
   virtual void RunLoop() = 0;
+  // Makes RunLoop (and any menu, dialog or message box it is in) return soon
+  // without raising the closing event; used when the program faults.
+  virtual void Quit() = 0;
   // Queues `task` to run on the window thread, after the current event.
   virtual void Post(std::function<void()> task) = 0;
   // Shows the popup menu `menu` at the mouse and returns the unit id of the

@@ -55,6 +55,11 @@ void HeadlessFront::CreateWindow(const form::Form&, UnitModel&, FrontEvents& eve
 
 void HeadlessFront::RunLoop() { queue_.Run(); }
 
+void HeadlessFront::Quit() {
+  open_ = false;
+  queue_.Quit();
+}
+
 void HeadlessFront::Post(std::function<void()> task) { queue_.Post(std::move(task)); }
 
 std::uint32_t HeadlessFront::PopupMenu(std::uint32_t menu) {

@@ -48,6 +48,7 @@ class HeadlessFront final : public Front {
   // Front.
   void CreateWindow(const form::Form& form, UnitModel& model, FrontEvents& events) override;
   void RunLoop() override;
+  void Quit() override;
   void Post(std::function<void()> task) override;
   std::uint32_t PopupMenu(std::uint32_t menu) override;
   std::string SaveFileDialog(std::uint32_t dialog) override;

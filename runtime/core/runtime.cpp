@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <future>
 
 #include "runtime/form/reader.h"
 
@@ -64,6 +63,9 @@ Runtime::Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions o
       services_(MakeServices()) {}
 
 Runtime::~Runtime() {
+  // The front's widgets draw the model and report to this runtime: they go
+  // before the model, the description and the event table.
+  front_.reset();
   Runtime* self = this;
   g_active.compare_exchange_strong(self, nullptr);
 }
@@ -75,19 +77,48 @@ int Runtime::Run() {
     return kExitBadRoutine;
   }
   windowThread_ = std::this_thread::get_id();
-  if (program_.bindServices == nullptr || program_.routineAt == nullptr) {
+  if (program_.bindServices == nullptr || program_.routineAt == nullptr || !front_) {
     Fault(kExitBadRoutine, "the program image binds no routines");
-    return exitCode_;
+  } else {
+    program_.bindServices(&services_);
+    CallRoutine(program_.entryOffset);
   }
-  program_.bindServices(&services_);
-  CallRoutine(program_.entryOffset);
-  if (!ended_) EndProgram(exitCode_);
+  if (!ended_) EndProgram(0);
+  std::lock_guard lock(stateMutex_);
   return exitCode_;
 }
 
 void Runtime::Fault(int exitCode, const std::string& message) {
   std::fprintf(stderr, "korvex: %s\n", message.c_str());
-  if (!faulted_.exchange(true)) exitCode_ = exitCode;
+  {
+    std::lock_guard lock(stateMutex_);
+    if (faulted_) return;  // the first fault decides the exit code
+    faulted_ = true;
+    exitCode_ = exitCode;
+  }
+  MarkWindowGone();
+  // The error service does not return to the program: the event loop ends
+  // (at once if it is running, and it will not start if it is not).
+  if (front_) front_->Post([this] { front_->Quit(); });
+}
+
+bool Runtime::RequireWindowThread(const char* service) {
+  if (OnWindowThread()) return true;
+  Fault(kExitWrongThread, std::string(service) + " called off the window thread");
+  return false;
+}
+
+void Runtime::MarkWindowGone() {
+  {
+    std::lock_guard lock(stateMutex_);
+    windowGone_ = true;
+  }
+  boxClosed_.notify_all();
+}
+
+bool Runtime::WindowGone() const {
+  std::lock_guard lock(stateMutex_);
+  return windowGone_;
 }
 
 void Runtime::CallRoutine(std::uint32_t offset, std::int32_t a, std::int32_t b, std::int32_t c) {
@@ -103,7 +134,7 @@ void Runtime::CallRoutine(std::uint32_t offset, std::int32_t a, std::int32_t b, 
 }
 
 void Runtime::LoadWindow(std::uint32_t windowId) {
-  if (faulted_ || form_) return;
+  if (!RequireWindowThread("loading a window") || faulted_ || form_) return;
   auto parsed = form::ReadForm(program_.form);
   if (!parsed.ok()) {
     Fault(kExitBadWindow, "damaged window description: " + parsed.error);
@@ -126,14 +157,19 @@ void Runtime::LoadWindow(std::uint32_t windowId) {
 }
 
 void Runtime::RunEventLoop() {
-  if (faulted_ || !form_) return;
+  if (!RequireWindowThread("the event loop") || faulted_ || !form_ || WindowGone()) return;
   front_->RunLoop();
+  MarkWindowGone();  // closed or faulted: the window takes no more events
 }
 
 void Runtime::EndProgram(int exitCode) {
-  if (ended_) return;
+  if (!RequireWindowThread("ending the program") || ended_) return;
   ended_ = true;
-  if (!faulted_) exitCode_ = exitCode;
+  {
+    std::lock_guard lock(stateMutex_);
+    if (!faulted_) exitCode_ = exitCode;
+  }
+  MarkWindowGone();
   // Workers may still be fetching or writing units: stop their transfers,
   // let no new one start, and wait for them before anything is freed.
   workers_.Close();
@@ -155,21 +191,24 @@ void Runtime::StartThread(std::uint32_t routineOffset) {
   workers_.Start([fn] { fn(0, 0, 0); });
 }
 
-void Runtime::RegisterExitRoutine(std::uint32_t routineOffset) { exitRoutine_ = routineOffset; }
+void Runtime::RegisterExitRoutine(std::uint32_t routineOffset) {
+  if (RequireWindowThread("registering the exit routine")) exitRoutine_ = routineOffset;
+}
 
 void Runtime::PopupMenu(UnitRef, UnitRef menu) {
-  if (!model_) return;
+  if (!RequireWindowThread("a popup menu") || !model_ || WindowGone()) return;
   const std::uint32_t chosen = front_->PopupMenu(menu.unit);
   if (chosen == 0) return;
   // The chosen entry's routine runs after the current routine has returned,
-  // as an event of its own.
+  // as an event of its own (and not at all once the window has closed).
   front_->Post([this, chosen] {
+    if (WindowGone()) return;
     if (const auto offset = events_.MenuHandler(chosen)) CallRoutine(*offset);
   });
 }
 
 void Runtime::OpenDialog(UnitRef dialog) {
-  if (!model_) return;
+  if (!RequireWindowThread("a common dialog") || !model_) return;
   model_->SetDialogFileName(dialog.unit, front_->SaveFileDialog(dialog.unit));
 }
 
@@ -178,14 +217,22 @@ void Runtime::ShowMessageBox(const std::string& text, int flags, const std::stri
     front_->MessageBox(text, flags, title);
     return;
   }
-  // From a worker: show it on the window thread and wait until it is closed.
-  auto done = std::make_shared<std::promise<void>>();
-  auto closed = done->get_future();
-  front_->Post([this, text, flags, title, done] {
+  // From a worker: show it on the window thread and wait until it is closed,
+  // or until the window is gone, for then the window thread no longer runs
+  // what is posted (it may be joining this very worker).
+  auto closed = std::make_shared<bool>(false);  // guarded by stateMutex_
+  if (WindowGone()) return;
+  front_->Post([this, text, flags, title, closed] {
+    if (WindowGone()) return;
     front_->MessageBox(text, flags, title);
-    done->set_value();
+    {
+      std::lock_guard lock(stateMutex_);
+      *closed = true;
+    }
+    boxClosed_.notify_all();
   });
-  closed.wait();
+  std::unique_lock lock(stateMutex_);
+  boxClosed_.wait(lock, [&] { return *closed || windowGone_; });
 }
 
 void Runtime::RunProgramLine(const std::string& commandLine, bool wait) {
@@ -194,11 +241,13 @@ void Runtime::RunProgramLine(const std::string& commandLine, bool wait) {
 
 void Runtime::OnUnitEvent(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
                           std::int32_t c) {
+  if (WindowGone()) return;
   if (const auto offset = events_.Handler(unit, event)) CallRoutine(*offset, a, b, c);
 }
 
 void Runtime::OnWindowClosing() {
   OnUnitEvent(form::kWindowUnitId, form::kEventWindowClosing, 0, 0, 0);
+  MarkWindowGone();
 }
 
 }  // namespace korvex

@@ -7,12 +7,23 @@
 // worker threads, and on the way out cancels transfers, waits for the
 // workers (bounded) and only then calls the program's exit routine.
 //
+// A runtime fault (a routine offset that names no routine, a damaged window
+// description, a window-thread service called from another thread) ends the
+// program: the event loop stops, no further routine runs, and Run() returns
+// the fault's exit code once the workers have ended.
+//
+// Once the window has closed (or the program faulted) no unit event, menu
+// routine or message box runs any more; a worker asking for a message box
+// then returns at once instead of waiting for a window thread that has
+// stopped listening.
+//
 // One Runtime is active per process at a time (its services are plain
 // functions); Run() may be called once. The Runtime must outlive Run().
 #pragma once
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,6 +66,7 @@ struct RuntimeOptions {
 inline constexpr int kExitBadWindow = 3;
 inline constexpr int kExitBadRoutine = 4;
 inline constexpr int kExitStuckWorkers = 5;
+inline constexpr int kExitWrongThread = 6;
 
 class Runtime final : private FrontEvents {
  public:
@@ -94,6 +106,11 @@ class Runtime final : private FrontEvents {
                    std::int32_t c) override;
   void OnWindowClosing() override;
   void Fault(int exitCode, const std::string& message);
+  // False (after raising a fault) when called off the window thread.
+  bool RequireWindowThread(const char* service);
+  // From now on the window takes no events and shows no message boxes.
+  void MarkWindowGone();
+  bool WindowGone() const;
 
   Program program_;
   std::unique_ptr<Front> front_;
@@ -105,10 +122,15 @@ class Runtime final : private FrontEvents {
   std::unique_ptr<UnitModel> model_;
   EventTable events_;
   WorkerThreads workers_;
-  std::optional<std::uint32_t> exitRoutine_;
-  int exitCode_ = 0;
+  std::optional<std::uint32_t> exitRoutine_;  // window thread only
+  bool ended_ = false;                        // window thread only
+
+  // Shared with worker threads.
   std::atomic<bool> faulted_{false};
-  bool ended_ = false;
+  mutable std::mutex stateMutex_;
+  std::condition_variable boxClosed_;  // a worker's message box closed, or the window went
+  int exitCode_ = 0;                   // guarded by stateMutex_; the first fault's code wins
+  bool windowGone_ = false;            // guarded by stateMutex_
 };
 
 }  // namespace korvex

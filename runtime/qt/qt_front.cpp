@@ -171,6 +171,10 @@ void QtFront::RunLoop() {
   QApplication::exec();
 }
 
+// Leaves every running event loop: the main one and those of an open menu,
+// dialog or message box.
+void QtFront::Quit() { QCoreApplication::exit(0); }
+
 void QtFront::Post(std::function<void()> task) {
   QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "app/globals.h"
@@ -32,6 +34,31 @@ struct Fixture {
     auto f = std::make_unique<HeadlessFront>();
     front = f.get();
     runtime = std::make_unique<Runtime>(program.Program(), std::move(f), std::move(options));
+  }
+
+  // Runs the program; if it has not ended on its own after a generous
+  // while, closes the window so that a test that expects the program to end
+  // by itself fails instead of hanging. `closedByTest` tells which happened.
+  int RunWithWatchdog(bool& closedByTest) {
+    std::mutex m;
+    std::condition_variable cv;
+    bool over = false;
+    closedByTest = false;
+    std::thread watchdog([&] {
+      std::unique_lock lock(m);
+      if (!cv.wait_for(lock, std::chrono::seconds(30), [&] { return over; })) {
+        closedByTest = true;
+        front->Close();
+      }
+    });
+    const int code = runtime->Run();
+    {
+      std::lock_guard lock(m);
+      over = true;
+    }
+    cv.notify_all();
+    watchdog.join();
+    return code;
   }
 };
 
@@ -178,18 +205,67 @@ TEST(Runtime, ClosingCancelsTransfersAndWaitsForWorkersBeforeTheExitRoutine) {
     while (!cancelled) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     rt::ListAdd(units::kIndexList, "late");
+    // The window thread is joining this worker: the box must not wait for it.
+    rt::MessageBox("late", 0, "title");
     workerDone = true;
   });
+  // A menu choice made just before the window closed runs no routine after
+  // the closing routine.
+  fx.program.Hook(Routine::PictureRightClick1,
+                  [] { rt::PopupMenu(units::kWindow, units::kMenuPlay); });
+  fx.front->AnswerMenu(unit::kMenuSavePicture);
   fx.program.Hook(Routine::SaveIndexFile, [&] { EXPECT_FALSE(cancelled); });
   fx.front->OnCreated([](HeadlessFront& f) {
     f.Raise(unit::kButton1, 0);
+    f.Raise(unit::kPictureBox1, kRight);
     f.Close();
+    f.Raise(unit::kButton3, 0);  // after closing: ignored
   });
   EXPECT_EQ(fx.runtime->Run(), 0);
   EXPECT_TRUE(workerDone);
   EXPECT_TRUE(fx.program.ExitRoutineRan());
+  EXPECT_TRUE(fx.front->MessageBoxes().empty());
+  std::vector<std::uint32_t> onWindow = fx.program.Offsets();
+  std::erase(onWindow, RoutineOffset(Routine::UpdateRunThread));
+  EXPECT_EQ(onWindow, (std::vector<std::uint32_t>{
+                          RoutineOffset(Routine::OnWindowCreated), RoutineOffset(Routine::StartUpdate),
+                          RoutineOffset(Routine::PictureRightClick1),
+                          RoutineOffset(Routine::SaveIndexFile)}));
   // No thread may start once the program is ending.
   EXPECT_FALSE(fx.runtime->Workers().Start([] {}));
+}
+
+TEST(Runtime, FaultsEndTheProgramWithTheirExitCode) {
+  // A button whose routine offset names no routine: the program stops there;
+  // neither the closing routine nor the exit routine runs.
+  {
+    Fixture fx;
+    fx.program.Remove(Routine::ShowNextPage);
+    fx.front->OnCreated([](HeadlessFront& f) {
+      f.Raise(unit::kButton3, 0);
+      f.Raise(unit::kButton1, 0);
+    });
+    bool closedByTest = false;
+    EXPECT_EQ(fx.RunWithWatchdog(closedByTest), korvex::kExitBadRoutine);
+    EXPECT_FALSE(closedByTest) << "the event loop went on after the fault";
+    EXPECT_EQ(fx.program.Offsets(),
+              std::vector<std::uint32_t>{RoutineOffset(Routine::OnWindowCreated)});
+    EXPECT_FALSE(fx.program.ExitRoutineRan());
+  }
+  // A worker asking for a window-thread service (a popup menu) is a fault,
+  // not a menu driven from the wrong thread.
+  {
+    Fixture fx;
+    fx.program.Hook(Routine::ShowNextPage, [] { rt::StartThread(Routine::PageLoaderThread); });
+    fx.program.Hook(Routine::PageLoaderThread,
+                    [] { rt::PopupMenu(units::kWindow, units::kMenuPlay); });
+    fx.front->AnswerMenu(unit::kMenuSavePicture);
+    fx.front->OnCreated([](HeadlessFront& f) { f.Raise(unit::kButton3, 0); });
+    bool closedByTest = false;
+    EXPECT_EQ(fx.RunWithWatchdog(closedByTest), korvex::kExitWrongThread);
+    EXPECT_FALSE(closedByTest);
+    EXPECT_TRUE(fx.front->MenusShown().empty());
+  }
 }
 
 TEST(Runtime, WorkersAndTheWindowThreadShareUnitsAndGlobals) {

@@ -1,6 +1,7 @@
 #include "tests/runtime_core/test_program.h"
 
 #include <array>
+#include <set>
 #include <utility>
 
 #include "app/entry.h"
@@ -14,6 +15,7 @@ namespace {
 std::mutex g_mutex;
 std::vector<Call> g_calls;
 std::map<std::uint32_t, std::function<void()>> g_hooks;
+std::set<std::uint32_t> g_removed;
 TestProgram* g_program = nullptr;
 bool* g_exitRan = nullptr;
 
@@ -48,6 +50,10 @@ constexpr auto kRecorders =
     MakeRecorders(std::make_index_sequence<static_cast<std::size_t>(Routine::Count)>());
 
 RoutineFn TestRoutineAt(std::uint32_t offset) {
+  {
+    std::lock_guard lock(g_mutex);
+    if (g_removed.count(offset) != 0) return nullptr;
+  }
   if (offset == RoutineOffset(Routine::EntryRoutine)) return &EntryRoutine;
   if (offset == RoutineOffset(Routine::ExitRoutine)) return &ExitRecorder;
   if (offset % kRoutineRecordSize != 0) return nullptr;
@@ -61,6 +67,7 @@ TestProgram::TestProgram() : form_(korvex::form::WriteForm(MainWindowForm())) {
   std::lock_guard lock(g_mutex);
   g_calls.clear();
   g_hooks.clear();
+  g_removed.clear();
   g_program = this;
   g_exitRan = &exitRan_;
 }
@@ -70,6 +77,11 @@ TestProgram::~TestProgram() {
   g_hooks.clear();
   g_program = nullptr;
   BindRuntime(nullptr);
+}
+
+void TestProgram::Remove(Routine routine) {
+  std::lock_guard lock(g_mutex);
+  g_removed.insert(RoutineOffset(routine));
 }
 
 void TestProgram::Hook(Routine routine, std::function<void()> hook) {

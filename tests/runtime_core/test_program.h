@@ -28,6 +28,8 @@ class TestProgram {
   // Replaces the recorder of one routine; the hook runs after the call is
   // logged. Hooks may run on any thread.
   void Hook(Routine routine, std::function<void()> hook);
+  // From now on the routine's offset names no routine, as in a damaged image.
+  void Remove(Routine routine);
   std::vector<Call> Calls() const;
   std::vector<std::uint32_t> Offsets() const;
   bool ExitRoutineRan() const { return exitRan_; }

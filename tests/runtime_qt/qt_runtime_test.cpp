@@ -1,0 +1,59 @@
+// The whole program's life with the Qt window: the window opens, a worker
+// keeps changing units while the user closes it, the workers are waited for,
+// the exit routine runs, and the runtime and its window go away cleanly.
+#include <gtest/gtest.h>
+
+#include <QWidget>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/runtime_link.h"
+#include "app/units.h"
+#include "runtime/core/runtime.h"
+#include "runtime/qt/qt_front.h"
+#include "tests/runtime_core/test_program.h"
+
+namespace pixaroo {
+namespace {
+
+TEST(QtRuntime, ClosingWhileAWorkerWritesUnitsEndsCleanly) {
+  testing::TestProgram program;
+  std::atomic<bool> cancelled{false};
+  std::atomic<bool> workerDone{false};
+  korvex::RuntimeOptions options;
+  options.cancelTransfers = [&] { cancelled = true; };
+  auto owned = std::make_unique<korvex::QtFront>();
+  korvex::QtFront* front = owned.get();
+  auto runtime = std::make_unique<korvex::Runtime>(program.Program(), std::move(owned),
+                                                   std::move(options));
+
+  program.Hook(Routine::PageLoaderThread, [&] {
+    for (int i = 0; !cancelled; ++i) {
+      rt::ListAdd(units::kIndexList, "/p/" + std::to_string(i));
+      rt::WritePicture(units::kPictures[i % 6], korvex::Bytes{'B', 'M'});
+      rt::SetStatusText(units::kStatusBar, 0, std::to_string(i));
+    }
+    // The window thread is joining this worker: the box returns at once.
+    rt::MessageBox("late", 0, "title");
+    workerDone = true;
+  });
+  program.Hook(Routine::OnWindowCreated, [&] {
+    rt::StartThread(Routine::PageLoaderThread);
+    for (int i = 0; i < 5000 && rt::ListCount(units::kIndexList) < 100; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    front->Window()->close();  // as the user would
+  });
+
+  EXPECT_EQ(runtime->Run(), 0);
+  EXPECT_TRUE(workerDone);
+  EXPECT_TRUE(program.ExitRoutineRan());
+  const auto offsets = program.Offsets();
+  EXPECT_NE(std::find(offsets.begin(), offsets.end(), RoutineOffset(Routine::SaveIndexFile)),
+            offsets.end());
+  runtime.reset();  // the window goes before the model it draws
+}
+
+}  // namespace
+}  // namespace pixaroo
