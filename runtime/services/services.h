@@ -8,8 +8,11 @@
 // in the table: they are static libraries compiled into both sides.
 //
 // Threads: every entry may be called from the window thread and from worker
-// threads, except runEventLoop, loadWindow, popupMenu, openDialog and
-// messageBox, which belong to the window thread.
+// threads, except loadWindow, runEventLoop, endProgram, registerExitRoutine,
+// popupMenu and openDialog, which belong to the window thread; calling one of
+// those from another thread is a runtime fault that ends the program. A
+// worker's message box shows on the window thread and the worker waits until
+// it is closed (or returns at once once the window has gone).
 #pragma once
 
 #include <cstdint>
