@@ -31,7 +31,7 @@ constexpr int kMaxPort = 65535;
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr std::size_t kKeepAliveRequests = 1000;
 // The site takes no uploads; anything larger is refused unread.
-constexpr std::size_t kMaxRequestBody = 64 * 1024;
+constexpr std::size_t kMaxRequestBody = std::size_t{64} * 1024;
 constexpr auto kStartPoll = std::chrono::milliseconds(1);
 
 int Number(const httplib::Request& req) {
@@ -51,9 +51,12 @@ void ServeHtml(httplib::Response& res, const std::string& body) {
 
 const char* PhotoType(PhotoFormat format) {
   switch (format) {
-    case PhotoFormat::kPng: return "image/png";
-    case PhotoFormat::kGif: return "image/gif";
-    case PhotoFormat::kJpeg: break;
+    case PhotoFormat::kPng:
+      return "image/png";
+    case PhotoFormat::kGif:
+      return "image/gif";
+    case PhotoFormat::kJpeg:
+      break;
   }
   return "image/jpeg";
 }
@@ -61,9 +64,12 @@ const char* PhotoType(PhotoFormat format) {
 std::string EncodePhoto(const Photo& photo) {
   const Raster raster = PaintPhoto(photo.width, photo.height, photo.number, photo.listPage);
   switch (photo.format) {
-    case PhotoFormat::kPng: return EncodePng(raster);
-    case PhotoFormat::kGif: return EncodeGif(raster);
-    case PhotoFormat::kJpeg: break;
+    case PhotoFormat::kPng:
+      return EncodePng(raster);
+    case PhotoFormat::kGif:
+      return EncodeGif(raster);
+    case PhotoFormat::kJpeg:
+      break;
   }
   return EncodeJpeg(raster);
 }

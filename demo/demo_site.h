@@ -27,8 +27,7 @@ inline constexpr std::string_view kDemoSiteBase = "http://127.0.0.1:8637";
 inline constexpr std::string_view kSupportAccount = "908741265";
 // Path and query of the badge: "/pa?p=2:" + account + ":41".
 inline constexpr std::string_view kStatusImagePath = "/pa?p=2:908741265:41";
-inline constexpr std::string_view kStatusImageAddress =
-    "http://127.0.0.1:8637/pa?p=2:908741265:41";
+inline constexpr std::string_view kStatusImageAddress = "http://127.0.0.1:8637/pa?p=2:908741265:41";
 
 class DemoSite {
  public:

@@ -43,9 +43,12 @@ std::string DateFolder(const std::string& date) {
 
 const char* Extension(PhotoFormat format) {
   switch (format) {
-    case PhotoFormat::kPng: return "png";
-    case PhotoFormat::kGif: return "gif";
-    case PhotoFormat::kJpeg: break;
+    case PhotoFormat::kPng:
+      return "png";
+    case PhotoFormat::kGif:
+      return "gif";
+    case PhotoFormat::kJpeg:
+      break;
   }
   return "jpg";
 }
@@ -99,7 +102,9 @@ std::string Gallery::ListPagePath(int page) {
   return "/nvshengzhenrenxiu/list_60_" + std::to_string(page) + ".html";
 }
 
-std::string Gallery::ItemPath(int id) { return "/nvshengzhenrenxiu/" + std::to_string(id) + ".html"; }
+std::string Gallery::ItemPath(int id) {
+  return "/nvshengzhenrenxiu/" + std::to_string(id) + ".html";
+}
 
 const Item* Gallery::FindItem(int id) const {
   const long pos = static_cast<long>(id) - kFirstItemId;

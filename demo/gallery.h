@@ -36,10 +36,10 @@ struct Photo {
 };
 
 struct Item {
-  int id = 0;        // page "/nvshengzhenrenxiu/<id>.html"
-  int listPage = 0;  // 1 .. kListPageCount
-  std::string title;               // GBK
-  std::string date;                // "2019-03-12"
+  int id = 0;                       // page "/nvshengzhenrenxiu/<id>.html"
+  int listPage = 0;                 // 1 .. kListPageCount
+  std::string title;                // GBK
+  std::string date;                 // "2019-03-12"
   std::vector<std::size_t> photos;  // positions in Gallery::photos()
 };
 

@@ -32,7 +32,8 @@ std::string Head(const std::string& title) {
   h += "<title>" + title + "</title>" + kEol;
   h += "<meta name=\"keywords\" content=\"" + Str(texts::kKeywords) + "\" />" + kEol;
   h += "<meta name=\"description\" content=\"" + Str(texts::kDescription) + "\" />" + kEol;
-  h += "<link href=\"/templets/style/page.css\" rel=\"stylesheet\" type=\"text/css\" />" + Str(kEol);
+  h +=
+      "<link href=\"/templets/style/page.css\" rel=\"stylesheet\" type=\"text/css\" />" + Str(kEol);
   h += "</head>" + Str(kEol) + "<body>" + kEol;
   return h;
 }
@@ -44,7 +45,8 @@ std::string Header() {
        Str(texts::kSiteName) + "\" /></a></div>" + kEol;
   h += "\t<ul class=\"nav\">" + Str(kEol);
   h += "\t\t<li><a href=\"/\">" + Str(texts::kHome) + "</a></li>" + kEol;
-  h += "\t\t<li class=\"on\"><a href=\"" + list1 + "\">" + Str(texts::kCategory) + "</a></li>" + kEol;
+  h += "\t\t<li class=\"on\"><a href=\"" + list1 + "\">" + Str(texts::kCategory) + "</a></li>" +
+       kEol;
   h += "\t\t<li><a href=\"" + list1 + "\">" + Str(texts::kNavFresh) + "</a></li>" + kEol;
   h += "\t\t<li><a href=\"" + list1 + "\">" + Str(texts::kNavStreet) + "</a></li>" + kEol;
   h += "\t\t<li><a href=\"" + list1 + "\">" + Str(texts::kNavScenery) + "</a></li>" + kEol;
@@ -114,9 +116,9 @@ std::string ArticleLink(const Gallery& gallery, int id, std::string_view label) 
 
 std::string Gallery::ListPage(int page) const {
   if (page < 1 || page > kListPageCount) return {};
-  std::string html = Head(Str(texts::kCategory) + "_" + Str(texts::kPageWordBefore) +
-                          std::to_string(page) + Str(texts::kPageWordAfter) + "_" +
-                          Str(texts::kSiteName));
+  std::string html =
+      Head(Str(texts::kCategory) + "_" + Str(texts::kPageWordBefore) + std::to_string(page) +
+           Str(texts::kPageWordAfter) + "_" + Str(texts::kSiteName));
   html += Header() + Position("");
   html += "<div class=\"piclist\">" + Str(kEol) + "\t<ul>" + kEol;
   int shown = 0;

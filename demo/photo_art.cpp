@@ -48,18 +48,36 @@ Rgb FromHsv(double hue, double sat, double val) {
   const double m = val - c;
   Rgb out{m, m, m};
   switch (static_cast<int>(hue)) {
-    case 0: out.r += c; out.g += x; break;
-    case 1: out.r += x; out.g += c; break;
-    case 2: out.g += c; out.b += x; break;
-    case 3: out.g += x; out.b += c; break;
-    case 4: out.r += x; out.b += c; break;
-    default: out.r += c; out.b += x; break;
+    case 0:
+      out.r += c;
+      out.g += x;
+      break;
+    case 1:
+      out.r += x;
+      out.g += c;
+      break;
+    case 2:
+      out.g += c;
+      out.b += x;
+      break;
+    case 3:
+      out.g += x;
+      out.b += c;
+      break;
+    case 4:
+      out.r += x;
+      out.b += c;
+      break;
+    default:
+      out.r += c;
+      out.b += x;
+      break;
   }
   return out;
 }
 
 std::uint8_t Channel(double v) {
-  return static_cast<std::uint8_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
+  return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
 }
 
 void Put(Raster& raster, int x, int y, Rgb c) {

@@ -24,7 +24,8 @@ struct Raster {
 
   std::uint8_t* At(int x, int y) {
     return &rgb[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                 static_cast<std::size_t>(x)) * 3];
+                 static_cast<std::size_t>(x)) *
+                3];
   }
 };
 

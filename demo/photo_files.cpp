@@ -23,8 +23,7 @@ constexpr int kGifPaletteSize = 256;
 constexpr int kGifColorBits = 8;
 
 bool WellFormed(const Raster& r) {
-  return r.width > 0 && r.height > 0 && r.width <= kMaxPaintedSide &&
-         r.height <= kMaxPaintedSide &&
+  return r.width > 0 && r.height > 0 && r.width <= kMaxPaintedSide && r.height <= kMaxPaintedSide &&
          r.rgb.size() == static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height) * 3;
 }
 
@@ -68,8 +67,8 @@ bool WritePng(png_structp png, png_infop info, const Raster& raster,
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, out, AppendPng, FlushPng);
   png_set_IHDR(png, info, static_cast<png_uint_32>(raster.width),
-               static_cast<png_uint_32>(raster.height), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               static_cast<png_uint_32>(raster.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   png_write_image(png, const_cast<png_bytepp>(rows.data()));
   png_write_end(png, nullptr);
@@ -87,8 +86,8 @@ using GifMap = std::unique_ptr<ColorMapObject, GifMapFreer>;
 
 int AppendGif(GifFileType* gif, const GifByteType* data, int length) {
   if (length <= 0) return 0;
-  static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data),
-                                                   static_cast<std::size_t>(length));
+  static_cast<std::string*>(gif->UserData)
+      ->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
   return length;
 }
 
@@ -119,8 +118,8 @@ std::string EncodeJpeg(const Raster& raster, int quality) {
   if (!tj) return {};
   unsigned char* raw = nullptr;
   unsigned long size = 0;
-  const int rc = tjCompress2(tj.get(), raster.rgb.data(), raster.width, 0, raster.height,
-                             TJPF_RGB, &raw, &size, TJSAMP_420, std::clamp(quality, 1, 100), 0);
+  const int rc = tjCompress2(tj.get(), raster.rgb.data(), raster.width, 0, raster.height, TJPF_RGB,
+                             &raw, &size, TJSAMP_420, std::clamp(quality, 1, 100), 0);
   TjBuffer buffer(raw);
   if (rc != 0 || !buffer) return {};
   return std::string(reinterpret_cast<const char*>(buffer.get()), size);
@@ -148,10 +147,9 @@ std::string EncodeGif(const Raster& raster) {
   GifMap palette = CubePalette();
   if (!gif || !palette) return {};
   EGifSetGifVersion(gif.get(), true);
-  if (EGifPutScreenDesc(gif.get(), raster.width, raster.height, kGifColorBits, 0,
-                        palette.get()) == GIF_ERROR ||
-      EGifPutImageDesc(gif.get(), 0, 0, raster.width, raster.height, false, nullptr) ==
-          GIF_ERROR) {
+  if (EGifPutScreenDesc(gif.get(), raster.width, raster.height, kGifColorBits, 0, palette.get()) ==
+          GIF_ERROR ||
+      EGifPutImageDesc(gif.get(), 0, 0, raster.width, raster.height, false, nullptr) == GIF_ERROR) {
     return {};
   }
   std::vector<GifPixelType> line(static_cast<std::size_t>(raster.width));

@@ -1,6 +1,8 @@
 // The demo gallery as the program sees it: list pages and item pages carry
 // the program's own markers, walking them yields the gallery's photo list,
 // photos decode, and the executable stops on its signals.
+#include "demo/demo_site.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <turbojpeg.h>
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "app/program_texts.h"
-#include "demo/demo_site.h"
 #include "demo/gallery.h"
 
 namespace pixaroo::demo {
@@ -114,8 +115,7 @@ TEST_F(DemoSiteTest, WalkingTheSiteYieldsTheGallerysPhotosWithDuplicates) {
     for (const std::string& link :
          AllBetween(Between(list, t::kListAreaStart, t::kListAreaEnd, true), t::kItemLinkLeft)) {
       if (link.find(t::kExcludedLink) != std::string::npos) continue;
-      const std::string area =
-          Between(Get(link), t::kPictureAreaStart, t::kPictureAreaEnd, false);
+      const std::string area = Between(Get(link), t::kPictureAreaStart, t::kPictureAreaEnd, false);
       ASSERT_FALSE(area.empty()) << link;
       for (std::string& src : AllBetween(area, t::kPictureSourceLeft)) sources.push_back(src);
     }
