@@ -3,6 +3,15 @@
 // that the program can update and browse with no internet. The program takes
 // its default site address and status-image address from the constants here.
 //
+// Addresses served (GBK HTML, CR LF lines):
+//   /nvshengzhenrenxiu/list_60_<1..7>.html  list pages
+//   /nvshengzhenrenxiu/<id>.html             item pages (ids from kFirstItemId)
+//   /uploads/allimg/<yymmdd>/<id>-<n>.<ext>  photos (JPEG, one PNG, one GIF)
+//   /plus/view.php?aid=<page>                a script page every list links once
+//   /pa?p=2:<account>:41                     the online badge (PNG, 74 x 22)
+//   /                                        redirects to list page 1
+// Anything else answers 404 with a small GBK page.
+//
 // A DemoSite serves from its own threads from Start() until it is destroyed
 // (or Stop() is called); its methods may be called from any thread. Photos
 // are painted and encoded the first time they are asked for and kept for the
