@@ -8,7 +8,8 @@
 namespace pixaroo {
 namespace {
 
-#define PIXAROO_RECORD(name) RoutineRecord{Routine::name, #name, &name}
+// `name` is pasted as an identifier (Routine::name), so it cannot be bracketed.
+#define PIXAROO_RECORD(name) RoutineRecord{Routine::name, #name, &name}  // NOLINT(bugprone-macro-parentheses)
 
 constexpr std::array<RoutineRecord, static_cast<std::size_t>(Routine::Count)> kTable = {
     PIXAROO_RECORD(DoNothing),

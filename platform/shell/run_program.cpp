@@ -79,6 +79,7 @@ bool RunCommandLine(const std::string& commandLine, bool wait) {
   const std::vector<std::string> args = CommandArguments(commandLine);
   if (args.empty()) return false;
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
