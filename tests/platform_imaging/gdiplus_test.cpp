@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <turbojpeg.h>
+
 #include <cstring>
 
 #include "platform/gdiplus/gdiplus.h"
@@ -81,6 +83,36 @@ TEST_F(Gdiplus, UnknownEncoderAndParametersWriteNothing) {
   GdipDisposeImage(bitmap);
   in->Release();
   out->Release();
+}
+
+TEST_F(Gdiplus, BmpIntoAnEmptyStreamSizesItsBlockOnceAndExactly) {
+  // The BMP encoder takes the whole file from the stream in one step and
+  // decodes into it: the block holds exactly the file, with no growth ahead
+  // of it, whether the rows are 24-bit (padded) or 32-bit with a V4 header.
+  struct Case {
+    Bytes file;
+    std::uint64_t expectedSize;
+  };
+  const Case cases[] = {
+      {imaging_test::MakeJpeg(imaging_test::MakePattern(37, 21, false), 90, TJSAMP_420),
+       14 + 40 + 112 * 21},
+      {imaging_test::MakePngOf(imaging_test::MakePattern(37, 21, true)), 14 + 108 + 37 * 4 * 21},
+  };
+  for (const Case& c : cases) {
+    IStream* in = StreamOf(c.file);
+    GpBitmap* bitmap = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromStream(in, &bitmap), Ok);
+    IStream* out = nullptr;
+    ASSERT_EQ(ole32::CreateStreamOnHGlobal(nullptr, 1, &out), ole32::S_OK);
+    EXPECT_EQ(GdipSaveImageToStream(bitmap, out, &kBmpEncoder, nullptr), Ok);
+    kernel32::HGLOBAL block = nullptr;
+    ole32::GetHGlobalFromStream(out, &block);
+    EXPECT_EQ(SizeOf(out), c.expectedSize);
+    EXPECT_EQ(kernel32::GlobalSize(block), c.expectedSize);
+    GdipDisposeImage(bitmap);
+    in->Release();
+    out->Release();
+  }
 }
 
 TEST_F(Gdiplus, DamagedPixelDataLeavesTheOutputStreamAsItWas) {
