@@ -3,6 +3,8 @@
 // the exit routine runs, and the runtime and its window go away cleanly.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <chrono>
@@ -53,6 +55,27 @@ TEST(QtRuntime, ClosingWhileAWorkerWritesUnitsEndsCleanly) {
   EXPECT_NE(std::find(offsets.begin(), offsets.end(), RoutineOffset(Routine::SaveIndexFile)),
             offsets.end());
   runtime.reset();  // the window goes before the model it draws
+}
+
+TEST(QtRuntime, AFaultStopsTheEventLoop) {
+  testing::TestProgram program;
+  program.Remove(Routine::ShowNextPage);  // the button's routine offset names nothing
+  auto owned = std::make_unique<korvex::QtFront>();
+  korvex::QtFront* front = owned.get();
+  korvex::Runtime runtime(program.Program(), std::move(owned));
+  bool closedByTest = false;
+  program.Hook(Routine::OnWindowCreated, [&] {
+    // Should the loop go on after the fault, close the window after a
+    // generous while so that the test fails rather than hangs.
+    QTimer::singleShot(30000, front->Window(), [&] {
+      closedByTest = true;
+      front->Window()->close();
+    });
+    static_cast<QPushButton*>(front->UnitWidget(unit::kButton3))->click();
+  });
+  EXPECT_EQ(runtime.Run(), korvex::kExitBadRoutine);
+  EXPECT_FALSE(closedByTest);
+  EXPECT_FALSE(program.ExitRoutineRan());
 }
 
 }  // namespace
