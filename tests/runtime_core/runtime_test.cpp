@@ -288,7 +288,9 @@ TEST(Runtime, WorkersAndTheWindowThreadShareUnitsAndGlobals) {
     // The window thread keeps reading while they write.
     for (int i = 0; i < 500; ++i) {
       const int n = rt::ListCount(units::kIndexList);
-      if (n > 0) EXPECT_FALSE(rt::ListItem(units::kIndexList, n - 1).empty());
+      if (n > 0) {
+        EXPECT_FALSE(rt::ListItem(units::kIndexList, n - 1).empty());
+      }
       const auto pic = rt::ReadPicture(units::kPicture1);
       EXPECT_TRUE(pic.empty() || pic.size() == 16u);
       (void)savedPicture.Get();
