@@ -12,8 +12,8 @@ namespace korvex {
 class TaskQueue {
  public:
   void Post(std::function<void()> task);
-  // Runs tasks in order until Quit() has been called and the tasks queued
-  // before it have run.
+  // Runs tasks in order until Quit() has been called and the queue is empty
+  // (tasks posted after Quit() but before the queue drained still run).
   void Run();
   void Quit();
 
