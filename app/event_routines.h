@@ -1,6 +1,7 @@
-// The routines the window's events and the worker threads run. Each takes the
-// three 32-bit mouse arguments of the runtime's routine calling convention;
-// none reads them.
+// The routines the window's events and the worker threads run, declared in
+// one place for the routine table; each is defined in its module (ui/,
+// update/). Each takes the three 32-bit mouse arguments of the runtime's
+// routine calling convention; none reads them.
 #pragma once
 
 #include <cstdint>
