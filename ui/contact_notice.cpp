@@ -1,9 +1,55 @@
-// The support contact picture and the usage notice (to be written).
+// The support contact picture and the usage notice, both on the window
+// thread: the window's creation routine shows the support account's online
+// badge and the usage notice and sets the paging indices to the first page;
+// a click on the badge opens a chat with the support account.
+#include <string>
+#include <string_view>
+
 #include "app/event_routines.h"
+#include "app/globals.h"
+#include "app/program_texts.h"
+#include "app/runtime_link.h"
+#include "app/site_base.h"
+#include "app/units.h"
+#include "runtime/inet/http_read.h"
+#include "ui/paging.h"
 
 namespace pixaroo {
+namespace {
 
-void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {}
-void OpenSupportChat(std::int32_t, std::int32_t, std::int32_t) {}
+using namespace std::string_view_literals;
+
+// The messenger account that answers support questions.
+constexpr std::string_view kSupportAccount = "908741265"sv;
+// The badge: siteBase + "/pa?p=2:" + account + ":41".
+constexpr std::string_view kStatusImagePath = "/pa?p=2:"sv;
+constexpr std::string_view kStatusImageStyle = ":41"sv;
+// The chat link: scheme and path, then the account.
+constexpr std::string_view kChatLinkPrefix = "imchat://message/?uin="sv;
+// Message box flags: a single OK button.
+constexpr int kMessageBoxOk = 0;
+
+}  // namespace
+
+void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
+  // Shown as it arrives: the badge is already a picture file. A failed
+  // download leaves the picture empty; the notice and the indices follow
+  // all the same.
+  const std::string address = SiteBase() + std::string(kStatusImagePath) +
+                              std::string(kSupportAccount) + std::string(kStatusImageStyle);
+  rt::WritePicture(units::kSupportPicture, korvex::HttpRead(address));
+  rt::MessageBox(std::string(texts::kUsageNotice), kMessageBoxOk,
+                 std::string(texts::kNoticeTitle));
+  // The first page, 0 .. 5; nothing is loaded until a paging click.
+  for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);
+}
+
+void OpenSupportChat(std::int32_t, std::int32_t, std::int32_t) {
+  // The browser path stays unquoted, spaces and all; the run-program layer
+  // knows the browser's path as a whole.
+  rt::RunProgram(std::string(texts::kBrowserProgram) + " " + std::string(kChatLinkPrefix) +
+                     std::string(kSupportAccount),
+                 false);
+}
 
 }  // namespace pixaroo

@@ -1,14 +1,49 @@
-// The picture boxes' right-click menu and saving a photo (to be written).
+// The picture boxes' right-click menu and saving a photo.
+//
+// A right-click pops up the menu "play" and remembers the clicked box's
+// picture in savedPicture; the menu entry "保存图片" asks for a file name and
+// writes the remembered bytes there. Both run on the window thread.
 #include "app/event_routines.h"
+#include "app/globals.h"
+#include "app/runtime_link.h"
+#include "app/units.h"
+#include "runtime/text/charset.h"
+#include "runtime/text/files.h"
 
 namespace pixaroo {
+namespace {
 
-void PictureRightClick1(std::int32_t, std::int32_t, std::int32_t) {}
-void PictureRightClick2(std::int32_t, std::int32_t, std::int32_t) {}
-void PictureRightClick3(std::int32_t, std::int32_t, std::int32_t) {}
-void PictureRightClick4(std::int32_t, std::int32_t, std::int32_t) {}
-void PictureRightClick5(std::int32_t, std::int32_t, std::int32_t) {}
-void PictureRightClick6(std::int32_t, std::int32_t, std::int32_t) {}
-void SavePicture(std::int32_t, std::int32_t, std::int32_t) {}
+void RememberPicture(int box) {
+  rt::PopupMenu(units::kWindow, units::kMenuPlay);
+  // Read after the menu has closed: the chosen entry's routine runs only
+  // once this routine has returned, and saves what the box holds now.
+  savedPicture.Set(rt::ReadPicture(units::kPictures[box]));
+}
+
+// The dialog's file name as the file system spells it: GBK up to its first
+// NUL byte (where a text ends), as UTF-8.
+std::string FileSystemName(const std::string& gbk) {
+  return korvex::GbkToUtf8(std::string_view(gbk).substr(0, gbk.find('\0')));
+}
+
+}  // namespace
+
+void PictureRightClick1(std::int32_t, std::int32_t, std::int32_t) { RememberPicture(0); }
+void PictureRightClick2(std::int32_t, std::int32_t, std::int32_t) { RememberPicture(1); }
+void PictureRightClick3(std::int32_t, std::int32_t, std::int32_t) { RememberPicture(2); }
+void PictureRightClick4(std::int32_t, std::int32_t, std::int32_t) { RememberPicture(3); }
+void PictureRightClick5(std::int32_t, std::int32_t, std::int32_t) { RememberPicture(4); }
+void PictureRightClick6(std::int32_t, std::int32_t, std::int32_t) { RememberPicture(5); }
+
+void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
+  rt::OpenDialog(units::kDialog);
+  const std::string name = FileSystemName(rt::ReadDialogFileName(units::kDialog));
+  if (name.empty()) return;  // cancelled
+  const auto picture = savedPicture.Get();
+  // Nothing to save (no right-click yet, or the box showed no picture): an
+  // empty file is no picture and would replace a file the user picked.
+  if (!picture || picture->empty()) return;
+  korvex::WriteFileAtomic(name, *picture);
+}
 
 }  // namespace pixaroo
