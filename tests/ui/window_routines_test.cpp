@@ -1,0 +1,174 @@
+// The window's routines as a user meets them: the badge and notice at start,
+// paging through an index (a photo that fails leaves its box empty), saving
+// the last right-clicked photo, and the support chat's command line.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/event_routines.h"
+#include "app/program_texts.h"
+#include "app/runtime_link.h"
+#include "app/units.h"
+#include "demo/gallery.h"
+#include "imaging/convert_image_format.h"
+#include "platform/shell/run_program.h"
+#include "runtime/inet/http_read.h"
+#include "runtime/text/files.h"
+#include "tests/program/program_harness.h"
+#include "ui/main_window_form.h"
+
+namespace pixaroo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using korvex::Bytes;
+using Step = std::function<void(ProgramHarness&)>;
+
+constexpr std::size_t kIndexSize = 11;
+constexpr std::size_t kMissingAt = 7;  // an index item the site does not have
+
+// Runs `step` once the routines that the input queued so far posts (a menu
+// entry's routine after a right-click) have run too.
+void AfterPosted(ProgramHarness& p, Step step) {
+  p.Then([step = std::move(step)](ProgramHarness& q) { q.Then(step); });
+}
+
+Bytes UnitPicture(ProgramHarness& p, std::uint32_t unit) {
+  const auto v = p.Runtime().Model()->ReadProperty(unit, korvex::kPropPicture);
+  const auto* bytes = std::get_if<Bytes>(&v);
+  return bytes != nullptr ? *bytes : Bytes();
+}
+
+TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
+  ProgramHarness h;
+  std::vector<std::string> index;
+  std::vector<Bytes> expected;  // each item's photo as BMP, empty when it fails
+  for (std::size_t i = 0; i < kIndexSize; ++i) {
+    index.push_back(i == kMissingAt ? "/uploads/allimg/000000/none.jpg"
+                                    : h.Site().gallery().photos()[i].path);
+    Bytes bmp;
+    ConvertImageFormat(korvex::HttpRead(h.Site().BaseAddress() + index[i]), kFormatBmp, bmp);
+    expected.push_back(bmp);
+  }
+  ASSERT_TRUE(expected[kMissingAt].empty());
+  auto expectPage = [&](ProgramHarness& p, std::size_t first) {
+    ASSERT_TRUE(p.WaitForWorkers());
+    for (std::size_t k = 0; k < 6; ++k) {
+      const std::size_t i = first + k;
+      const Bytes want = i < kIndexSize ? expected[i] : Bytes();
+      EXPECT_EQ(p.Picture(static_cast<int>(k) + 1), want) << "page " << first << " box " << k + 1;
+    }
+  };
+
+  EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    const auto shown = p.Front().MessageBoxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, texts::kUsageNotice);
+    EXPECT_EQ(shown[0].flags, 0);
+    EXPECT_EQ(shown[0].title, texts::kNoticeTitle);
+    // The demo serves the badge only for the support account's address.
+    const Bytes badge = UnitPicture(p, unit::kQqSupport1);
+    EXPECT_EQ(std::string(badge.begin(), badge.begin() + std::min<std::size_t>(badge.size(), 4)),
+              "\x89PNG");
+    for (int box = 1; box <= 6; ++box) EXPECT_TRUE(p.Picture(box).empty());
+    EXPECT_EQ(p.Site().RequestCount(index[0]), 1u);  // the test's own read only
+
+    for (const auto& item : index) rt::ListAdd(units::kIndexList, item);
+    p.Click(unit::kButton3);  // 下一页: items 5 .. 10, the missing one empty
+    p.Then([&](ProgramHarness& p) {
+      expectPage(p, 5);
+      p.Click(unit::kButton3);  // past the end: only item 10 is there
+      p.Then([&](ProgramHarness& p) {
+        expectPage(p, 10);
+        p.Click(unit::kButton2);
+        p.Then([&](ProgramHarness& p) {
+          expectPage(p, 5);
+          p.Click(unit::kButton2);
+          p.Then([&](ProgramHarness& p) {
+            expectPage(p, 0);
+            const auto reads = p.Site().RequestCount(index[0]);
+            p.Click(unit::kButton2);  // on the first page: no reload at all
+            p.Then([&, reads](ProgramHarness& p) {
+              expectPage(p, 0);
+              EXPECT_EQ(p.Site().RequestCount(index[0]), reads);
+              p.Close();
+            });
+          });
+        });
+      });
+    });
+  }), 0);
+  EXPECT_EQ(h.Site().RequestCount("/pa"), 1u);
+}
+
+TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path saved = dir / u8"图片.bmp";
+  const std::string savedGbk = dir.string() + "/\xCD\xBC\xC6\xAC.bmp";  // 图片.bmp
+  const fs::path kept = dir / "keep.bmp";
+  const Bytes old = {'o', 'l', 'd'};
+  ASSERT_TRUE(korvex::WriteFileAtomic(kept.string(), old));
+  const Bytes two = {'B', 'M', '2'};
+  const Bytes five = {'B', 'M', '5'};
+
+  ProgramHarness h;
+  EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    rt::WritePicture(units::kPictures[1], two);
+    rt::WritePicture(units::kPictures[4], five);
+    p.RightClick(kPictureBoxIds[1]);  // menu closed without a choice
+    p.Then([&](ProgramHarness& p) {
+      p.Front().AnswerMenu(unit::kMenuSavePicture);
+      p.Front().AnswerDialog(savedGbk);
+      p.RightClick(kPictureBoxIds[4]);
+      AfterPosted(p, [&](ProgramHarness& p) {
+        EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
+        p.Front().AnswerMenu(unit::kMenuSavePicture);  // and the dialog is cancelled
+        p.RightClick(kPictureBoxIds[1]);
+        AfterPosted(p, [&](ProgramHarness& p) {
+          p.Front().AnswerMenu(unit::kMenuSavePicture);
+          p.Front().AnswerDialog(kept.string());
+          p.RightClick(kPictureBoxIds[5]);  // an empty box: nothing to save
+          AfterPosted(p, [&](ProgramHarness& p) {
+            EXPECT_EQ(p.Front().DialogsShown(), 3);
+            p.Close();
+          });
+        });
+      });
+    });
+  }), 0);
+  EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
+  EXPECT_EQ(korvex::ReadWholeFile(kept.string()), old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  fs::remove_all(dir);
+}
+
+// A recorder standing in for the runtime's run-program service.
+std::vector<std::pair<std::string, bool>> g_started;
+
+TEST(WindowRoutines, SupportChatOpensTheAccountsLinkWithoutWaiting) {
+  korvex::Services services{};
+  services.runProgram = [](const std::string& line, bool wait) {
+    g_started.emplace_back(line, wait);
+  };
+  BindRuntime(&services);
+  OpenSupportChat(0, 0, 0);
+  BindRuntime(nullptr);
+  ASSERT_EQ(g_started.size(), 1u);
+  EXPECT_FALSE(g_started[0].second);
+  platform::shell::SetUrlOpener("opener");
+  EXPECT_EQ(platform::shell::CommandArguments(g_started[0].first),
+            (std::vector<std::string>{
+                "opener", "imchat://message/?uin=" + std::string(demo::kSupportAccount)}));
+  platform::shell::SetUrlOpener("xdg-open");
+}
+
+}  // namespace
+}  // namespace pixaroo::testing
