@@ -19,7 +19,10 @@ void HeadlessFront::AnswerDialog(const std::string& fileName) {
 void HeadlessFront::Raise(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
                           std::int32_t c) {
   queue_.Post([this, unit, event, a, b, c] {
-    if (open_) events_->OnUnitEvent(unit, event, a, b, c);
+    if (!open_) return;
+    const PropertyValue disabled = model_->ReadProperty(unit, kPropDisabled);
+    if (const bool* d = std::get_if<bool>(&disabled); d != nullptr && *d) return;
+    events_->OnUnitEvent(unit, event, a, b, c);
   });
 }
 
@@ -47,8 +50,9 @@ int HeadlessFront::DialogsShown() const {
   return dialogs_;
 }
 
-void HeadlessFront::CreateWindow(const form::Form&, UnitModel&, FrontEvents& events) {
+void HeadlessFront::CreateWindow(const form::Form&, UnitModel& model, FrontEvents& events) {
   events_ = &events;
+  model_ = &model;
   open_ = true;
   if (script_) queue_.Post([this] { script_(*this); });
 }

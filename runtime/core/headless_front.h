@@ -35,7 +35,8 @@ class HeadlessFront final : public Front {
   void AnswerMenu(std::uint32_t entry);
   void AnswerDialog(const std::string& fileName);
 
-  // Simulated user input, run on the window thread in order.
+  // Simulated user input, run on the window thread in order. Input on a
+  // disabled unit is dropped, as a real window drops it.
   void Raise(std::uint32_t unit, std::int32_t event, std::int32_t a = 0, std::int32_t b = 0,
              std::int32_t c = 0);
   void Close();
@@ -57,6 +58,7 @@ class HeadlessFront final : public Front {
  private:
   TaskQueue queue_;
   FrontEvents* events_ = nullptr;
+  UnitModel* model_ = nullptr;  // the window's units; window thread only
   std::function<void(HeadlessFront&)> script_;
   mutable std::mutex mutex_;
   std::deque<std::uint32_t> menuAnswers_;

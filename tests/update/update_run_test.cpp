@@ -1,0 +1,236 @@
+// The update run, its completion and the index file against a small crafted
+// site, on the runtime with the headless front (every other routine is a
+// recorder, so the completion's thread start is only logged).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/event_routines.h"
+#include "app/globals.h"
+#include "app/program_texts.h"
+#include "app/runtime_link.h"
+#include "app/site_base.h"
+#include "app/units.h"
+#include "demo/photo_art.h"
+#include "demo/photo_files.h"
+#include "runtime/core/headless_front.h"
+#include "runtime/text/files.h"
+#include "tests/fixtures/loopback_server.h"
+#include "tests/runtime_core/test_program.h"
+#include "ui/main_window_form.h"
+#include "update/update.h"
+
+namespace pixaroo {
+namespace {
+
+using korvex::Bytes;
+using testing::LoopbackServer;
+using testing::TestProgram;
+
+const std::string kListPath = "/nvshengzhenrenxiu/list_60_";
+// <div class="pagination"><a>首页</a>
+const std::string kListEnd = "<div class=\"pagination\"><a>\xCA\xD7\xD2\xB3</a>";
+const std::string kPictureStart = "<div style=\"text-align: center\">";
+const std::string kPictureEnd = "\t\t\t\t\t\t</div>";
+
+// A site whose pages the test writes; counts the requests for every path.
+class CraftedSite {
+ public:
+  CraftedSite() : png_(demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1))) {
+    SetSiteBaseForTesting(server_.Url(""));
+  }
+  ~CraftedSite() { SetSiteBaseForTesting(""); }
+
+  void Page(const std::string& path, const std::string& body,
+            const std::string& type = "text/html") {
+    server_.server().Get(path, [this, path, body, type](const httplib::Request&,
+                                                       httplib::Response& res) {
+      Count(path);
+      res.set_content(body, type);
+    });
+  }
+  void Photo(const std::string& path) { Page(path, png_, "image/png"); }
+  // Counts, then answers 404 with an empty body.
+  void Missing(const std::string& path) {
+    server_.server().Get(path, [this, path](const httplib::Request&, httplib::Response& res) {
+      Count(path);
+      res.status = 404;
+    });
+  }
+  int Requests(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return counts_[path];
+  }
+
+ private:
+  void Count(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    ++counts_[path];
+  }
+  LoopbackServer server_;
+  std::string png_;
+  std::mutex mutex_;
+  std::map<std::string, int> counts_;
+};
+
+// Runs `body` as the window's creation routine of a headless program run,
+// then closes the window.
+struct Program {
+  TestProgram program;
+  korvex::HeadlessFront* front = nullptr;
+  std::unique_ptr<korvex::Runtime> runtime;
+
+  Program() {
+    auto f = std::make_unique<korvex::HeadlessFront>();
+    front = f.get();
+    runtime = std::make_unique<korvex::Runtime>(program.Program(), std::move(f));
+    front->OnCreated([](korvex::HeadlessFront& f) { f.Close(); });
+  }
+  int Run(std::function<void()> body) {
+    program.Hook(Routine::OnWindowCreated, [body = std::move(body)] {
+      for (int k = 0; k < 6; ++k) kPictureIndices[k]->store(k);
+      body();
+    });
+    return runtime->Run();
+  }
+  std::vector<std::string> Items() { return runtime->Model()->ListItems(unit::kListBox1); }
+  std::string Status() { return runtime->Model()->StatusText(unit::kStatusBar1, 0); }
+  Bytes Picture(int box) {
+    auto v = runtime->Model()->ReadProperty(kPictureBoxIds[box - 1], korvex::kPropPicture);
+    auto* b = std::get_if<Bytes>(&v);
+    return b != nullptr ? *b : Bytes();
+  }
+  bool CompletionStarted() {
+    for (auto offset : program.Offsets()) {
+      if (offset == RoutineOffset(Routine::UpdateCompletionThread)) return true;
+    }
+    return false;
+  }
+};
+
+bool IsBmp(const Bytes& b) { return b.size() > 2 && b[0] == 'B' && b[1] == 'M'; }
+
+TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletion) {
+  CraftedSite site;
+  site.Page(kListPath + "1.html",
+            "<a href=\"/i/before.html\">x</a><A CLASS=\"IMG\" HREF=\"/i/1.html\"><img></a>"
+            "<a href=\"/i/1.html\">t</a><a href=\"/plus/view.php?aid=1\">s</a>"
+            "<a href=\"/i/2.PHP\">c</a>" + kListEnd + "<a href=\"/i/after.html\">n</a>");
+  site.Page(kListPath + "2.html", "<a href=\"/i/2.PHP\">no list area</a>");
+  site.Page("/i/1.html", "<img src=\"/p/before.png\">" + kPictureStart +
+                             "<img src=\"/p/a.png\"><img data-src=\"/p/gone.jpg\">" +
+                             kPictureEnd + "<img src=\"/p/after.png\">");
+  // No end marker: the area runs to the end of the page.
+  site.Page("/i/2.PHP", "<DIV STYLE=\"TEXT-ALIGN: CENTER\"><img src=\"/p/b.png\"></div>");
+  site.Photo("/p/a.png");
+  site.Photo("/p/b.png");
+  site.Missing("/p/gone.jpg");
+  for (const char* p : {"/i/before.html", "/i/after.html", "/plus/view.php", "/p/before.png"}) {
+    site.Missing(p);
+  }
+
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+
+  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/a.png", "/p/gone.jpg", "/p/a.png",
+                                                       "/p/gone.jpg", "/p/b.png"}));
+  EXPECT_EQ(site.Requests("/i/1.html"), 2);  // picture anchor and title anchor
+  EXPECT_EQ(site.Requests("/i/2.PHP"), 1);   // ".php" is matched with its case
+  for (const char* p : {"/i/before.html", "/i/after.html", "/plus/view.php", "/p/before.png"}) {
+    EXPECT_EQ(site.Requests(p), 0) << p;
+  }
+  EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
+  EXPECT_TRUE(program.CompletionStarted());
+  itemLinks.With([](const korvex::TextArray& links) { EXPECT_TRUE(links.empty()); });
+
+  // The first page was shown after list page 1, each box its own photo or
+  // none: a photo that fails never shows its neighbour's.
+  EXPECT_TRUE(IsBmp(program.Picture(1)));
+  EXPECT_TRUE(program.Picture(2).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(3)));
+  EXPECT_TRUE(program.Picture(4).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(5)));
+  EXPECT_TRUE(program.Picture(6).empty());  // past the last item
+  EXPECT_EQ(site.Requests("/p/a.png"), 2);  // once per box, not again after page 2
+}
+
+TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
+  CraftedSite site;
+  for (int page = 1; page <= kLastListPage; ++page) {
+    site.Page(kListPath + std::to_string(page) + ".html",
+              "<a class=\"img\" href=\"/i/" + std::to_string(page) + ".html\">" + kListEnd);
+  }
+  site.Page("/i/1.html", kPictureStart + "<img src=\"/p/gone.jpg\">" + kPictureEnd);
+  site.Page("/i/3.html", kPictureStart + "<img src=\"/p/a.png\">" + kPictureEnd);
+  site.Missing("/p/gone.jpg");
+  site.Photo("/p/a.png");
+
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/gone.jpg", "/p/a.png"}));
+  EXPECT_EQ(site.Requests("/p/gone.jpg"), kLastListPage);
+  EXPECT_TRUE(program.Picture(1).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(2)));
+  for (int page = 1; page <= kLastListPage; ++page) {
+    EXPECT_EQ(site.Requests("/i/" + std::to_string(page) + ".html"), page == 1 || page == 3 ? 1 : 0);
+  }
+}
+
+TEST(UpdateRun, AnUnreachableSiteStillEndsWithTheCompletion) {
+  {
+    CraftedSite site;  // nothing registered: every page is a 404 without body
+    Program program;
+    ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+    EXPECT_TRUE(program.Items().empty());
+    EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
+    EXPECT_TRUE(program.CompletionStarted());
+  }
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateCompletion(); }), 0);
+  EXPECT_EQ(program.Status(),
+            std::string(texts::kStatusDonePrefix) + "0" + std::string(texts::kStatusCountSuffix));
+}
+
+TEST(UpdateCompletion, RefillsTheIndexWithItsDistinctItemsAndShowsTheirCount) {
+  Program program;
+  ASSERT_EQ(program.Run([] {
+    for (const char* item : {"/a.jpg", "/b.jpg", "/a.jpg", "/A.jpg", "/b.jpg"}) {
+      rt::ListAdd(units::kIndexList, item);
+    }
+    UpdateCompletion();
+  }), 0);
+  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/a.jpg", "/b.jpg", "/A.jpg"}));
+  EXPECT_EQ(program.Status(),
+            std::string(texts::kStatusDonePrefix) + "3" + std::string(texts::kStatusCountSuffix));
+}
+
+TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex) {
+  const std::string path = IndexFilePath();
+  std::remove(path.c_str());
+  auto readFile = [&] {
+    const Bytes b = korvex::ReadWholeFile(path);
+    return std::string(b.begin(), b.end());
+  };
+  {
+    Program program;
+    ASSERT_EQ(program.Run([] {
+      rt::ListAdd(units::kIndexList, "/a.jpg");
+      rt::ListAdd(units::kIndexList, "/\xCD\xBC.jpg");  // 图
+      SaveIndexFile(0, 0, 0);
+    }), 0);
+    EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+  }
+  {
+    Program program;
+    ASSERT_EQ(program.Run([] { SaveIndexFile(0, 0, 0); }), 0);
+    EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+  }
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace pixaroo

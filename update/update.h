@@ -1,0 +1,53 @@
+// The photo index update: the update run over the gallery's list and item
+// pages, its completion (repeats removed, total shown) and the index file
+// written when the window closes.
+//
+// The photo index is the items of 列表框1, each a site-relative photo
+// address. The run only appends to it; the completion replaces it whole
+// with its distinct items; the index file receives a copy on close.
+//
+// Threads: UpdateRun and UpdateCompletion run on worker threads, one after
+// the other, once per program run (StartUpdate starts the first, the run
+// starts the second as its last act). They reach the window only through the
+// runtime's unit services and block on the network; never call them on the
+// window thread. SaveIndexFile runs on the window thread. The pure helpers
+// below keep no state and may be called from any thread.
+#pragma once
+
+#include <string>
+
+#include "runtime/text/bytes.h"
+#include "runtime/text/text_ops.h"
+
+namespace pixaroo {
+
+// The gallery's list pages that an update walks, in this order.
+inline constexpr int kFirstListPage = 1;
+inline constexpr int kLastListPage = 7;
+
+// siteBase + "/nvshengzhenrenxiu/list_60_" + page + ".html".
+std::string ListPageAddress(int page);
+
+// Walks list pages kFirstListPage .. kLastListPage: every item page they
+// link (".php" links skipped) adds its picture sources to the index, with a
+// progress text after each; after every list page, while 图片框1 shows no
+// picture, the page the paging indices name is loaded. Ends by starting the
+// completion.
+void UpdateRun();
+
+// Replaces the index with its distinct items and shows the total.
+void UpdateCompletion();
+
+// `items` with every repeat of an earlier item dropped, first occurrences in
+// order. The items go through the index's joined text, so an empty item
+// vanishes and an item holding the index separator ("#分割符#") falls apart
+// into its pieces.
+korvex::TextArray DistinctIndexItems(const korvex::TextArray& items);
+
+// The index file's bytes: every item followed by CR LF.
+korvex::Bytes IndexFileBytes(const korvex::TextArray& items);
+
+// Where the index file goes: the program's directory + "confi.ini".
+std::string IndexFilePath();
+
+}  // namespace pixaroo
