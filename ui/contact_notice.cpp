@@ -38,8 +38,7 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   const std::string address = SiteBase() + std::string(kStatusImagePath) +
                               std::string(kSupportAccount) + std::string(kStatusImageStyle);
   rt::WritePicture(units::kSupportPicture, korvex::HttpRead(address));
-  rt::MessageBox(std::string(texts::kUsageNotice), kMessageBoxOk,
-                 std::string(texts::kNoticeTitle));
+  rt::MessageBox(std::string(texts::kUsageNotice), kMessageBoxOk, std::string(texts::kNoticeTitle));
   // The first page, 0 .. 5; nothing is loaded until a paging click.
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);
 }

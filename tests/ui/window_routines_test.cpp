@@ -102,13 +102,13 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
         });
       });
     });
-  }), 0);
+  }),
+            0);
   EXPECT_EQ(h.Site().RequestCount("/pa"), 1u);
 }
 
 TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
-  const fs::path dir =
-      fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
+  const fs::path dir = fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const fs::path saved = dir / u8"图片.bmp";
@@ -143,7 +143,8 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
         });
       });
     });
-  }), 0);
+  }),
+            0);
   EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
   EXPECT_EQ(korvex::ReadWholeFile(kept.string()), old);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
