@@ -7,6 +7,7 @@
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "runtime/form/writer.h"
+#include "runtime/inet/transfer.h"
 #include "runtime/inet/transfer_limits.h"
 #include "ui/main_window_form.h"
 
@@ -30,6 +31,8 @@ ProgramHarness::ProgramHarness()
 
 ProgramHarness::~ProgramHarness() {
   runtime_.reset();
+  // Kept-alive connections would hold the demo site's shutdown for seconds.
+  korvex::CloseIdleConnections();
   BindRuntime(nullptr);
   SetSiteBaseForTesting("");
   korvex::ResetTransferCancel();
