@@ -50,7 +50,8 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
         r.Close();
       });
     });
-  }), 0);
+  }),
+            0);
 
   EXPECT_TRUE(disabledAtOnce);
   EXPECT_EQ(items, expected);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "app/event_routines.h"
 #include "app/globals.h"
+#include "app/guarded.h"
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/site_base.h"
@@ -18,6 +20,7 @@
 #include "demo/photo_art.h"
 #include "demo/photo_files.h"
 #include "runtime/core/headless_front.h"
+#include "runtime/inet/transfer.h"
 #include "runtime/text/files.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/runtime_core/test_program.h"
@@ -43,21 +46,31 @@ class CraftedSite {
   CraftedSite() : png_(demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1))) {
     SetSiteBaseForTesting(server_.Url(""));
   }
-  ~CraftedSite() { SetSiteBaseForTesting(""); }
-
-  void Page(const std::string& path, const std::string& body,
-            const std::string& type = "text/html") {
-    server_.server().Get(path, [this, path, body, type](const httplib::Request&,
-                                                       httplib::Response& res) {
-      Count(path);
-      res.set_content(body, type);
-    });
+  ~CraftedSite() {
+    SetSiteBaseForTesting("");
+    // Kept-alive connections would hold the server's stop for seconds.
+    korvex::CloseIdleConnections();
   }
-  void Photo(const std::string& path) { Page(path, png_, "image/png"); }
+
+  // `seen` runs on the server's thread before the answer, while the
+  // program waits for it.
+  void Page(const std::string& path, const std::string& body, const std::string& type = "text/html",
+            std::function<void()> seen = {}) {
+    server_.server().Get(
+        path, [this, path, body, type, seen](const httplib::Request&, httplib::Response& res) {
+          Count(path);
+          if (seen) seen();
+          res.set_content(body, type);
+        });
+  }
+  void Photo(const std::string& path, std::function<void()> seen = {}) {
+    Page(path, png_, "image/png", std::move(seen));
+  }
   // Counts, then answers 404 with an empty body.
-  void Missing(const std::string& path) {
-    server_.server().Get(path, [this, path](const httplib::Request&, httplib::Response& res) {
+  void Missing(const std::string& path, std::function<void()> seen = {}) {
+    server_.server().Get(path, [this, path, seen](const httplib::Request&, httplib::Response& res) {
       Count(path);
+      if (seen) seen();
       res.status = 404;
     });
   }
@@ -119,22 +132,32 @@ TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletio
   site.Page(kListPath + "1.html",
             "<a href=\"/i/before.html\">x</a><A CLASS=\"IMG\" HREF=\"/i/1.html\"><img></a>"
             "<a href=\"/i/1.html\">t</a><a href=\"/plus/view.php?aid=1\">s</a>"
-            "<a href=\"/i/2.PHP\">c</a>" + kListEnd + "<a href=\"/i/after.html\">n</a>");
+            "<a href=\"/i/2.PHP\">c</a>" +
+                kListEnd + "<a href=\"/i/after.html\">n</a>");
   site.Page(kListPath + "2.html", "<a href=\"/i/2.PHP\">no list area</a>");
   site.Page("/i/1.html", "<img src=\"/p/before.png\">" + kPictureStart +
-                             "<img src=\"/p/a.png\"><img data-src=\"/p/gone.jpg\">" +
-                             kPictureEnd + "<img src=\"/p/after.png\">");
+                             "<img src=\"/p/a.png\"><img data-src=\"/p/gone.jpg\">" + kPictureEnd +
+                             "<img src=\"/p/after.png\">");
   // No end marker: the area runs to the end of the page.
   site.Page("/i/2.PHP", "<DIV STYLE=\"TEXT-ALIGN: CENTER\"><img src=\"/p/b.png\"></div>");
-  site.Photo("/p/a.png");
+  Program program;
+  Guarded<std::string> statusAtFirstPhoto;  // written on the server's thread
+  site.Photo("/p/a.png", [&] {
+    statusAtFirstPhoto.With([&](std::string& s) {
+      if (s.empty()) s = program.Status();
+    });
+  });
   site.Photo("/p/b.png");
   site.Missing("/p/gone.jpg");
   for (const char* p : {"/i/before.html", "/i/after.html", "/plus/view.php", "/p/before.png"}) {
     site.Missing(p);
   }
 
-  Program program;
   ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  // The first page is shown once list page 1 is done; the count includes
+  // the repeats.
+  EXPECT_EQ(statusAtFirstPhoto.Get(), std::string(texts::kStatusProgressPrefix) + "5" +
+                                          std::string(texts::kStatusCountSuffix));
 
   EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/a.png", "/p/gone.jpg", "/p/a.png",
                                                        "/p/gone.jpg", "/p/b.png"}));
@@ -176,15 +199,26 @@ TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
   EXPECT_TRUE(program.Picture(1).empty());
   EXPECT_TRUE(IsBmp(program.Picture(2)));
   for (int page = 1; page <= kLastListPage; ++page) {
-    EXPECT_EQ(site.Requests("/i/" + std::to_string(page) + ".html"), page == 1 || page == 3 ? 1 : 0);
+    EXPECT_EQ(site.Requests("/i/" + std::to_string(page) + ".html"),
+              page == 1 || page == 3 ? 1 : 0);
   }
 }
 
 TEST(UpdateRun, AnUnreachableSiteStillEndsWithTheCompletion) {
   {
-    CraftedSite site;  // nothing registered: every page is a 404 without body
+    CraftedSite site;  // every page is a 404 without body
     Program program;
+    Guarded<std::string> statusAtFirstList;
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      site.Missing(kListPath + std::to_string(page) + ".html", [&, page] {
+        if (page == 1) statusAtFirstList.Set(program.Status());
+      });
+    }
     ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+    EXPECT_EQ(statusAtFirstList.Get(), std::string(texts::kStatusUpdating));
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      EXPECT_EQ(site.Requests(kListPath + std::to_string(page) + ".html"), 1) << page;
+    }
     EXPECT_TRUE(program.Items().empty());
     EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
     EXPECT_TRUE(program.CompletionStarted());
@@ -202,7 +236,8 @@ TEST(UpdateCompletion, RefillsTheIndexWithItsDistinctItemsAndShowsTheirCount) {
       rt::ListAdd(units::kIndexList, item);
     }
     UpdateCompletion();
-  }), 0);
+  }),
+            0);
   EXPECT_EQ(program.Items(), (std::vector<std::string>{"/a.jpg", "/b.jpg", "/A.jpg"}));
   EXPECT_EQ(program.Status(),
             std::string(texts::kStatusDonePrefix) + "3" + std::string(texts::kStatusCountSuffix));
@@ -221,7 +256,8 @@ TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex)
       rt::ListAdd(units::kIndexList, "/a.jpg");
       rt::ListAdd(units::kIndexList, "/\xCD\xBC.jpg");  // 图
       SaveIndexFile(0, 0, 0);
-    }), 0);
+    }),
+              0);
     EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
   }
   {
