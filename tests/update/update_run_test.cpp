@@ -229,20 +229,6 @@ TEST(UpdateRun, AnUnreachableSiteStillEndsWithTheCompletion) {
             std::string(texts::kStatusDonePrefix) + "0" + std::string(texts::kStatusCountSuffix));
 }
 
-TEST(UpdateCompletion, RefillsTheIndexWithItsDistinctItemsAndShowsTheirCount) {
-  Program program;
-  ASSERT_EQ(program.Run([] {
-    for (const char* item : {"/a.jpg", "/b.jpg", "/a.jpg", "/A.jpg", "/b.jpg"}) {
-      rt::ListAdd(units::kIndexList, item);
-    }
-    UpdateCompletion();
-  }),
-            0);
-  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/a.jpg", "/b.jpg", "/A.jpg"}));
-  EXPECT_EQ(program.Status(),
-            std::string(texts::kStatusDonePrefix) + "3" + std::string(texts::kStatusCountSuffix));
-}
-
 TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex) {
   const std::string path = IndexFilePath();
   std::remove(path.c_str());
