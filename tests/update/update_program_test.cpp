@@ -3,6 +3,7 @@
 // file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -65,6 +66,28 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   for (const std::string& item : expected) content += item + "\r\n";
   const korvex::Bytes written = korvex::ReadWholeFile(indexFile);
   EXPECT_EQ(std::string(written.begin(), written.end()), content);
+  std::remove(indexFile.c_str());
+}
+
+TEST(UpdateProgram, ClosingDuringTheRunEndsTheProgramCleanlyWithWhatTheIndexHeld) {
+  const std::string indexFile = IndexFilePath();
+  std::remove(indexFile.c_str());
+  ProgramHarness h;
+  EXPECT_EQ(h.Run([](ProgramHarness& p) {
+    p.Click(unit::kButton1);
+    p.Then([](ProgramHarness& q) { q.Close(); });
+  }),
+            0);
+  // The file holds the index of the moment of closing: the photos collected
+  // so far, in order (or, had the completion begun, distinct ones).
+  const korvex::Bytes written = korvex::ReadWholeFile(indexFile);
+  const std::vector<std::string> lines =
+      korvex::Split(std::string(written.begin(), written.end()), "\r\n");
+  auto isPrefixOf = [&](const std::vector<std::string>& all) {
+    return lines.size() <= all.size() && std::equal(lines.begin(), lines.end(), all.begin());
+  };
+  EXPECT_TRUE(isPrefixOf(h.Site().gallery().CollectedSources()) ||
+              isPrefixOf(h.Site().gallery().DistinctSources()));
   std::remove(indexFile.c_str());
 }
 
