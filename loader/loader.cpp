@@ -25,7 +25,8 @@ constexpr const char* kInstalledRuntimeFile = "korvex.fne";
 constexpr const char* kStartExport = "GetNewSock";
 constexpr const char* kInstallKey = "Software\\Zorith\\Quillet\\Install";
 constexpr const char* kInstallPathValue = "Path";
-constexpr const char* kFailureText = "Not found the kernel library or the kernel library is invalid!";
+constexpr const char* kFailureText =
+    "Not found the kernel library or the kernel library is invalid!";
 constexpr const char* kFailureCaption = "Error";
 constexpr int kFailureExitCode = -1;
 

@@ -26,8 +26,9 @@ void ShowOnDisplay(const std::string& caption, std::string text) {
   if (!text.empty() && text[0] == '-') text.insert(0, " ");
   std::string tool = kDesktopTool;
   std::string center = "-center", titleFlag = "-title", buttons = "-buttons", ok = "OK:0";
-  char* argv[] = {tool.data(),    center.data(), titleFlag.data(), const_cast<char*>(caption.c_str()),
-                  buttons.data(), ok.data(),     text.data(),      nullptr};
+  char* argv[] = {
+      tool.data(),    center.data(), titleFlag.data(), const_cast<char*>(caption.c_str()),
+      buttons.data(), ok.data(),     text.data(),      nullptr};
   pid_t pid = 0;
   if (::posix_spawnp(&pid, kDesktopTool, nullptr, nullptr, argv, environ) != 0) return;
   int status = 0;

@@ -187,8 +187,8 @@ bool IsPlainText(const std::vector<std::uint8_t>& data) {
 void AppendData(std::string& out, const RegistryValue& v) {
   if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && IsPlainText(v.data)) {
     out += v.type == REG_SZ ? kSzPrefix : kExpandSzPrefix;
-    AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()),
-                                       v.data.size() - 1));
+    AppendQuoted(out,
+                 std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
   } else if (v.type == REG_DWORD && v.data.size() == 4) {
     const std::uint32_t d = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |
                             (static_cast<std::uint32_t>(v.data[3]) << 24);

@@ -122,7 +122,9 @@ class LoaderTest : public ::testing::Test {
     data.push_back(0);
     return Registry({{"Path", advapi32::REG_SZ, data}});
   }
-  Outcome RunExe(const fs::path& exe, const fs::path& registry) { return Spawn(exe, registry, 20s); }
+  Outcome RunExe(const fs::path& exe, const fs::path& registry) {
+    return Spawn(exe, registry, 20s);
+  }
 
   fs::path root_;
 };
@@ -176,7 +178,10 @@ TEST_F(LoaderTest, EveryFailureGivesTheSameMessageAndMinusOne) {
       {"nothing anywhere", [&](const fs::path&) { return root_ / "no-registry"; }, false},
       {"no installation key", [&](const fs::path&) { return Registry({}, false); }, false},
       {"key without Path",
-       [&](const fs::path&) { return Registry({{"Other", advapi32::REG_SZ, {'x', 0}}}); }, false},
+       [&](const fs::path&) {
+         return Registry({{"Other", advapi32::REG_SZ, {'x', 0}}});
+       },
+       false},
       {"Path names a folder without the library",
        [&](const fs::path&) { return PathValue((root_ / "empty").string()); }, false},
       {"a file that is no library",

@@ -1,6 +1,8 @@
 // The registry layer over its per-user key file: what the file says is what
 // the calls report, with the platform's sizes and error codes, and a damaged
 // or hostile file never gives more than it holds.
+#include "platform/registry/registry.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,8 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "platform/registry/registry.h"
 
 namespace {
 
@@ -40,9 +40,8 @@ class RegistryTest : public ::testing::Test {
   std::string file_;
 };
 
-const std::string kGbkName = "\xB8\xFC\xD0\xC2";         // 更新
-const std::string kTrailBackslash = "\x81\x5C";  // 乗: its trail byte is a backslash
-
+const std::string kGbkName = "\xB8\xFC\xD0\xC2";  // 更新
+const std::string kTrailBackslash = "\x81\x5C";   // 乗: its trail byte is a backslash
 
 TEST_F(RegistryTest, WrittenKeysReadBackWithThePlatformsSizesAndTypes) {
   const std::vector<RegistryKey> keys = {
@@ -87,8 +86,9 @@ TEST_F(RegistryTest, WrittenKeysReadBackWithThePlatformsSizesAndTypes) {
 
   DWORD dword = 0;
   size = sizeof dword;
-  ASSERT_EQ(RegQueryValueExA(install, "Build", nullptr, &type, reinterpret_cast<LPBYTE>(&dword),
-                             &size), ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegQueryValueExA(install, "Build", nullptr, &type, reinterpret_cast<LPBYTE>(&dword), &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, REG_DWORD);
   EXPECT_EQ(dword, 1000u);
   EXPECT_EQ(RegQueryValueExA(install, nullptr, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
@@ -103,7 +103,8 @@ TEST_F(RegistryTest, WrittenKeysReadBackWithThePlatformsSizesAndTypes) {
   // The trail byte 0x5C is part of its character, not a separator.
   HKEY leaf = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\" + kTrailBackslash + "\\leaf").c_str(), 0,
-                          KEY_READ, &leaf), ERROR_SUCCESS);
+                          KEY_READ, &leaf),
+            ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(leaf), ERROR_SUCCESS);
 }
 
