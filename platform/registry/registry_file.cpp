@@ -22,7 +22,7 @@ constexpr std::string_view kBinaryPrefix = "hex:";
 constexpr std::string_view kTypedPrefix = "hex(";
 constexpr std::size_t kMaxDwordDigits = 8;
 constexpr std::size_t kMaxTypeDigits = 10;
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{64} * 1024;
 
 bool IsControl(unsigned char b) { return b < 0x20 || b == 0x7F; }
 

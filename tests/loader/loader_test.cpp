@@ -58,6 +58,7 @@ Outcome Spawn(const fs::path& exe, const fs::path& registry, std::chrono::millis
   }
   env.push_back("PIXAROO_REGISTRY=" + registry.string());
   std::vector<char*> envp;
+  envp.reserve(env.size() + 1);
   for (std::string& var : env) envp.push_back(var.data());
   envp.push_back(nullptr);
   const fs::path errFile = registry.parent_path() / "stderr.txt";
@@ -111,7 +112,7 @@ class LoaderTest : public ::testing::Test {
   // The registry file, with the installation key holding `values` (no key
   // at all when `withKey` is false).
   fs::path Registry(std::vector<advapi32::RegistryValue> values, bool withKey = true) {
-    const fs::path file = root_ / "registry";
+    fs::path file = root_ / "registry";
     std::vector<advapi32::RegistryKey> keys = {{"Software\\Other", {}}};
     if (withKey) keys.push_back({kInstallKey, std::move(values)});
     EXPECT_TRUE(advapi32::WriteRegistryFile(file.string(), keys));

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -109,7 +110,7 @@ TEST_F(RegistryTest, WrittenKeysReadBackWithThePlatformsSizesAndTypes) {
 }
 
 TEST_F(RegistryTest, MissingKeysBadHandlesAndWriteAccessAreRefused) {
-  HKEY key = reinterpret_cast<HKEY>(std::uintptr_t{1});
+  HKEY key = HKEY_CURRENT_USER;
   // No file at all: no key, *result cleared.
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
@@ -182,8 +183,30 @@ TEST_F(RegistryTest, DamagedLinesAreSkippedAndAnOversizedFileHoldsNothing) {
   EXPECT_FALSE(FormatRegistry({{"K", {{std::string("a\0b", 3), REG_SZ, Sz("x")}}}}).has_value());
 }
 
+// Restores an environment variable when it goes out of scope.
+class SavedVariable {
+ public:
+  explicit SavedVariable(const char* name) : name_(name) {
+    const char* value = std::getenv(name);
+    if (value != nullptr) value_ = value;
+  }
+  ~SavedVariable() {
+    if (value_) {
+      ::setenv(name_, value_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  SavedVariable(const SavedVariable&) = delete;
+  SavedVariable& operator=(const SavedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> value_;
+};
+
 TEST(RegistryLocation, OwnVariableThenXdgThenHome) {
-  const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  const SavedVariable home("HOME"), xdg("XDG_CONFIG_HOME"), own("PIXAROO_REGISTRY");
   ::setenv("PIXAROO_REGISTRY", "/tmp/own", 1);
   ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
   ::setenv("HOME", "/home/u", 1);
@@ -192,8 +215,6 @@ TEST(RegistryLocation, OwnVariableThenXdgThenHome) {
   EXPECT_EQ(RegistryFilePath(), "/xdg/pixaroo/registry");
   ::setenv("XDG_CONFIG_HOME", "relative", 1);  // ignored, as the XDG rules say
   EXPECT_EQ(RegistryFilePath(), "/home/u/.config/pixaroo/registry");
-  ::unsetenv("XDG_CONFIG_HOME");
-  ::setenv("HOME", home.c_str(), 1);
 }
 
 }  // namespace
