@@ -22,7 +22,9 @@ using LPCSTR = const char*;
 
 struct ModuleHandle;
 using HMODULE = ModuleHandle*;
-using FARPROC = std::intptr_t (*)();
+// An export's address; callers cast it to the export's own type (a plain
+// `void (*)()` is what compilers accept casting from without complaint).
+using FARPROC = void (*)();
 
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
