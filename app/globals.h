@@ -9,13 +9,13 @@
 #include <optional>
 
 #include "app/guarded.h"
-#include "runtime/text/bytes.h"
-#include "runtime/text/text_ops.h"
+#include "base/bytes.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
 // The picture bytes of the picture box right-clicked last; none until then.
-inline Guarded<std::optional<korvex::Bytes>> savedPicture;
+inline Guarded<std::optional<base::Bytes>> savedPicture;
 
 // One list position per picture box 图片框1 .. 图片框6.
 inline std::atomic<std::int32_t> pictureIndex1{0};
@@ -27,13 +27,12 @@ inline std::atomic<std::int32_t> pictureIndex6{0};
 
 // The paging indices in box order.
 inline std::atomic<std::int32_t>* const kPictureIndices[6] = {
-    &pictureIndex1, &pictureIndex2, &pictureIndex3,
-    &pictureIndex4, &pictureIndex5, &pictureIndex6};
+    &pictureIndex1, &pictureIndex2, &pictureIndex3, &pictureIndex4, &pictureIndex5, &pictureIndex6};
 
 // The update run's item links of the current list page, and picture sources
 // of the current item page. Always exist (possibly empty) between start-up
 // and the exit routine.
-inline Guarded<korvex::TextArray> itemLinks;
-inline Guarded<korvex::TextArray> photoSources;
+inline Guarded<base::TextArray> itemLinks;
+inline Guarded<base::TextArray> photoSources;
 
 }  // namespace pixaroo

@@ -35,8 +35,8 @@ Bytes ReadPicture(UnitRef picture) {
   return b != nullptr ? std::move(*b) : Bytes();
 }
 
-void WritePicture(UnitRef picture, const Bytes& bytes) {
-  S().writeProperty(picture, korvex::kPropPicture, bytes);
+void WritePicture(UnitRef picture, Bytes bytes) {
+  S().writeProperty(picture, korvex::kPropPicture, std::move(bytes));
 }
 
 std::string ReadDialogFileName(UnitRef dialog) {
@@ -65,6 +65,10 @@ void RegisterExitRoutine(Routine routine) { S().registerExitRoutine(RoutineOffse
 void LoadWindow(std::uint32_t windowId) { S().loadWindow(windowId); }
 void RunEventLoop() { S().runEventLoop(); }
 void EndProgram(int exitCode) { S().endProgram(exitCode); }
+
+Bytes HttpRead(const std::string& url) { return S().httpRead(url); }
+korvex::AnyFunction DllCommandAddress(int number) { return S().dllCommand(number); }
+const korvex::ObjectCommands& Objects() { return S().objects; }
 
 }  // namespace rt
 }  // namespace pixaroo

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/routine_table.h"
+#include "app/routine_ids.h"
 #include "runtime/services/services.h"
 
 namespace pixaroo {
@@ -21,7 +21,7 @@ bool RuntimeBound();
 
 namespace rt {
 
-using korvex::Bytes;
+using base::Bytes;
 using korvex::UnitRef;
 
 int ListCount(UnitRef list);
@@ -29,10 +29,10 @@ std::string ListItem(UnitRef list, int index);
 void ListAdd(UnitRef list, const std::string& text);
 void ListClear(UnitRef list);
 
-Bytes ReadPicture(UnitRef picture);                       // property 10, a fresh copy
-void WritePicture(UnitRef picture, const Bytes& bytes);   // property 10
-std::string ReadDialogFileName(UnitRef dialog);           // property 10
-void SetDisabled(UnitRef button, bool disabled);          // property 6
+Bytes ReadPicture(UnitRef picture);               // property 10, a fresh copy
+void WritePicture(UnitRef picture, Bytes bytes);  // property 10, moved in
+std::string ReadDialogFileName(UnitRef dialog);   // property 10
+void SetDisabled(UnitRef button, bool disabled);  // property 6
 void SetStatusText(UnitRef statusBar, int part, const std::string& text);
 
 void PopupMenu(UnitRef window, UnitRef menu);
@@ -45,6 +45,13 @@ void RegisterExitRoutine(Routine routine);
 void LoadWindow(std::uint32_t windowId);
 void RunEventLoop();
 void EndProgram(int exitCode);
+
+// The internet library's HTTP read: the body, or empty.
+Bytes HttpRead(const std::string& url);
+// The function of DLL command `number` (see app/dll_commands.h).
+korvex::AnyFunction DllCommandAddress(int number);
+// The core library's automation-object commands (see app/automation_object.h).
+const korvex::ObjectCommands& Objects();
 
 }  // namespace rt
 }  // namespace pixaroo

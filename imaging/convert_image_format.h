@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "runtime/text/bytes.h"
-#include "runtime/text/text_ops.h"
+#include "base/bytes.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
@@ -27,15 +27,15 @@ inline constexpr std::int32_t kFormatPng = 5;
 // outcome is not looked at); the result is true. On failure (empty or
 // undecodable input, a format number outside 1 to 5) `converted` keeps its
 // contents, no file is written and the result is false.
-bool ConvertImageFormat(const korvex::Bytes& picture, std::int32_t format,
-                        const korvex::Text& savePath, korvex::Bytes& converted);
-inline bool ConvertImageFormat(const korvex::Bytes& picture, std::int32_t format,
-                               korvex::Bytes& converted) {
-  return ConvertImageFormat(picture, format, korvex::Text(), converted);
+bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const base::Text& savePath,
+                        base::Bytes& converted);
+inline bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format,
+                               base::Bytes& converted) {
+  return ConvertImageFormat(picture, format, base::Text(), converted);
 }
 
 // `text` (GBK) as UTF-16 little-endian, with the terminating NUL character
 // (two zero bytes); empty for an empty text.
-korvex::Bytes AnsiToWide(const korvex::Text& text);
+base::Bytes AnsiToWide(const base::Text& text);
 
 }  // namespace pixaroo

@@ -1,7 +1,8 @@
 // The executable's entry: finds the runtime library, asks it for its start
-// function and hands it the program image. Nothing of the runtime is linked
-// in; the library is opened at run time, first next to the executable, else
-// from the runtime's installation folder that the registry names.
+// function and hands it the program image. The executable carries the
+// program's routines but none of the runtime's code: the library is opened
+// at run time, first next to the executable, else from the runtime's
+// installation folder that the registry names.
 //
 // Paths are held whole, however long: nothing is cut to a fixed buffer.
 #include <array>
@@ -11,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "loader/program_image.h"
+#include "base/gbk.h"
 #include "platform/module/message_box.h"
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
+#include "program/embedded_image.h"
 #include "runtime/services/program_image.h"
-#include "runtime/text/gbk.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ std::optional<std::string> InstallFolder() {
 bool EndsWithSeparator(const std::string& folder) {
   if (folder.empty()) return false;
   if (folder.back() == '/') return true;
-  return folder.back() == '\\' && korvex::IsGbkBoundary(folder, folder.size() - 1);
+  return folder.back() == '\\' && base::IsGbkBoundary(folder, folder.size() - 1);
 }
 
 Library LoadRuntime() {

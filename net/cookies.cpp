@@ -3,13 +3,13 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "update/deduplicate.h"
+#include "text/deduplicate.h"
 
 namespace pixaroo {
 
 Text CookieName(const Text& cookie) {
-  const int eq = korvex::Find(cookie, "=");
-  return korvex::TrimSpaces(eq == -1 ? cookie : korvex::Left(cookie, eq - 1));
+  const int eq = base::Find(cookie, "=");
+  return base::TrimSpaces(eq == -1 ? cookie : base::Left(cookie, eq - 1));
 }
 
 bool HasCookieNamed(const TextArray& list, const Text& name) {
@@ -20,10 +20,10 @@ bool HasCookieNamed(const TextArray& list, const Text& name) {
 }
 
 Text MergeCookies(Text& jar, Text& fresh) {
-  jar = korvex::RemoveSpaces(jar);
-  fresh = korvex::RemoveSpaces(fresh);
-  const TextArray old = korvex::Split(jar, ";");
-  TextArray merged = korvex::Split(fresh, ";");
+  jar = base::RemoveSpaces(jar);
+  fresh = base::RemoveSpaces(fresh);
+  const TextArray old = base::Split(jar, ";");
+  TextArray merged = base::Split(fresh, ";");
   // The names in `merged` so far; same answers as HasCookieNamed(merged, ...)
   // without walking the list for every jar cookie.
   std::unordered_set<Text> names;
@@ -34,11 +34,11 @@ Text MergeCookies(Text& jar, Text& fresh) {
   }
   Text out;
   for (const Text& piece : merged) {
-    if (korvex::Right(piece, 8) == kDeletedSuffix) continue;
+    if (base::Right(piece, 8) == kDeletedSuffix) continue;
     out += piece;
     out += kCookieSeparator;
   }
-  out = korvex::Left(out, korvex::Len(out) - 2);
+  out = base::Left(out, base::Len(out) - 2);
   jar = DeduplicateJoined(out, kCookieSeparator);
   return jar;
 }

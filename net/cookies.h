@@ -3,12 +3,12 @@
 // functions on GBK texts; any thread.
 #pragma once
 
-#include "runtime/text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Text;
-using korvex::TextArray;
+using base::Text;
+using base::TextArray;
 
 // A cookie whose value is "deleted" removes that cookie from the jar.
 inline constexpr char kDeletedSuffix[] = "=deleted";

@@ -4,20 +4,20 @@ namespace pixaroo {
 
 Text BetweenMarkers(const Text& text, const Text& startMarker, const Text& endMarker,
                     int startPosition, bool caseSensitive) {
-  const Text s = korvex::Replace(startMarker, kQuotePlaceholder, "\"");
-  const Text e = korvex::Replace(endMarker, kQuotePlaceholder, "\"");
-  int p = korvex::Find(text, s, startPosition, !caseSensitive);
+  const Text s = base::Replace(startMarker, kQuotePlaceholder, "\"");
+  const Text e = base::Replace(endMarker, kQuotePlaceholder, "\"");
+  int p = base::Find(text, s, startPosition, !caseSensitive);
   if (p == -1) return {};
-  p += korvex::Len(s);
-  const int q = korvex::Find(text, e, p, !caseSensitive);
+  p += base::Len(s);
+  const int q = base::Find(text, e, p, !caseSensitive);
   if (q == -1) return {};
-  return korvex::Mid(text, p, q - p);
+  return base::Mid(text, p, q - p);
 }
 
 Text HeaderValue(const Text& line) {
-  const int colon = korvex::Find(line, ":");
+  const int colon = base::Find(line, ":");
   if (colon == -1) return {};
-  return korvex::TrimSpaces(korvex::Mid(line, colon + 1, korvex::Len(line)));
+  return base::TrimSpaces(base::Mid(line, colon + 1, base::Len(line)));
 }
 
 }  // namespace pixaroo

@@ -2,11 +2,11 @@
 // of header text and addresses. Pure functions on GBK texts; any thread.
 #pragma once
 
-#include "runtime/text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Text;
+using base::Text;
 
 // Stands for one double quote inside a marker ("#引号").
 inline constexpr char kQuotePlaceholder[] = "#\xD2\xFD\xBA\xC5";

@@ -4,11 +4,11 @@
 // Pure functions on GBK texts; any thread.
 #pragma once
 
-#include "runtime/text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Text;
+using base::Text;
 
 inline constexpr int kDefaultHttpPort = 80;
 inline constexpr int kDefaultHttpsPort = 443;

@@ -1,5 +1,6 @@
 #include "net/web_request.h"
 
+#include "app/dll_commands.h"
 #include "net/cookies.h"
 #include "net/markers.h"
 #include "net/url.h"
@@ -9,6 +10,25 @@ namespace pixaroo {
 namespace {
 
 namespace wi = wininet;
+
+// The WinINet calls of the request, through the program's DLL command
+// table, each typed as the layer declares it.
+namespace dll {
+#define PIXAROO_DLL(command, name)                                                  \
+  template <typename... A>                                                          \
+  decltype(auto) command(A&&... a) {                                                \
+    return CallDll<decltype(wi::name)>(DllCommand::command, std::forward<A>(a)...); \
+  }
+PIXAROO_DLL(InternetOpenA, InternetOpenA)
+PIXAROO_DLL(InternetCloseHandle, InternetCloseHandle)
+PIXAROO_DLL(InternetConnectA, InternetConnectA)
+PIXAROO_DLL(HttpOpenRequestA, HttpOpenRequestA)
+PIXAROO_DLL(HttpSendRequestA, HttpSendRequestA)
+PIXAROO_DLL(HttpSendRequestWithBody, HttpSendRequestA)
+PIXAROO_DLL(InternetReadFile, InternetReadFile)
+PIXAROO_DLL(HttpQueryInfoA, HttpQueryInfoA)
+#undef PIXAROO_DLL
+}  // namespace dll
 
 // Largest raw header block asked for after the first query came back short
 // (the layer itself refuses longer blocks).
@@ -23,7 +43,7 @@ class Handle {
   Handle& operator=(const Handle&) = delete;
   wi::HINTERNET get() const { return h_; }
   void Close() {
-    if (h_) wi::InternetCloseHandle(h_);
+    if (h_) dll::InternetCloseHandle(h_);
     h_ = nullptr;
   }
 
@@ -32,17 +52,17 @@ class Handle {
 };
 
 Text AgentFor(const Text& headers) {
-  if (korvex::Find(headers, "User-Agent:", 1, true) == -1) return kDefaultUserAgent;
-  Text agent = korvex::TrimSpaces(BetweenMarkers(headers, "User-Agent:", "\r\n"));
+  if (base::Find(headers, "User-Agent:", 1, true) == -1) return kDefaultUserAgent;
+  Text agent = base::TrimSpaces(BetweenMarkers(headers, "User-Agent:", "\r\n"));
   if (agent.empty()) agent = HeaderValue(headers);
   return agent;
 }
 
 wi::DWORD RequestFlags(const Text& url, bool noRedirect) {
-  wi::DWORD flags = wi::INTERNET_FLAG_RELOAD | wi::INTERNET_FLAG_NEED_FILE |
-                    wi::INTERNET_FLAG_NO_COOKIES;
+  wi::DWORD flags =
+      wi::INTERNET_FLAG_RELOAD | wi::INTERNET_FLAG_NEED_FILE | wi::INTERNET_FLAG_NO_COOKIES;
   if (noRedirect) flags |= wi::INTERNET_FLAG_NO_AUTO_REDIRECT;
-  if (korvex::ToLower(korvex::Left(url, 5)) == "https") {
+  if (base::ToLower(base::Left(url, 5)) == "https") {
     flags |= wi::INTERNET_FLAG_SECURE;
   } else {
     flags |= wi::INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
@@ -55,7 +75,7 @@ Bytes ReadBody(wi::HINTERNET request) {
   wi::DWORD count = 0;
   for (;;) {
     Bytes chunk(kReadChunk, 0);
-    wi::InternetReadFile(request, chunk.data(), kReadChunk, &count);
+    dll::InternetReadFile(request, chunk.data(), kReadChunk, &count);
     if (count == 0) break;
     body.insert(body.end(), chunk.begin(), chunk.begin() + count);
   }
@@ -65,15 +85,15 @@ Bytes ReadBody(wi::HINTERNET request) {
 // The raw header block; asks again with the size the layer reports when the
 // block does not fit. Empty when no response arrived.
 Text QueryRawHeaders(wi::HINTERNET request) {
-  Text buffer = korvex::Spaces(kRawHeaderBuffer);
+  Text buffer = base::Spaces(kRawHeaderBuffer);
   wi::DWORD length = kRawHeaderBuffer;
-  bool ok = wi::HttpQueryInfoA(request, wi::HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
-                               nullptr);
-  if (!ok && wi::GetLastError() == wi::ERROR_INSUFFICIENT_BUFFER && length > kRawHeaderBuffer &&
-      length <= kMaxRawHeaderBuffer) {
-    buffer = korvex::Spaces(static_cast<int>(length));
-    ok = wi::HttpQueryInfoA(request, wi::HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
-                            nullptr);
+  bool ok = dll::HttpQueryInfoA(request, wi::HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
+                                nullptr);
+  // A block that did not fit: the layer reports the size it needs.
+  if (!ok && length > kRawHeaderBuffer && length <= kMaxRawHeaderBuffer) {
+    buffer = base::Spaces(static_cast<int>(length));
+    ok = dll::HttpQueryInfoA(request, wi::HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
+                             nullptr);
   }
   return ok ? Text(buffer.c_str()) : Text();
 }
@@ -81,10 +101,10 @@ Text QueryRawHeaders(wi::HINTERNET request) {
 }  // namespace
 
 void ParseResponseHeaders(const Text& rawHeaders, Text& redirect, Text& received) {
-  for (const Text& line : korvex::Split(rawHeaders, "\r\n")) {
-    if (korvex::Find(line, "Location:") != -1) redirect = HeaderValue(line);
-    if (korvex::Find(line, "Set-Cookie") != -1) {
-      received += korvex::TrimSpaces(BetweenMarkers(line, "Set-Cookie:", ";"));
+  for (const Text& line : base::Split(rawHeaders, "\r\n")) {
+    if (base::Find(line, "Location:") != -1) redirect = HeaderValue(line);
+    if (base::Find(line, "Set-Cookie") != -1) {
+      received += base::TrimSpaces(BetweenMarkers(line, "Set-Cookie:", ";"));
       received += kCookieSeparator;
     }
   }
@@ -94,8 +114,8 @@ Text DefaultHeaderBlock(const Text& url) {
   return "Referer: " + url +
          "\r\nAccept: */*"
          "\r\nAccept-Language: zh-cn"
-         "\r\nUser-Agent: " + kDefaultUserAgent +
-         "\r\nContent-Type: application/x-www-form-urlencoded";
+         "\r\nUser-Agent: " +
+         kDefaultUserAgent + "\r\nContent-Type: application/x-www-form-urlencoded";
 }
 
 Bytes WebRequest(const WebRequestParams& p) {
@@ -104,19 +124,19 @@ Bytes WebRequest(const WebRequestParams& p) {
   const Text agent = AgentFor(headers);
 
   const Text proxyList = p.proxy ? "http=" + *p.proxy : Text();
-  Handle internet(p.proxy ? wi::InternetOpenA(agent.c_str(), wi::INTERNET_OPEN_TYPE_PROXY,
-                                              proxyList.c_str(), "", 0)
-                          : wi::InternetOpenA(agent.c_str(), wi::INTERNET_OPEN_TYPE_DIRECT, "",
-                                              "", 0));
+  Handle internet(
+      p.proxy ? dll::InternetOpenA(agent.c_str(), wi::INTERNET_OPEN_TYPE_PROXY, proxyList.c_str(),
+                                   "", 0)
+              : dll::InternetOpenA(agent.c_str(), wi::INTERNET_OPEN_TYPE_DIRECT, "", "", 0));
   if (!internet.get()) return {};
   const Text host = UrlHost(p.url);
-  Handle connection(wi::InternetConnectA(internet.get(), host.c_str(),
-                                         static_cast<wi::INTERNET_PORT>(UrlPort(p.url)), "", "",
-                                         wi::INTERNET_SERVICE_HTTP, 0, 0));
+  Handle connection(dll::InternetConnectA(internet.get(), host.c_str(),
+                                          static_cast<wi::INTERNET_PORT>(UrlPort(p.url)), "", "",
+                                          wi::INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection.get()) return {};
   const Text path = UrlPath(p.url);
-  Handle request(wi::HttpOpenRequestA(connection.get(), verb.c_str(), path.c_str(), kHttpVersion,
-                                      nullptr, nullptr, RequestFlags(p.url, p.noRedirect), 0));
+  Handle request(dll::HttpOpenRequestA(connection.get(), verb.c_str(), path.c_str(), kHttpVersion,
+                                       nullptr, nullptr, RequestFlags(p.url, p.noRedirect), 0));
   if (!request.get()) return {};
 
   // From here on the caller's variables are written.
@@ -127,16 +147,16 @@ Bytes WebRequest(const WebRequestParams& p) {
 
   const auto headerLength = static_cast<wi::DWORD>(headers.size());
   if (p.method == 0) {
-    wi::HttpSendRequestA(request.get(), headers.c_str(), headerLength, nullptr, 0);
+    dll::HttpSendRequestA(request.get(), headers.c_str(), headerLength, nullptr, 0);
   } else {
     Bytes body = p.postBytes ? *p.postBytes : Bytes();
     if (body.empty()) {
-      body = korvex::TextToBytes(p.postText);
+      body = base::TextToBytes(p.postText);
       if (p.postBytes) *p.postBytes = body;
     }
-    wi::HttpSendRequestA(request.get(), headers.c_str(), headerLength,
-                         body.empty() ? nullptr : body.data(),
-                         static_cast<wi::DWORD>(body.size()));
+    dll::HttpSendRequestWithBody(request.get(), headers.c_str(), headerLength,
+                                 body.empty() ? nullptr : body.data(),
+                                 static_cast<wi::DWORD>(body.size()));
   }
   Bytes result = ReadBody(request.get());
   const Text rawHeaders = QueryRawHeaders(request.get());

@@ -14,13 +14,13 @@
 
 #include <optional>
 
-#include "runtime/text/bytes.h"
-#include "runtime/text/text_ops.h"
+#include "base/bytes.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Bytes;
-using korvex::Text;
+using base::Bytes;
+using base::Text;
 
 inline constexpr char kDefaultUserAgent[] =
     "Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)";

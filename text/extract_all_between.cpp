@@ -24,7 +24,7 @@ Text ReplaceEach(std::string_view text, int count, int start, bool ignoreCase,
                  std::span<const ReplacePair> pairs) {
   Text out(text);
   for (const ReplacePair& p : pairs) {
-    out = korvex::Replace(out, p.sought, p.replacement, start, count, ignoreCase);
+    out = base::Replace(out, p.sought, p.replacement, start, count, ignoreCase);
   }
   return out;
 }
@@ -46,7 +46,7 @@ int ExtractAllBetween(std::string_view text, std::string_view leftMarker,
   results.reserve(static_cast<std::size_t>(n > 0 ? n : 0));
   for (int i = 1; i <= n; ++i) {
     const Text between = matcher.SubMatchText(i, 1);
-    if (maxLength != 0 && korvex::Len(between) > maxLength) continue;
+    if (maxLength != 0 && base::Len(between) > maxLength) continue;
     Text element;
     if (includeLeft) element.append(leftMarker);
     element.append(prefix).append(between).append(suffix);

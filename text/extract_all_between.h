@@ -10,12 +10,12 @@
 #include <span>
 #include <string_view>
 
-#include "runtime/text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Text;
-using korvex::TextArray;
+using base::Text;
+using base::TextArray;
 
 struct ReplacePair {
   std::string_view sought;

@@ -12,24 +12,24 @@ Text ExtractBetween(std::string_view text, int& position, std::string_view first
     position = -1;
     return {};
   }
-  const int p1 = korvex::Find(text, firstMarker, position, ignoreCase);
+  const int p1 = base::Find(text, firstMarker, position, ignoreCase);
   if (p1 < 0) {
     position = -1;
     return {};
   }
   const std::string_view second = secondMarker.value_or(firstMarker);
   // The second marker may lie inside or across the first one.
-  const int p2 = secondMarker ? korvex::Find(text, second, p1, ignoreCase) : p1;
+  const int p2 = secondMarker ? base::Find(text, second, p1, ignoreCase) : p1;
   if (p2 < 0) {
     position = -1;
     return {};
   }
-  const int afterSecond = p2 + korvex::Len(second);
-  int p3 = korvex::Find(text, endMarker, afterSecond, ignoreCase);
-  if (p3 < 0) p3 = korvex::Len(text) + 1;
+  const int afterSecond = p2 + base::Len(second);
+  int p3 = base::Find(text, endMarker, afterSecond, ignoreCase);
+  if (p3 < 0) p3 = base::Len(text) + 1;
   const int start = includeMarkers ? p1 : afterSecond;
   position = start;
-  return korvex::Mid(text, start, p3 - start);
+  return base::Mid(text, start, p3 - start);
 }
 
 }  // namespace pixaroo

@@ -10,11 +10,11 @@
 #include <optional>
 #include <string_view>
 
-#include "runtime/text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Text;
+using base::Text;
 
 // Searches `firstMarker` from `position` (0 and 1: from the first byte) and
 // `secondMarker` (absent: the first marker itself) from the first marker's

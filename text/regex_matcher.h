@@ -15,12 +15,12 @@
 
 #include <string_view>
 
-#include "runtime/automation/automation.h"
-#include "runtime/text/text_ops.h"
+#include "app/automation_object.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
-using korvex::Text;
+using base::Text;
 
 class RegexMatcher {
  public:
@@ -58,10 +58,10 @@ class RegexMatcher {
 
  private:
   // 0-based byte position in `subject` of match `match`, or -1.
-  int MatchBytePosition(const korvex::Object& match) const;
+  int MatchBytePosition(const AutoObject& match) const;
 
-  korvex::Object engine;
-  korvex::Object matches;
+  AutoObject engine;
+  AutoObject matches;
   Text subject;
 };
 

@@ -11,7 +11,6 @@
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "app/units.h"
-#include "runtime/inet/http_read.h"
 #include "ui/paging.h"
 
 namespace pixaroo {
@@ -37,7 +36,7 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   // all the same.
   const std::string address = SiteBase() + std::string(kStatusImagePath) +
                               std::string(kSupportAccount) + std::string(kStatusImageStyle);
-  rt::WritePicture(units::kSupportPicture, korvex::HttpRead(address));
+  rt::WritePicture(units::kSupportPicture, rt::HttpRead(address));
   rt::MessageBox(std::string(texts::kUsageNotice), kMessageBoxOk, std::string(texts::kNoticeTitle));
   // The first page, 0 .. 5; nothing is loaded until a paging click.
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/routine_table.h"
+#include "app/routine_ids.h"
 
 namespace pixaroo {
 
@@ -21,8 +21,8 @@ struct Rect {
   std::int32_t left, top, width, height;
 };
 
-Unit Control(std::uint32_t id, std::uint32_t typeId, std::string name, std::uint32_t parent,
-             Rect r, std::uint32_t flags) {
+Unit Control(std::uint32_t id, std::uint32_t typeId, std::string name, std::uint32_t parent, Rect r,
+             std::uint32_t flags) {
   Unit u;
   u.id = id;
   u.typeId = typeId;
@@ -51,7 +51,7 @@ Unit MenuEntry(std::uint32_t id, std::uint32_t level, std::uint32_t menuFlags, s
 EventEntry On(std::int32_t event, Routine routine) { return {event, RoutineOffset(routine)}; }
 
 Unit WindowUnit() {
-  Unit u = Control(unit::kWindow, kf::kTypeWindow, "", 0, {50, 50, 517, 637}, kVisible);
+  Unit u = Control(unit_id::kWindow, kf::kTypeWindow, "", 0, {50, 50, 517, 637}, kVisible);
   u.events = {On(kf::kEventWindowCreated, Routine::OnWindowCreated),
               On(kf::kEventWindowClosing, Routine::SaveIndexFile)};
   kf::WindowSettings s;
@@ -62,27 +62,34 @@ Unit WindowUnit() {
 }
 
 Unit SupportPicture() {
-  Unit u = Control(unit::kQqSupport1, kf::kTypePictureBox, "qq\xBF\xCD\xB7\xFE" "1",  // qq客服1
+  Unit u = Control(unit_id::kQqSupport1, kf::kTypePictureBox,
+                   "qq\xBF\xCD\xB7\xFE"
+                   "1",  // qq客服1
                    0, {424, 536, 74, 22}, kVisible);
   u.events = {On(kf::kEventLeftButtonDown, Routine::OpenSupportChat)};
   return u;
 }
 
 Unit FileDialog() {
-  Unit u = Control(unit::kCommonDialog1, kf::kTypeCommonDialog,
-                   "\xCD\xA8\xD3\xC3\xB6\xD4\xBB\xB0\xBF\xF2" "1",  // 通用对话框1
-                   unit::kGroupBox1, {472, -24, 24, 16}, 0);
+  Unit u = Control(unit_id::kCommonDialog1, kf::kTypeCommonDialog,
+                   "\xCD\xA8\xD3\xC3\xB6\xD4\xBB\xB0\xBF\xF2"
+                   "1",  // 通用对话框1
+                   unit_id::kGroupBox1, {472, -24, 24, 16}, 0);
   kf::DialogSettings s;
   s.words = {1, 1, 0, 0, 1, 1, 1};  // then eleven zero words
-  s.filter = "\xCE\xBB\xCD\xBC\xA3\xA8" "*.bmp)|*.bmp";  // 位图（*.bmp)|*.bmp
+  s.filter =
+      "\xCE\xBB\xCD\xBC\xA3\xA8"
+      "*.bmp)|*.bmp";  // 位图（*.bmp)|*.bmp
   s.defaultSuffix = "*.bmp";
   u.settings = kf::EncodeSettings(s);
   return u;
 }
 
 Unit IndexList() {
-  Unit u = Control(unit::kListBox1, kf::kTypeListBox, "\xC1\xD0\xB1\xED\xBF\xF2" "1",  // 列表框1
-                   unit::kGroupBox3, {8, 8, 280, 560}, kVisibleFocus);
+  Unit u = Control(unit_id::kListBox1, kf::kTypeListBox,
+                   "\xC1\xD0\xB1\xED\xBF\xF2"
+                   "1",  // 列表框1
+                   unit_id::kGroupBox3, {8, 8, 280, 560}, kVisibleFocus);
   kf::ListBoxSettings s;
   s.words = {3, 1, 0, 0, 1, 0x00FF0000, 0x00C0C0C0, 0, 0xFFFFFFFF};
   s.tail.assign(22, 0);
@@ -91,8 +98,9 @@ Unit IndexList() {
 }
 
 Unit GroupBox(std::uint32_t id, char digit, Rect r, std::vector<std::uint32_t> children) {
-  Unit u = Control(id, kf::kTypeGroupBox, std::string("\xB7\xD6\xD7\xE9\xBF\xF2") + digit,  // 分组框N
-                   0, r, kVisible);
+  Unit u =
+      Control(id, kf::kTypeGroupBox, std::string("\xB7\xD6\xD7\xE9\xBF\xF2") + digit,  // 分组框N
+              0, r, kVisible);
   u.children = std::move(children);
   return u;
 }
@@ -101,8 +109,9 @@ Unit GroupBox(std::uint32_t id, char digit, Rect r, std::vector<std::uint32_t> c
 Unit PictureBox(int n, std::uint32_t id, Rect r, bool leftClick) {
   Unit u = Control(id, kf::kTypePictureBox,
                    std::string("\xCD\xBC\xC6\xAC\xBF\xF2") + static_cast<char>('0' + n),  // 图片框N
-                   unit::kGroupBox1, r, kVisible);
-  const auto rightClick = static_cast<Routine>(static_cast<std::uint32_t>(Routine::PictureRightClick1) + n - 1);
+                   unit_id::kGroupBox1, r, kVisible);
+  const auto rightClick =
+      static_cast<Routine>(static_cast<std::uint32_t>(Routine::PictureRightClick1) + n - 1);
   u.events = {On(kf::kEventRightButtonDown, rightClick)};
   if (leftClick) {
     u.events.push_back(On(kf::kEventLeftButtonDown, Routine::DoNothing));
@@ -114,7 +123,9 @@ Unit PictureBox(int n, std::uint32_t id, Rect r, bool leftClick) {
 }
 
 Unit StatusBar() {
-  Unit u = Control(unit::kStatusBar1, kf::kTypeStatusBar, "\xD7\xB4\xCC\xAC\xCC\xF5" "1",  // 状态条1
+  Unit u = Control(unit_id::kStatusBar1, kf::kTypeStatusBar,
+                   "\xD7\xB4\xCC\xAC\xCC\xF5"
+                   "1",  // 状态条1
                    0, {0, 565, 637, 20}, kVisible);
   kf::StatusBarSettings s;
   s.lead = {1, 0xFF000000, 0, 0};
@@ -136,7 +147,7 @@ Unit StatusBar() {
 
 Unit Button(char digit, std::uint32_t id, std::int32_t left, Routine onClick, std::string caption) {
   Unit u = Control(id, kf::kTypeButton, std::string("\xB0\xB4\xC5\xA5") + digit,  // 按钮N
-                   unit::kGroupBox2, {left, 16, 80, 32}, kVisibleFocus);
+                   unit_id::kGroupBox2, {left, 16, 80, 32}, kVisibleFocus);
   u.events = {On(kf::kEventButtonClicked, onClick)};
   kf::ButtonSettings s;
   s.words = {1, 0, 1, 1, 0, 0};
@@ -154,26 +165,29 @@ korvex::form::Form MainWindowForm() {
       WindowUnit(),
       SupportPicture(),
       FileDialog(),
-      MenuEntry(unit::kMenuPlay, 0, 1, "play", kf::kNoRoutine),
-      MenuEntry(unit::kMenuSavePicture, 1, 0, "\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC",  // 保存图片
+      MenuEntry(unit_id::kMenuPlay, 0, 1, "play", kf::kNoRoutine),
+      MenuEntry(unit_id::kMenuSavePicture, 1, 0, "\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC",  // 保存图片
                 static_cast<std::int32_t>(RoutineOffset(Routine::SavePicture))),
       IndexList(),
-      GroupBox(unit::kGroupBox3, '3', {512, 8, 312, 576}, {unit::kListBox1}),
-      PictureBox(6, unit::kPictureBox6, {344, 264, 150, 230}, true),
-      PictureBox(5, unit::kPictureBox5, {176, 264, 150, 230}, true),
-      PictureBox(4, unit::kPictureBox4, {8, 264, 150, 230}, false),
-      PictureBox(3, unit::kPictureBox3, {344, 24, 150, 230}, false),
-      PictureBox(2, unit::kPictureBox2, {176, 24, 150, 230}, true),
-      PictureBox(1, unit::kPictureBox1, {8, 24, 150, 230}, true),
+      GroupBox(unit_id::kGroupBox3, '3', {512, 8, 312, 576}, {unit_id::kListBox1}),
+      PictureBox(6, unit_id::kPictureBox6, {344, 264, 150, 230}, true),
+      PictureBox(5, unit_id::kPictureBox5, {176, 264, 150, 230}, true),
+      PictureBox(4, unit_id::kPictureBox4, {8, 264, 150, 230}, false),
+      PictureBox(3, unit_id::kPictureBox3, {344, 24, 150, 230}, false),
+      PictureBox(2, unit_id::kPictureBox2, {176, 24, 150, 230}, true),
+      PictureBox(1, unit_id::kPictureBox1, {8, 24, 150, 230}, true),
       StatusBar(),
-      Button('3', unit::kButton3, 304, Routine::ShowNextPage, "\xCF\xC2\xD2\xBB\xD2\xB3"),  // 下一页
-      Button('2', unit::kButton2, 136, Routine::ShowPreviousPage, "\xC9\xCF\xD2\xBB\xD2\xB3"),  // 上一页
-      Button('1', unit::kButton1, 16, Routine::StartUpdate, "\xB8\xFC\xD0\xC2"),  // 更新
-      GroupBox(unit::kGroupBox2, '2', {8, 520, 496, 64},
-               {unit::kButton3, unit::kButton2, unit::kButton1}),
-      GroupBox(unit::kGroupBox1, '1', {8, 8, 504, 504},
-               {unit::kCommonDialog1, unit::kPictureBox6, unit::kPictureBox5, unit::kPictureBox4,
-                unit::kPictureBox3, unit::kPictureBox2, unit::kPictureBox1}),
+      Button('3', unit_id::kButton3, 304, Routine::ShowNextPage,
+             "\xCF\xC2\xD2\xBB\xD2\xB3"),  // 下一页
+      Button('2', unit_id::kButton2, 136, Routine::ShowPreviousPage,
+             "\xC9\xCF\xD2\xBB\xD2\xB3"),                                            // 上一页
+      Button('1', unit_id::kButton1, 16, Routine::StartUpdate, "\xB8\xFC\xD0\xC2"),  // 更新
+      GroupBox(unit_id::kGroupBox2, '2', {8, 520, 496, 64},
+               {unit_id::kButton3, unit_id::kButton2, unit_id::kButton1}),
+      GroupBox(unit_id::kGroupBox1, '1', {8, 8, 504, 504},
+               {unit_id::kCommonDialog1, unit_id::kPictureBox6, unit_id::kPictureBox5,
+                unit_id::kPictureBox4, unit_id::kPictureBox3, unit_id::kPictureBox2,
+                unit_id::kPictureBox1}),
   };
   return form;
 }

@@ -9,18 +9,17 @@
 #include "app/site_base.h"
 #include "app/units.h"
 #include "imaging/convert_image_format.h"
-#include "runtime/inet/http_read.h"
 
 namespace pixaroo {
 
 static_assert(std::size(units::kPictures) == kPageBoxes);
 static_assert(std::size(kPictureIndices) == kPageBoxes);
 
-korvex::Bytes LoadPhotoAsBmp(const std::string& item) {
-  const korvex::Bytes downloaded = korvex::HttpRead(SiteBase() + item);
+base::Bytes LoadPhotoAsBmp(const std::string& item) {
+  const base::Bytes downloaded = rt::HttpRead(SiteBase() + item);
   // A fresh result per photo: a failed conversion leaves it empty, so the
   // box shows nothing rather than the photo of an earlier box.
-  korvex::Bytes bmp;
+  base::Bytes bmp;
   ConvertImageFormat(downloaded, kFormatBmp, bmp);
   return bmp;
 }

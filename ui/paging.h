@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/text/bytes.h"
+#include "base/bytes.h"
 
 namespace pixaroo {
 
@@ -32,6 +32,6 @@ void LoadPage();
 // The photo at `item` (a site-relative address from the index, GBK, used as
 // it is) as a BMP file, or the empty byte set when it cannot be downloaded
 // or decoded. Blocks on the network; any thread.
-korvex::Bytes LoadPhotoAsBmp(const std::string& item);
+base::Bytes LoadPhotoAsBmp(const std::string& item);
 
 }  // namespace pixaroo

@@ -7,8 +7,8 @@
 #include "app/globals.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
-#include "runtime/text/charset.h"
-#include "runtime/text/files.h"
+#include "base/charset.h"
+#include "base/files.h"
 
 namespace pixaroo {
 namespace {
@@ -23,7 +23,7 @@ void RememberPicture(int box) {
 // The dialog's file name as the file system spells it: GBK up to its first
 // NUL byte (where a text ends), as UTF-8.
 std::string FileSystemName(const std::string& gbk) {
-  return korvex::GbkToUtf8(std::string_view(gbk).substr(0, gbk.find('\0')));
+  return base::GbkToUtf8(std::string_view(gbk).substr(0, gbk.find('\0')));
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
   // Nothing to save (no right-click yet, or the box showed no picture): an
   // empty file is no picture and would replace a file the user picked.
   if (!picture || picture->empty()) return;
-  korvex::WriteFileAtomic(name, *picture);
+  base::WriteFileAtomic(name, *picture);
 }
 
 }  // namespace pixaroo

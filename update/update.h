@@ -16,8 +16,8 @@
 
 #include <string>
 
-#include "runtime/text/bytes.h"
-#include "runtime/text/text_ops.h"
+#include "base/bytes.h"
+#include "base/text_ops.h"
 
 namespace pixaroo {
 
@@ -42,10 +42,10 @@ void UpdateCompletion();
 // order. The items go through the index's joined text, so an empty item
 // vanishes and an item holding the index separator ("#分割符#") falls apart
 // into its pieces.
-korvex::TextArray DistinctIndexItems(const korvex::TextArray& items);
+base::TextArray DistinctIndexItems(const base::TextArray& items);
 
 // The index file's bytes: every item followed by CR LF.
-korvex::Bytes IndexFileBytes(const korvex::TextArray& items);
+base::Bytes IndexFileBytes(const base::TextArray& items);
 
 // Where the index file goes: the program's directory + "confi.ini".
 std::string IndexFilePath();

@@ -5,33 +5,33 @@
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
-#include "update/deduplicate.h"
+#include "text/deduplicate.h"
 #include "update/update.h"
 
 namespace pixaroo {
 
-korvex::TextArray DistinctIndexItems(const korvex::TextArray& items) {
-  korvex::Text joined;
+base::TextArray DistinctIndexItems(const base::TextArray& items) {
+  base::Text joined;
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (i > 0) joined += texts::kIndexSeparator;
     joined += items[i];
   }
-  const korvex::Text separator(texts::kIndexSeparator);
-  return korvex::Split(DeduplicateJoined(joined, separator), separator);
+  const base::Text separator(texts::kIndexSeparator);
+  return base::Split(DeduplicateJoined(joined, separator), separator);
 }
 
 void UpdateCompletion() {
   const int count = rt::ListCount(units::kIndexList);
-  korvex::TextArray items;
+  base::TextArray items;
   items.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
   for (int i = 0; i < count; ++i) items.push_back(rt::ListItem(units::kIndexList, i));
 
-  const korvex::TextArray distinct = DistinctIndexItems(items);
+  const base::TextArray distinct = DistinctIndexItems(items);
   rt::ListClear(units::kIndexList);
-  for (const korvex::Text& item : distinct) rt::ListAdd(units::kIndexList, item);
+  for (const base::Text& item : distinct) rt::ListAdd(units::kIndexList, item);
 
   std::string status(texts::kStatusDonePrefix);
-  status += korvex::ToText(rt::ListCount(units::kIndexList));
+  status += base::ToText(rt::ListCount(units::kIndexList));
   status += texts::kStatusCountSuffix;
   rt::SetStatusText(units::kStatusBar, 0, status);
 }

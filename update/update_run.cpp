@@ -8,9 +8,8 @@
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "app/units.h"
+#include "base/bytes.h"
 #include "net/web_request.h"
-#include "runtime/inet/http_read.h"
-#include "runtime/text/bytes.h"
 #include "text/extract_all_between.h"
 #include "text/extract_between.h"
 #include "ui/paging.h"
@@ -19,8 +18,8 @@
 namespace pixaroo {
 namespace {
 
-using korvex::Text;
-using korvex::TextArray;
+using base::Text;
+using base::TextArray;
 
 // The text between the first `start` (kept when `keepStart`) and the first
 // `end` after it; to the end of the page without `end`, empty without
@@ -31,7 +30,7 @@ Text CutArea(const Text& page, std::string_view start, std::string_view end, boo
 }
 
 TextArray ListPageLinks(int page) {
-  const Text body = korvex::BytesToText(WebRequest(WebRequestParams{.url = ListPageAddress(page)}));
+  const Text body = base::BytesToText(WebRequest(WebRequestParams{.url = ListPageAddress(page)}));
   const Text area = CutArea(body, texts::kListAreaStart, texts::kListAreaEnd, true);
   TextArray links;
   ExtractAllBetween(area, texts::kItemLinkLeft, texts::kQuote, links);
@@ -39,7 +38,7 @@ TextArray ListPageLinks(int page) {
 }
 
 TextArray ItemPageSources(const Text& link) {
-  const Text body = korvex::BytesToText(korvex::HttpRead(SiteBase() + link));
+  const Text body = base::BytesToText(rt::HttpRead(SiteBase() + link));
   const Text area = CutArea(body, texts::kPictureAreaStart, texts::kPictureAreaEnd, false);
   TextArray sources;
   ExtractAllBetween(area, texts::kPictureSourceLeft, texts::kQuote, sources);
@@ -48,7 +47,7 @@ TextArray ItemPageSources(const Text& link) {
 
 void ShowProgress() {
   Text status(texts::kStatusProgressPrefix);
-  status += korvex::ToText(rt::ListCount(units::kIndexList));
+  status += base::ToText(rt::ListCount(units::kIndexList));
   status += texts::kStatusCountSuffix;
   rt::SetStatusText(units::kStatusBar, 0, status);
 }
@@ -57,7 +56,7 @@ void ShowProgress() {
 // Script pages (".php", matched with its case) are not item pages.
 void CollectItems(const TextArray& links) {
   for (const Text& link : links) {
-    if (korvex::Find(link, texts::kExcludedLink) != -1) continue;
+    if (base::Find(link, texts::kExcludedLink) != -1) continue;
     TextArray sources = ItemPageSources(link);
     photoSources.Set(sources);
     for (const Text& source : sources) {
@@ -70,7 +69,7 @@ void CollectItems(const TextArray& links) {
 // Until 图片框1 shows a picture, each list page gives the first page of
 // photos another try.
 void ShowFirstPageIfEmpty() {
-  if (!korvex::BytesToText(rt::ReadPicture(units::kPicture1)).empty()) return;
+  if (!base::BytesToText(rt::ReadPicture(units::kPicture1)).empty()) return;
   LoadPage();
 }
 
@@ -79,7 +78,7 @@ void ShowFirstPageIfEmpty() {
 std::string ListPageAddress(int page) {
   std::string address = SiteBase();
   address += texts::kListPagePath;
-  address += korvex::ToText(page);
+  address += base::ToText(page);
   address += texts::kListPageSuffix;
   return address;
 }

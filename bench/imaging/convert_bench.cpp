@@ -80,13 +80,13 @@ void DecodePngReference(const Bytes& file) {
   png_destroy_read_struct(&png, &info, nullptr);
 }
 
-void ConvertToBmp(const Bytes& file, korvex::Bytes& converted) {
+void ConvertToBmp(const Bytes& file, base::Bytes& converted) {
   pixaroo::ConvertImageFormat(file, pixaroo::kFormatBmp, converted);
 }
 
 // TurboJPEG decompress, bottom-up, into a fresh block with room for the BMP
 // headers in front, then the whole block copied into `converted`.
-void DecodeJpegAndCopy(const Bytes& jpeg, korvex::Bytes& converted) {
+void DecodeJpegAndCopy(const Bytes& jpeg, base::Bytes& converted) {
   constexpr std::size_t kHeaders = gdiplus::bmp::kFileHeaderSize + gdiplus::bmp::kInfoHeaderSize;
   tjhandle h = tjInitDecompress();
   int w = 0, hgt = 0, ss = 0, cs = 0;
@@ -108,12 +108,12 @@ template <typename Reference, typename Convert>
 void RunAgainstReference(benchmark::State& state, const Bytes& file, Reference reference,
                          Convert convert) {
   double referenceSeconds = 0, convertSeconds = 0;
-  korvex::Bytes out;
+  base::Bytes out;
   for (auto _ : state) {
     const auto t0 = Clock::now();
     reference(file);
     const auto t1 = Clock::now();
-    korvex::Bytes fresh;
+    base::Bytes fresh;
     convert(file, fresh);
     const auto t2 = Clock::now();
     out.swap(fresh);
@@ -125,7 +125,8 @@ void RunAgainstReference(benchmark::State& state, const Bytes& file, Reference r
   }
   if (out.size() < 2 || out[0] != 'B') state.SkipWithError("conversion failed");
   state.counters["ratio"] = convertSeconds / referenceSeconds;
-  state.counters["reference_ms"] = 1000 * referenceSeconds / static_cast<double>(state.iterations());
+  state.counters["reference_ms"] =
+      1000 * referenceSeconds / static_cast<double>(state.iterations());
 }
 
 void BM_JpegToBmp(benchmark::State& state) {

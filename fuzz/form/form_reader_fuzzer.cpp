@@ -1,9 +1,9 @@
 // Fuzzes the window description reader. Whatever the bytes, ReadForm must
 // return without a fault; a description it accepts must write back to the
 // very same bytes, and every typed settings view must re-encode exactly.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <span>
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
   }
-  const korvex::Bytes again = WriteForm(*r.form);
+  const base::Bytes again = WriteForm(*r.form);
   if (again.size() != size || !std::equal(again.begin(), again.end(), data)) {
     std::abort();
   }

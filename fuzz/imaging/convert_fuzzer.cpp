@@ -16,11 +16,11 @@ constexpr std::uint64_t kMaxPixelsForEveryFormat = std::uint64_t{256} * 256;
 
 bool SmallPicture(const std::uint8_t* data, std::size_t size) {
   auto image = gdiplus::GpImage::Create(std::vector<std::uint8_t>(data, data + size));
-  return image && std::uint64_t{image->info().width} * image->info().height <=
-                      kMaxPixelsForEveryFormat;
+  return image &&
+         std::uint64_t{image->info().width} * image->info().height <= kMaxPixelsForEveryFormat;
 }
 
-void Check(bool ok, const korvex::Bytes& out, const korvex::Bytes& before) {
+void Check(bool ok, const base::Bytes& out, const base::Bytes& before) {
   if (!ok && out != before) std::abort();
   if (ok && out.empty()) std::abort();
 }
@@ -28,15 +28,15 @@ void Check(bool ok, const korvex::Bytes& out, const korvex::Bytes& before) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const korvex::Bytes picture(data, data + size);
-  const korvex::Bytes before{0x5A};
-  korvex::Bytes out = before;
+  const base::Bytes picture(data, data + size);
+  const base::Bytes before{0x5A};
+  base::Bytes out = before;
   const bool ok = pixaroo::ConvertImageFormat(picture, pixaroo::kFormatBmp, out);
   Check(ok, out, before);
   if (ok && (out.size() < 54 || out[0] != 'B' || out[1] != 'M')) std::abort();
   if (!ok || !SmallPicture(data, size)) return 0;
   for (std::int32_t format = pixaroo::kFormatJpeg; format <= pixaroo::kFormatPng; ++format) {
-    korvex::Bytes other = before;
+    base::Bytes other = before;
     Check(pixaroo::ConvertImageFormat(picture, format, other), other, before);
   }
   return 0;

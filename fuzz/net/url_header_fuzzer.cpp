@@ -10,7 +10,7 @@
 #include "net/markers.h"
 #include "net/url.h"
 #include "net/web_request.h"
-#include "update/deduplicate.h"
+#include "text/deduplicate.h"
 
 namespace {
 
@@ -20,13 +20,13 @@ constexpr std::size_t kReferenceLimit = 4096;
 pixaroo::Text ReferenceDeduplicate(const pixaroo::Text& text, const pixaroo::Text& sep) {
   pixaroo::TextArray kept;
   pixaroo::Text out;
-  for (const auto& piece : korvex::Split(text, sep)) {
+  for (const auto& piece : base::Split(text, sep)) {
     if (pixaroo::IndexOfText(kept, piece) == -1) {
       kept.push_back(piece);
       out += piece + sep;
     }
   }
-  return korvex::Left(out, korvex::Len(out) - korvex::Len(sep));
+  return base::Left(out, base::Len(out) - base::Len(sep));
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pixaroo::MergeCookies(jar, received);
   // Spaces go from the fresh text; the jar has them only after its ";".
   if (received.find(' ') != std::string::npos) std::abort();
-  if (korvex::Replace(jar, "; ", ";").find(' ') != std::string::npos) std::abort();
+  if (base::Replace(jar, "; ", ";").find(' ') != std::string::npos) std::abort();
 
   if (size <= kReferenceLimit &&
       pixaroo::DeduplicateJoined(body, head) != ReferenceDeduplicate(body, head)) {

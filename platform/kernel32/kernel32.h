@@ -60,6 +60,11 @@ HGLOBAL GlobalFree(HGLOBAL mem);
 // Copies `length` bytes; the ranges may overlap.
 void RtlMoveMemory(void* destination, const void* source, SIZE_T length);
 
+// Copies at most `maxCount` - 1 bytes of `source` and a terminating NUL into
+// `destination`; returns `destination` (null, nothing written, when either
+// pointer is null or `maxCount` is not positive).
+char* lstrcpynA(char* destination, const char* source, int maxCount);
+
 // Converts `sourceBytes` bytes of `source` (-1: up to and including its NUL)
 // into `destination`, which holds `destinationUnits` UTF-16 units. With
 // destinationUnits 0 only the needed count is returned. Returns the units

@@ -85,4 +85,12 @@ void RtlMoveMemory(void* destination, const void* source, SIZE_T length) {
   if (length != 0) std::memmove(destination, source, length);
 }
 
+char* lstrcpynA(char* destination, const char* source, int maxCount) {
+  if (destination == nullptr || source == nullptr || maxCount <= 0) return nullptr;
+  int i = 0;
+  for (; i < maxCount - 1 && source[i] != '\0'; ++i) destination[i] = source[i];
+  destination[i] = '\0';
+  return destination;
+}
+
 }  // namespace kernel32

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "runtime/text/charset.h"
+#include "base/charset.h"
 
 extern char** environ;
 
@@ -39,8 +39,8 @@ void ShowOnDisplay(const std::string& caption, std::string text) {
 }  // namespace
 
 int MessageBoxA(HWND /*owner*/, LPCSTR text, LPCSTR caption, UINT /*type*/) {
-  const std::string t = korvex::GbkToUtf8(text != nullptr ? text : "");
-  const std::string c = korvex::GbkToUtf8(caption != nullptr ? caption : "Error");
+  const std::string t = base::GbkToUtf8(text != nullptr ? text : "");
+  const std::string c = base::GbkToUtf8(caption != nullptr ? caption : "Error");
   std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
   std::fflush(stderr);
   ShowOnDisplay(c, t);

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <optional>
 
-#include "runtime/text/text_ops.h"
+#include "base/text_ops.h"
 
 namespace advapi32 {
 
@@ -56,9 +56,9 @@ std::optional<RegKey> LoadKey(std::vector<std::string> names) {
 // The value named `name` (the last one listed wins), or nothing.
 std::optional<RegistryValue> FindValue(const std::vector<RegistryValue>& values,
                                        const std::string& name) {
-  const std::string folded = korvex::ToLower(name);
+  const std::string folded = base::ToLower(name);
   for (auto it = values.rbegin(); it != values.rend(); ++it) {
-    if (korvex::ToLower(it->name) == folded) return *it;
+    if (base::ToLower(it->name) == folded) return *it;
   }
   return std::nullopt;
 }

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "runtime/text/files.h"
-#include "runtime/text/text_ops.h"
+#include "base/files.h"
+#include "base/text_ops.h"
 
 namespace advapi32 {
 namespace {
@@ -292,12 +292,12 @@ bool WriteRegistryFile(const std::string& path, const std::vector<RegistryKey>& 
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-  return korvex::WriteFileAtomic(path, korvex::Bytes(text->begin(), text->end()));
+  return base::WriteFileAtomic(path, base::Bytes(text->begin(), text->end()));
 }
 
 std::vector<std::string> KeyNames(std::string_view path) {
-  std::vector<std::string> names = korvex::Split(path, "\\");
-  for (std::string& name : names) name = korvex::ToLower(name);
+  std::vector<std::string> names = base::Split(path, "\\");
+  for (std::string& name : names) name = base::ToLower(name);
   return names;
 }
 

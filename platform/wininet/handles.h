@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "base/bytes.h"
 #include "platform/wininet/wininet.h"
-#include "runtime/text/bytes.h"
 
 namespace wininet {
 
@@ -16,7 +16,7 @@ enum class HandleKind { kInternet, kConnect, kRequest };
 struct Response {
   std::string rawHeaders;
   long status = 0;
-  korvex::Bytes body;
+  base::Bytes body;
   std::size_t readPos = 0;
 };
 
@@ -33,7 +33,7 @@ struct InternetObject {
   std::string verb;
   std::string path;
   DWORD flags = 0;
-  std::mutex requestMutex;  // one call at a time on a request
+  std::mutex requestMutex;             // one call at a time on a request
   std::unique_ptr<Response> response;  // guarded by requestMutex
 };
 

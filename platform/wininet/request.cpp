@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/transfer/transfer.h"
 #include "platform/wininet/handles.h"
-#include "runtime/inet/transfer.h"
 
 namespace wininet {
 namespace {
@@ -55,13 +55,13 @@ std::string HttpProxy(const InternetObject& r) {
 // A host name curl can take as it is: letters, digits, '-', '.', '_'.
 bool PlainHost(std::string_view host) {
   return !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '.' || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_';
   });
 }
 
-korvex::TransferRequest BuildTransfer(const InternetObject& r, std::string_view headers,
-                                      const void* optional, DWORD optionalLength) {
+transfer::TransferRequest BuildTransfer(const InternetObject& r, std::string_view headers,
+                                        const void* optional, DWORD optionalLength) {
   const bool secure = (r.flags & INTERNET_FLAG_SECURE) != 0;
   INTERNET_PORT port = r.port;
   if (port == INTERNET_INVALID_PORT_NUMBER) {
@@ -70,7 +70,7 @@ korvex::TransferRequest BuildTransfer(const InternetObject& r, std::string_view 
   std::string path = r.path.empty() ? "/" : r.path;
   if (path.front() != '/') path.insert(0, "/");
 
-  korvex::TransferRequest t;
+  transfer::TransferRequest t;
   t.url = std::string(secure ? "https://" : "http://") + r.host + ":" + std::to_string(port) + path;
   t.method = r.verb;
   if (optional && optionalLength > 0) {
@@ -82,11 +82,11 @@ korvex::TransferRequest BuildTransfer(const InternetObject& r, std::string_view 
   t.userAgent = r.agent;
   t.proxy = HttpProxy(r);
   if (r.flags & INTERNET_FLAG_NO_AUTO_REDIRECT) {
-    t.redirects = korvex::RedirectPolicy::kNone;
+    t.redirects = transfer::RedirectPolicy::kNone;
   } else if (r.flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) {
-    t.redirects = korvex::RedirectPolicy::kHttpOnly;
+    t.redirects = transfer::RedirectPolicy::kHttpOnly;
   } else {
-    t.redirects = korvex::RedirectPolicy::kAny;
+    t.redirects = transfer::RedirectPolicy::kAny;
   }
   t.cookieEngine = (r.flags & INTERNET_FLAG_NO_COOKIES) == 0;
   return t;
@@ -117,9 +117,8 @@ BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LP
     SetLastError(ERROR_INTERNET_NAME_NOT_RESOLVED);
     return FALSE;
   }
-  korvex::TransferResult result =
-      korvex::PerformTransfer(BuildTransfer(*r, HeaderText(headers, headersLength), optional,
-                                            optionalLength));
+  transfer::TransferResult result = transfer::PerformTransfer(
+      BuildTransfer(*r, HeaderText(headers, headersLength), optional, optionalLength));
   if (!result.ok) {
     SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
     return FALSE;

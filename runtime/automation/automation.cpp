@@ -4,8 +4,8 @@
 #include <charconv>
 #include <span>
 
+#include "base/gbk_unicode.h"
 #include "platform/com/com.h"
-#include "platform/com/gbk_unicode.h"
 
 namespace korvex {
 namespace {
@@ -17,7 +17,7 @@ com::HRESULT Invoke(const Object& object, std::string_view member, unsigned flag
                     std::span<const Variant> args, Variant* result) {
   if (object.IsEmpty()) return com::E_POINTER;
   com::DISPID id = 0;
-  if (const com::HRESULT hr = object.Get()->GetIDOfName(com::GbkToWide(member), &id);
+  if (const com::HRESULT hr = object.Get()->GetIDOfName(base::GbkToWide(member), &id);
       com::Failed(hr)) {
     return hr;
   }
@@ -41,7 +41,7 @@ Object AsObject(Variant v) {
 }
 
 Text ToText(const Variant& v) {
-  if (const auto* s = std::get_if<std::u16string>(&v)) return com::WideToGbk(*s);
+  if (const auto* s = std::get_if<std::u16string>(&v)) return base::WideToGbk(*s);
   if (const auto* b = std::get_if<bool>(&v)) return *b ? "-1" : "0";
   if (const auto* i = std::get_if<std::int32_t>(&v)) return std::to_string(*i);
   if (const auto* d = std::get_if<double>(&v)) {
@@ -54,12 +54,12 @@ Text ToText(const Variant& v) {
 
 }  // namespace
 
-AutoArg::AutoArg(std::string_view gbk) : value_(com::GbkToWide(gbk)) {}
+AutoArg::AutoArg(std::string_view gbk) : value_(base::GbkToWide(gbk)) {}
 
 bool CreateObject(Object& object, std::string_view progId) {
   object.Reset();
   com::DispatchPtr created;
-  if (com::Failed(com::CreateObjectFromProgID(com::GbkToWide(progId), &created))) return false;
+  if (com::Failed(com::CreateObjectFromProgID(base::GbkToWide(progId), &created))) return false;
   object = Object(std::move(created));
   return true;
 }

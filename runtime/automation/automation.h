@@ -20,10 +20,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_ops.h"
 #include "platform/com/dispatch.h"
-#include "runtime/text/text_ops.h"
 
 namespace korvex {
+
+using base::Text;
 
 class Object {
  public:

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/automation/object_services.h"
+#include "runtime/dll/dll_commands.h"
 #include "runtime/form/reader.h"
+#include "runtime/inet/http_read.h"
 
 namespace korvex {
 namespace {
@@ -21,7 +24,10 @@ UnitModel* ActiveModel() { return Active().Model(); }
 
 Services MakeServices() {
   Services s{};
-  s.listCount = [](UnitRef u) { auto* m = ActiveModel(); return m ? m->ListCount(u.unit) : 0; };
+  s.listCount = [](UnitRef u) {
+    auto* m = ActiveModel();
+    return m ? m->ListCount(u.unit) : 0;
+  };
   s.listItem = [](UnitRef u, int i) {
     auto* m = ActiveModel();
     return m ? m->ListItem(u.unit, i) : std::string();
@@ -36,8 +42,8 @@ Services MakeServices() {
     auto* m = ActiveModel();
     return m ? m->ReadProperty(u.unit, p) : PropertyValue();
   };
-  s.writeProperty = [](UnitRef u, int p, const PropertyValue& v) {
-    if (auto* m = ActiveModel()) m->WriteProperty(u.unit, p, v);
+  s.writeProperty = [](UnitRef u, int p, PropertyValue&& v) {
+    if (auto* m = ActiveModel()) m->WriteProperty(u.unit, p, std::move(v));
   };
   s.setStatusText = [](UnitRef u, int part, const std::string& t) {
     if (auto* m = ActiveModel()) m->SetStatusText(u.unit, part, t);
@@ -53,14 +59,33 @@ Services MakeServices() {
   s.loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
   s.runEventLoop = [] { Active().RunEventLoop(); };
   s.endProgram = [](int code) { Active().EndProgram(code); };
+  s.httpRead = [](const std::string& url) { return HttpRead(url); };
+  s.dllCommand = [](int number) {
+    AnyFunction f = dll::Address(number);
+    if (f == nullptr) {
+      // The program's DLL numbers are checked against its table at load, so
+      // this is a damaged program: end it rather than call nowhere.
+      std::fprintf(stderr, "korvex: DLL command %d does not exist\n", number);
+      std::_Exit(kExitBadDllCommand);
+    }
+    return f;
+  };
+  s.objects = MakeObjectCommands();
   return s;
 }
 
 }  // namespace
 
+const Services& ServiceTable() {
+  static const Services table = MakeServices();
+  return table;
+}
+
 Runtime::Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options)
-    : program_(program), front_(std::move(front)), options_(std::move(options)),
-      services_(MakeServices()) {}
+    : program_(program),
+      front_(std::move(front)),
+      options_(std::move(options)),
+      services_(ServiceTable()) {}
 
 Runtime::~Runtime() {
   // The front's widgets draw the model and report to this runtime: they go
@@ -77,8 +102,11 @@ int Runtime::Run() {
     return kExitBadRoutine;
   }
   windowThread_ = std::this_thread::get_id();
+  std::string dllError;
   if (program_.bindServices == nullptr || program_.routineAt == nullptr || !front_) {
     Fault(kExitBadRoutine, "the program image binds no routines");
+  } else if (!dll::Resolve(program_.dllCommands, &dllError)) {
+    Fault(kExitBadDllCommand, dllError);
   } else {
     program_.bindServices(&services_);
     CallRoutine(program_.entryOffset);

@@ -50,7 +50,13 @@ struct Program {
   NativeRoutine (*routineAt)(std::uint32_t offset);  // nullptr when no routine there
   std::uint32_t entryOffset = 0;
   void (*bindServices)(const Services*) = nullptr;
+  std::span<const DllCommandName> dllCommands;  // resolved before the entry routine
 };
+
+// The service table every program of this process is bound to. Its window
+// services reach the running Runtime; the others (HTTP read, DLL commands,
+// automation objects) need none.
+const Services& ServiceTable();
 
 struct RuntimeOptions {
   // Makes running and later HTTP transfers fail promptly; called once the
@@ -67,6 +73,7 @@ inline constexpr int kExitBadWindow = 3;
 inline constexpr int kExitBadRoutine = 4;
 inline constexpr int kExitStuckWorkers = 5;
 inline constexpr int kExitWrongThread = 6;
+inline constexpr int kExitBadDllCommand = 7;
 
 class Runtime final : private FrontEvents {
  public:

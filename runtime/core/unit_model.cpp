@@ -6,15 +6,24 @@ namespace korvex {
 
 UnitKind KindOfType(std::uint32_t typeId) {
   switch (typeId) {
-    case form::kTypeWindow: return UnitKind::Window;
-    case form::kTypeMenuEntry: return UnitKind::MenuEntry;
-    case form::kTypePictureBox: return UnitKind::Picture;
-    case form::kTypeGroupBox: return UnitKind::GroupBox;
-    case form::kTypeButton: return UnitKind::Button;
-    case form::kTypeListBox: return UnitKind::ListBox;
-    case form::kTypeCommonDialog: return UnitKind::Dialog;
-    case form::kTypeStatusBar: return UnitKind::StatusBar;
-    default: return UnitKind::Other;
+    case form::kTypeWindow:
+      return UnitKind::Window;
+    case form::kTypeMenuEntry:
+      return UnitKind::MenuEntry;
+    case form::kTypePictureBox:
+      return UnitKind::Picture;
+    case form::kTypeGroupBox:
+      return UnitKind::GroupBox;
+    case form::kTypeButton:
+      return UnitKind::Button;
+    case form::kTypeListBox:
+      return UnitKind::ListBox;
+    case form::kTypeCommonDialog:
+      return UnitKind::Dialog;
+    case form::kTypeStatusBar:
+      return UnitKind::StatusBar;
+    default:
+      return UnitKind::Other;
   }
 }
 
@@ -109,7 +118,7 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
   return {};
 }
 
-void UnitModel::WriteProperty(std::uint32_t unit, int property, const PropertyValue& value) {
+void UnitModel::WriteProperty(std::uint32_t unit, int property, PropertyValue value) {
   UnitChange::What what;
   {
     std::lock_guard lock(mutex_);
@@ -117,8 +126,8 @@ void UnitModel::WriteProperty(std::uint32_t unit, int property, const PropertyVa
     if (it == units_.end()) return;
     State& s = it->second;
     if (s.kind == UnitKind::Picture && property == kPropPicture) {
-      if (const auto* b = std::get_if<Bytes>(&value)) {
-        s.picture = *b;
+      if (auto* b = std::get_if<base::Bytes>(&value)) {
+        s.picture = std::move(*b);
       } else if (std::holds_alternative<std::monostate>(value)) {
         s.picture.clear();
       } else {

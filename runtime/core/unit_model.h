@@ -21,7 +21,17 @@
 
 namespace korvex {
 
-enum class UnitKind { Window, MenuEntry, Picture, GroupBox, Button, ListBox, Dialog, StatusBar, Other };
+enum class UnitKind {
+  Window,
+  MenuEntry,
+  Picture,
+  GroupBox,
+  Button,
+  ListBox,
+  Dialog,
+  StatusBar,
+  Other
+};
 
 UnitKind KindOfType(std::uint32_t typeId);
 
@@ -61,7 +71,8 @@ class UnitModel {
   void ListClear(std::uint32_t list);
 
   PropertyValue ReadProperty(std::uint32_t unit, int property) const;
-  void WriteProperty(std::uint32_t unit, int property, const PropertyValue& value);
+  // The value is moved in: a picture's bytes are kept, not copied.
+  void WriteProperty(std::uint32_t unit, int property, PropertyValue value);
 
   void SetStatusText(std::uint32_t statusBar, int part, const std::string& text);
   std::string StatusText(std::uint32_t statusBar, int part) const;
@@ -76,7 +87,7 @@ class UnitModel {
     UnitKind kind = UnitKind::Other;
     std::vector<std::string> items;
     std::uint64_t clears = 0;
-    Bytes picture;
+    base::Bytes picture;
     std::map<int, std::string> statusTexts;
     bool disabled = false;
     std::string dialogFile;

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/text/bytes.h"
+#include "base/bytes.h"
 
 namespace korvex::form {
 
@@ -27,17 +27,19 @@ class ByteWriter {
   void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
   void U8(std::uint8_t v) { out_.push_back(v); }
   void Zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
-  void Raw(std::span<const std::uint8_t> bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
+  void Raw(std::span<const std::uint8_t> bytes) {
+    out_.insert(out_.end(), bytes.begin(), bytes.end());
+  }
   // A text up to its first NUL, then one NUL.
   void CText(std::string_view text);
   // A 32-bit byte count, then the text's bytes up to its first NUL.
   void PText(std::string_view text);
 
   std::size_t Size() const { return out_.size(); }
-  Bytes& Out() { return out_; }
+  base::Bytes& Out() { return out_; }
 
  private:
-  Bytes out_;
+  base::Bytes out_;
 };
 
 class ByteReader {

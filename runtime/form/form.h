@@ -23,8 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/bytes.h"
 #include "runtime/form/unit_types.h"
-#include "runtime/text/bytes.h"
 
 namespace korvex::form {
 
@@ -57,7 +57,7 @@ struct Unit {
   std::uint32_t flags = 0;  // kFlagVisible | kFlagTakesFocus
   std::uint32_t disabled = 0;
   std::vector<EventEntry> events;
-  Bytes settings;  // type-specific settings, up to the end of the record
+  base::Bytes settings;  // type-specific settings, up to the end of the record
 
   // Menu entries.
   std::uint32_t level = 0;      // 0 for a top-level entry, 1 for its items
@@ -143,7 +143,7 @@ struct PictureBoxSettings {
 inline constexpr std::size_t kListBoxWords = 9;
 struct ListBoxSettings {
   std::array<std::uint32_t, kListBoxWords> words{};
-  Bytes tail;  // the bytes after the words, as stored
+  base::Bytes tail;  // the bytes after the words, as stored
   bool operator==(const ListBoxSettings&) const = default;
 };
 
@@ -154,7 +154,7 @@ struct StatusBarSettings {
   std::array<std::uint32_t, kStatusBarLeadWords> lead{};
   LogFontA font;
   std::array<std::uint32_t, kStatusBarTrailWords> trail{};
-  Bytes tail;  // the bytes after the trailing words, as stored
+  base::Bytes tail;  // the bytes after the trailing words, as stored
   bool operator==(const StatusBarSettings&) const = default;
 };
 
@@ -168,7 +168,7 @@ struct ButtonSettings {
 inline constexpr std::size_t kDialogWords = 18;
 struct DialogSettings {
   std::array<std::uint32_t, kDialogWords> words{};
-  std::string filter;         // "description|pattern" pairs
+  std::string filter;  // "description|pattern" pairs
   std::string secondText;
   std::string defaultSuffix;  // e.g. "*.bmp"
   std::string fourthText;
@@ -183,11 +183,11 @@ std::optional<StatusBarSettings> ReadStatusBarSettings(const Unit& unit);
 std::optional<ButtonSettings> ReadButtonSettings(const Unit& unit);
 std::optional<DialogSettings> ReadDialogSettings(const Unit& unit);
 
-Bytes EncodeSettings(const WindowSettings& s);
-Bytes EncodeSettings(const PictureBoxSettings& s);
-Bytes EncodeSettings(const ListBoxSettings& s);
-Bytes EncodeSettings(const StatusBarSettings& s);
-Bytes EncodeSettings(const ButtonSettings& s);
-Bytes EncodeSettings(const DialogSettings& s);
+base::Bytes EncodeSettings(const WindowSettings& s);
+base::Bytes EncodeSettings(const PictureBoxSettings& s);
+base::Bytes EncodeSettings(const ListBoxSettings& s);
+base::Bytes EncodeSettings(const StatusBarSettings& s);
+base::Bytes EncodeSettings(const ButtonSettings& s);
+base::Bytes EncodeSettings(const DialogSettings& s);
 
 }  // namespace korvex::form

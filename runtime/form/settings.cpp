@@ -1,9 +1,9 @@
 // Typed views of the type-specific settings, and Form::FindUnit.
 #include <algorithm>
 
+#include "base/gbk.h"
 #include "runtime/form/byte_io.h"
 #include "runtime/form/form.h"
-#include "runtime/text/gbk.h"
 
 namespace korvex::form {
 
@@ -32,9 +32,9 @@ std::optional<T> Finish(const ByteReader& r, T&& value) {
   return std::forward<T>(value);
 }
 
-Bytes Rest(ByteReader& r) {
+base::Bytes Rest(ByteReader& r) {
   const auto bytes = r.Raw(r.Remaining(), "settings tail");
-  return Bytes(bytes.begin(), bytes.end());
+  return base::Bytes(bytes.begin(), bytes.end());
 }
 
 LogFontA ReadLogFont(ByteReader& r) {
@@ -69,7 +69,8 @@ ByteReader SettingsReader(const Unit& unit) { return ByteReader(unit.settings, 0
 }  // namespace
 
 const Unit* Form::FindUnit(std::uint32_t id) const {
-  const auto it = std::find_if(units.begin(), units.end(), [id](const Unit& u) { return u.id == id; });
+  const auto it =
+      std::find_if(units.begin(), units.end(), [id](const Unit& u) { return u.id == id; });
   return it == units.end() ? nullptr : &*it;
 }
 
@@ -81,7 +82,7 @@ std::string LogFontA::FaceName() const {
 void LogFontA::SetFaceName(std::string_view name) {
   name = name.substr(0, name.find('\0'));
   std::size_t keep = std::min(name.size(), kLogFontFaceSize - 1);
-  while (!IsGbkBoundary(name, keep)) {
+  while (!base::IsGbkBoundary(name, keep)) {
     --keep;  // never keep half of a double-byte character
   }
   name = name.substr(0, keep);
@@ -162,7 +163,7 @@ std::optional<DialogSettings> ReadDialogSettings(const Unit& unit) {
   return Finish(r, std::move(s));
 }
 
-Bytes EncodeSettings(const WindowSettings& s) {
+base::Bytes EncodeSettings(const WindowSettings& s) {
   ByteWriter w;
   WriteWords(w, s.words);
   w.PText(s.title);
@@ -170,20 +171,20 @@ Bytes EncodeSettings(const WindowSettings& s) {
   return std::move(w.Out());
 }
 
-Bytes EncodeSettings(const PictureBoxSettings& s) {
+base::Bytes EncodeSettings(const PictureBoxSettings& s) {
   ByteWriter w;
   WriteWords(w, s.words);
   return std::move(w.Out());
 }
 
-Bytes EncodeSettings(const ListBoxSettings& s) {
+base::Bytes EncodeSettings(const ListBoxSettings& s) {
   ByteWriter w;
   WriteWords(w, s.words);
   w.Raw(s.tail);
   return std::move(w.Out());
 }
 
-Bytes EncodeSettings(const StatusBarSettings& s) {
+base::Bytes EncodeSettings(const StatusBarSettings& s) {
   ByteWriter w;
   WriteWords(w, s.lead);
   w.U32(static_cast<std::uint32_t>(kLogFontSize));
@@ -193,17 +194,18 @@ Bytes EncodeSettings(const StatusBarSettings& s) {
   return std::move(w.Out());
 }
 
-Bytes EncodeSettings(const ButtonSettings& s) {
+base::Bytes EncodeSettings(const ButtonSettings& s) {
   ByteWriter w;
   WriteWords(w, s.words);
   w.PText(s.caption);
   return std::move(w.Out());
 }
 
-Bytes EncodeSettings(const DialogSettings& s) {
+base::Bytes EncodeSettings(const DialogSettings& s) {
   ByteWriter w;
   WriteWords(w, s.words);
-  for (const std::string* t : {&s.filter, &s.secondText, &s.defaultSuffix, &s.fourthText, &s.fifthText}) {
+  for (const std::string* t :
+       {&s.filter, &s.secondText, &s.defaultSuffix, &s.fourthText, &s.fifthText}) {
     w.PText(*t);
   }
   return std::move(w.Out());

@@ -63,7 +63,7 @@ void WriteRecord(const Unit& u, ByteWriter& w) {
 
 }  // namespace
 
-Bytes WriteForm(const Form& form) {
+base::Bytes WriteForm(const Form& form) {
   ByteWriter records;
   std::vector<std::uint32_t> offsets;
   offsets.reserve(form.units.size());

@@ -10,11 +10,11 @@
 // Pure function; any thread.
 #pragma once
 
+#include "base/bytes.h"
 #include "runtime/form/form.h"
-#include "runtime/text/bytes.h"
 
 namespace korvex::form {
 
-Bytes WriteForm(const Form& form);
+base::Bytes WriteForm(const Form& form);
 
 }  // namespace korvex::form

@@ -1,16 +1,16 @@
 #include "runtime/inet/http_read.h"
 
-#include "runtime/inet/transfer.h"
+#include "platform/transfer/transfer.h"
 
 namespace korvex {
 
-Bytes HttpRead(const std::string& url) {
-  TransferRequest request;
+base::Bytes HttpRead(const std::string& url) {
+  transfer::TransferRequest request;
   // A text ends at its first NUL byte.
   request.url = url.substr(0, url.find('\0'));
-  request.redirects = RedirectPolicy::kAny;
-  TransferResult result = PerformTransfer(request);
-  return result.ok ? std::move(result.body) : Bytes{};
+  request.redirects = transfer::RedirectPolicy::kAny;
+  transfer::TransferResult result = transfer::PerformTransfer(request);
+  return result.ok ? std::move(result.body) : base::Bytes{};
 }
 
 }  // namespace korvex

@@ -11,10 +11,10 @@
 
 #include <string>
 
-#include "runtime/text/bytes.h"
+#include "base/bytes.h"
 
 namespace korvex {
 
-Bytes HttpRead(const std::string& url);
+base::Bytes HttpRead(const std::string& url);
 
 }  // namespace korvex

@@ -10,9 +10,9 @@ namespace korvex {
 PictureBox::PictureBox(QWidget* parent, PressHandler onPress)
     : QWidget(parent), onPress_(std::move(onPress)) {}
 
-void PictureBox::SetPicture(const Bytes& bytes) {
-  image_ = bytes.empty() ? QImage()
-                         : QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
+void PictureBox::SetPicture(const base::Bytes& bytes) {
+  image_ =
+      bytes.empty() ? QImage() : QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
   update();
 }
 

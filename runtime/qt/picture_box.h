@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "runtime/text/bytes.h"
+#include "base/bytes.h"
 
 namespace korvex {
 
@@ -18,7 +18,7 @@ class PictureBox final : public QWidget {
   PictureBox(QWidget* parent, PressHandler onPress);
 
   // Decodes and shows `bytes`; bytes that are not an image show nothing.
-  void SetPicture(const Bytes& bytes);
+  void SetPicture(const base::Bytes& bytes);
   bool HasImage() const { return !image_.isNull(); }
   // Where the image is drawn inside the box (empty without an image).
   QRect ImageRect() const;

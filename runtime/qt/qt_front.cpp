@@ -12,20 +12,20 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "base/charset.h"
+#include "base/text_ops.h"
 #include "runtime/qt/font_map.h"
 #include "runtime/qt/main_window.h"
 #include "runtime/qt/picture_box.h"
-#include "runtime/text/charset.h"
-#include "runtime/text/text_ops.h"
 
 namespace korvex {
 namespace {
 
-QString FromGbk(const std::string& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+QString FromGbk(const std::string& gbk) { return QString::fromStdString(base::GbkToUtf8(gbk)); }
 
 // "label|pattern|label|pattern" as Qt name filters ("label (pattern)").
 QStringList NameFilters(const std::string& filterGbk) {
-  const TextArray parts = Split(filterGbk, "|");
+  const base::TextArray parts = base::Split(filterGbk, "|");
   QStringList filters;
   for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
     filters << FromGbk(parts[i]) + " (" + FromGbk(parts[i + 1]) + ")";
@@ -69,8 +69,7 @@ void QtFront::BuildUnits(const form::Form& form) {
     if (const auto s = form::ReadWindowSettings(*windowUnit)) {
       window_->setWindowTitle(FromGbk(s->title));
     }
-    window_->setGeometry(windowUnit->left, windowUnit->top, windowUnit->width,
-                         windowUnit->height);
+    window_->setGeometry(windowUnit->left, windowUnit->top, windowUnit->width, windowUnit->height);
     widgets_[windowUnit->id] = window_.get();
   }
   // Containers first: records list children before the group box that holds
@@ -202,7 +201,7 @@ std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
     }
   }
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
-  return Utf8ToGbk(box.selectedFiles().first().toStdString());
+  return base::Utf8ToGbk(box.selectedFiles().first().toStdString());
 }
 
 void QtFront::MessageBox(const std::string& text, int, const std::string& title) {
@@ -231,7 +230,8 @@ void QtFront::OnModelChange(const UnitChange& change) {
     if (refreshQueued_) return;
     refreshQueued_ = true;
   }
-  QMetaObject::invokeMethod(this, [this] { Refresh(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { Refresh(); }, Qt::QueuedConnection);
 }
 
 void QtFront::Refresh() {
@@ -253,8 +253,8 @@ void QtFront::Apply(const UnitChange& change) {
     case UnitChange::What::Picture:
       if (auto* box = dynamic_cast<PictureBox*>(w)) {
         const auto v = model_->ReadProperty(change.unit, kPropPicture);
-        const auto* bytes = std::get_if<Bytes>(&v);
-        box->SetPicture(bytes != nullptr ? *bytes : Bytes());
+        const auto* bytes = std::get_if<base::Bytes>(&v);
+        box->SetPicture(bytes != nullptr ? *bytes : base::Bytes());
       }
       break;
     case UnitChange::What::ListItems:

@@ -1,8 +1,9 @@
 // What the loader hands the runtime: the program image.
 //
 // Until the program's image is laid out in its stored form, the executable
-// hands over this development image instead: the window description's bytes
-// and the program's routine table, bound directly. The runtime checks the
+// hands over this development image instead: the window description's
+// bytes, the program's routine table and its DLL command table, bound
+// directly. The runtime checks the
 // signature and sizes before it uses anything.
 #pragma once
 
@@ -23,6 +24,8 @@ struct DevProgramImage {
   void (*(*routineAt)(std::uint32_t offset))(std::int32_t, std::int32_t, std::int32_t);
   std::uint32_t entryOffset;
   void (*bindServices)(const Services*);
+  const DllCommandName* dllCommands;  // the DLL command table, in number order
+  std::size_t dllCommandCount;
 };
 
 // The runtime's start function, as GetNewSock hands it out: runs the

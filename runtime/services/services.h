@@ -1,11 +1,13 @@
 // The runtime's service interface: the one way the program reaches the
-// runtime's instance-bound operations (units, events, threads, message box,
-// dialogs, running programs, the event loop and the end of the program).
+// runtime (units, events, threads, message box, dialogs, running programs,
+// the event loop and the end of the program, the internet library's HTTP
+// read, the automation-object commands) and, through the DLL command table,
+// the platform layers. Everything with state lives once, behind this table,
+// in the runtime library; the program carries none of the runtime's code.
+// Only the pure text and byte-set operations of base/ are compiled into both.
 //
 // The runtime fills one Services table when it loads a program and hands the
-// program a pointer to it; the table lives until the process ends. Stateless
-// operations (texts, byte sets, files, HTTP read, automation objects) are not
-// in the table: they are static libraries compiled into both sides.
+// program a pointer to it; the table lives until the process ends.
 //
 // Threads: every entry may be called from the window thread and from worker
 // threads, except loadWindow, runEventLoop, endProgram, registerExitRoutine,
@@ -17,11 +19,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
-#include "runtime/text/bytes.h"
+#include "base/bytes.h"
+#include "base/text_ops.h"
 
 namespace korvex {
+
+using base::Bytes;
+using base::Text;
 
 // Names one unit of a window: (window id, unit id, unit type id).
 struct UnitRef {
@@ -32,12 +39,59 @@ struct UnitRef {
 };
 
 // A unit property's value: none, integer, boolean, text or byte set.
-using PropertyValue = std::variant<std::monostate, std::int32_t, bool, std::string, Bytes>;
+using PropertyValue = std::variant<std::monostate, std::int32_t, bool, std::string, base::Bytes>;
 
 // Unit property numbers the program uses.
-inline constexpr int kPropPicture = 10;       // picture box: image file bytes
-inline constexpr int kPropDialogFile = 10;    // common dialog: chosen file name
-inline constexpr int kPropDisabled = 6;       // button: disabled flag
+inline constexpr int kPropPicture = 10;     // picture box: image file bytes
+inline constexpr int kPropDialogFile = 10;  // common dialog: chosen file name
+inline constexpr int kPropDisabled = 6;     // button: disabled flag
+
+// Any function, as the DLL command table hands it out; the caller casts it
+// back to the type the layer declares.
+using AnyFunction = void (*)();
+
+// One entry of the program's DLL command table: a file name (empty: search
+// every layer) and a function name.
+struct DllCommandName {
+  const char* file;
+  const char* function;
+};
+
+// An automation object the runtime holds for the program; the program owns
+// the handle and gives it back with ObjectCommands::release. Null is the
+// empty object.
+struct AutomationObject;
+using ObjectHandle = AutomationObject*;
+
+// A value handed to a component: a flag, a number or a GBK text.
+using AutoArgValue = std::variant<bool, std::int32_t, double, std::string>;
+
+// The core library's automation-object commands, late-bound by member name.
+// Every command that fails (empty object, unknown member, refused write, a
+// component error) gives the empty result of its kind. An object may be used
+// only on the thread that created it, after the program initialised COM on
+// that thread (DLL command CoInitialize).
+struct ObjectCommands {
+  // A new object of the component registered under `progId`, or null.
+  ObjectHandle (*create)(std::string_view progId);
+  // Gives the reference back; null allowed.
+  void (*release)(ObjectHandle object);
+  // True when the component accepted the write.
+  bool (*writeProperty)(ObjectHandle object, std::string_view member, const AutoArgValue& value);
+  base::Text (*readText)(ObjectHandle object, std::string_view member);
+  double (*readNumber)(ObjectHandle object, std::string_view member);
+  // A property that holds an object (indexed by `argument` when given).
+  ObjectHandle (*readObject)(ObjectHandle object, std::string_view member,
+                             const AutoArgValue* argument);
+  // Any property's value as text: texts in GBK, numbers in decimal, flags
+  // as "-1" and "0", everything else empty.
+  base::Text (*readValueText)(ObjectHandle object, std::string_view member,
+                              const AutoArgValue* argument);
+  ObjectHandle (*callObject)(ObjectHandle object, std::string_view member,
+                             const AutoArgValue& argument);
+  base::Text (*callText)(ObjectHandle object, std::string_view member, const AutoArgValue& first,
+                         const AutoArgValue& second);
+};
 
 struct Services {
   // Units. A list position past the last item reads as the empty text.
@@ -48,7 +102,8 @@ struct Services {
   // Reading gives a fresh copy owned by the caller; an unknown unit or
   // property reads as std::monostate and a write to one is ignored.
   PropertyValue (*readProperty)(UnitRef unit, int property);
-  void (*writeProperty)(UnitRef unit, int property, const PropertyValue& value);
+  // The value is moved into the unit: a picture's bytes are not copied.
+  void (*writeProperty)(UnitRef unit, int property, PropertyValue&& value);
   void (*setStatusText)(UnitRef statusBar, int part, const std::string& text);
   // Pops up `menu` over `window`; returns when the menu closes. The chosen
   // entry's routine runs afterwards as its own event on the window thread.
@@ -68,6 +123,18 @@ struct Services {
   void (*loadWindow)(std::uint32_t windowId);
   void (*runEventLoop)();
   void (*endProgram)(int exitCode);
+
+  // The internet library: the body at an http:// or https:// address
+  // (redirects followed), empty when nothing could be read. Blocks; fails
+  // at once after the window has closed.
+  base::Bytes (*httpRead)(const std::string& url);
+
+  // The DLL command table, resolved when the program was loaded: the
+  // function of command `number`. A number outside the table is a runtime
+  // fault that ends the program.
+  AnyFunction (*dllCommand)(int number);
+
+  ObjectCommands objects;
 };
 
 }  // namespace korvex

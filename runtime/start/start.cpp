@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "platform/shell/run_program.h"
+#include "platform/transfer/transfer_limits.h"
 #include "runtime/core/runtime.h"
-#include "runtime/inet/transfer_limits.h"
 #include "runtime/qt/qt_front.h"
 #include "runtime/services/program_image.h"
 
@@ -29,8 +29,9 @@ int StartProgram(const void* image) {
   program.routineAt = dev->routineAt;
   program.entryOffset = dev->entryOffset;
   program.bindServices = dev->bindServices;
+  program.dllCommands = std::span<const DllCommandName>(dev->dllCommands, dev->dllCommandCount);
   RuntimeOptions options;
-  options.cancelTransfers = [] { CancelAllTransfers(); };
+  options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
   options.runProgram = [](const std::string& line, bool wait) {
     platform::shell::RunCommandLine(line, wait);
   };

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/text/charset.h"
+#include "base/charset.h"
 
 namespace pixaroo::texts {
 namespace {
@@ -32,11 +32,11 @@ TEST(ProgramTexts, GbkBytesAndLengths) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.gbk.size(), c.bytes) << c.utf8;
-    EXPECT_EQ(korvex::GbkToUtf8(c.gbk), c.utf8);
+    EXPECT_EQ(base::GbkToUtf8(c.gbk), c.utf8);
   }
   // The middle dots are U+00B7, GBK A1 A4 each.
   EXPECT_EQ(kStatusUpdating.substr(8), "\xA1\xA4\xA1\xA4\xA1\xA4\xA1\xA4");
-  EXPECT_EQ(korvex::GbkToUtf8(kUsageNotice),
+  EXPECT_EQ(base::GbkToUtf8(kUsageNotice),
             "使用方法：首次打开本软件可打开 更新按钮 进行更新Pixaroo "
             "如有更新过的朋友想在更新也可以点击更新按钮，保存图片方法： "
             "右键到图片焦点可保存图片到桌面");

@@ -9,6 +9,8 @@
 #include "platform/com/com.h"
 
 namespace korvex {
+
+using namespace base;  // NOLINT(google-build-using-namespace)
 namespace {
 
 using namespace std::string_view_literals;

@@ -12,14 +12,16 @@
 
 namespace {
 
-using korvex::Bytes;
+using base::Bytes;
 
 std::uint32_t Word(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+         (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 std::string TextAt(const Bytes& b, std::size_t at, std::size_t n) {
-  return std::string(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + n));
+  return std::string(b.begin() + static_cast<std::ptrdiff_t>(at),
+                     b.begin() + static_cast<std::ptrdiff_t>(at + n));
 }
 
 class MainWindowBytes : public ::testing::Test {
@@ -68,7 +70,8 @@ TEST_F(MainWindowBytes, FieldsAtKnownPositions) {
   // 18-byte length prefix, an empty text and "*.bmp".
   EXPECT_EQ(Word(bytes, 0x29B), 1u);
   EXPECT_EQ(Word(bytes, 0x2E3), 18u);
-  EXPECT_EQ(TextAt(bytes, 0x2E7, 18), "\xCE\xBB\xCD\xBC\xA3\xA8*.bmp)|*.bmp");  // 位图（*.bmp)|*.bmp
+  EXPECT_EQ(TextAt(bytes, 0x2E7, 18),
+            "\xCE\xBB\xCD\xBC\xA3\xA8*.bmp)|*.bmp");  // 位图（*.bmp)|*.bmp
   EXPECT_EQ(Word(bytes, 0x2F9), 0u);
   EXPECT_EQ(Word(bytes, 0x2FD), 5u);
   EXPECT_EQ(TextAt(bytes, 0x301, 5), "*.bmp");

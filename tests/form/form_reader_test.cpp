@@ -11,7 +11,9 @@
 namespace {
 
 using namespace korvex::form;
-using korvex::Bytes;
+
+using namespace base;  // NOLINT(google-build-using-namespace)
+using base::Bytes;
 
 void PutWord(Bytes& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -103,20 +105,20 @@ TEST(FormDamage, CorruptedCountsAndOffsetsAreRejected) {
     const char* error;  // part of the expected error text
   };
   const Patch patches[] = {
-      {0x1C, 20, "id 0"},                      // one too many: the first offset (0) read as an id
-      {0x1C, 18, "disagrees"},                 // one too few
+      {0x1C, 20, "id 0"},       // one too many: the first offset (0) read as an id
+      {0x1C, 18, "disagrees"},  // one too few
       {0x1C, 0xFFFFFFFF, "absurd"},
       {0x1C, 0, "stray bytes"},
       {0x20, 0xC29 - 0x24 + 1, "following bytes"},
       {0x14, 1, "reserved"},
-      {0x24, 0x16017215, "twice"},             // window id replaced by a duplicate
+      {0x24, 0x16017215, "twice"},  // window id replaced by a duplicate
       {0x24, 0, "id 0"},
       {0x24 + 4 * 19 + 4, 0xF0, "disagrees"},  // second record offset
       {0xBC, 0xFFFFFFF0, "needs"},             // first record length
       {0xBC, 10, "needs"},                     // first record cut short
       {0xF6, 1000, "child count"},             // window's child count
       {0xFA, 5, "block length"},
-      {0x10F, 0x7FFFFFFF, "event count"},      // window's event count
+      {0x10F, 0x7FFFFFFF, "event count"},  // window's event count
   };
   for (const Patch& p : patches) {
     Bytes bad = good;
@@ -144,11 +146,13 @@ TEST(FormDamage, UnitsThatDisagreeWithEachOtherAreRejected) {
       {"parent not listed at all", [](Form& f) { f.units[1].parent = 0x16010008; }},
       {"unknown parent", [](Form& f) { f.units[1].parent = 0x12345678; }},
       {"menu entry as parent", [](Form& f) { f.units[1].parent = 0x26011AB6; }},
-      {"own parent", [](Form& f) {
+      {"own parent",
+       [](Form& f) {
          f.units[6].parent = f.units[6].id;
          f.units[6].children.push_back(f.units[6].id);
        }},
-      {"cycle", [](Form& f) {
+      {"cycle",
+       [](Form& f) {
          f.units[17].parent = 0x16010008;  // 分组框2 under 分组框1 ...
          f.units[18].children.push_back(0x1601000F);
          f.units[18].parent = 0x1601000F;  // ... and 分组框1 under 分组框2

@@ -10,7 +10,9 @@
 namespace {
 
 using namespace korvex::form;
-using korvex::Bytes;
+
+using namespace base;  // NOLINT(google-build-using-namespace)
+using base::Bytes;
 
 // Reads every typed view the unit's type has; true when one succeeded and
 // re-encodes to the stored settings.
@@ -37,7 +39,7 @@ TEST(FormSettings, ViewsOfTheMainWindowReEncodeExactly) {
     }
   }
   // A view of another type never reads: a button's bytes are not a title.
-  Unit button = *form.FindUnit(pixaroo::unit::kButton1);
+  Unit button = *form.FindUnit(pixaroo::unit_id::kButton1);
   EXPECT_FALSE(ReadWindowSettings(button));
   EXPECT_FALSE(ReadDialogSettings(button));
   EXPECT_EQ(form.FindUnit(0x12345678), nullptr);
@@ -55,7 +57,8 @@ TEST(FormSettings, DamagedSettingsGiveNoView) {
                               : original.typeId == kTypeStatusBar ? 4 * 4 + 4 + 60 + 6 * 4
                                                                   : original.settings.size();
     for (std::size_t n = 0; n < fixed; ++n) {
-      u.settings.assign(original.settings.begin(), original.settings.begin() + static_cast<std::ptrdiff_t>(n));
+      u.settings.assign(original.settings.begin(),
+                        original.settings.begin() + static_cast<std::ptrdiff_t>(n));
       EXPECT_FALSE(AnyViewReads(u)) << n;
     }
     if (fixed == original.settings.size()) {  // an extra byte is not part of the layout

@@ -1,14 +1,17 @@
 // The settings the window view relies on, read back from the written bytes.
 // (read_form.py checks every unit field for field against form.bin.)
+#include "ui/main_window_form.h"
+
 #include <gtest/gtest.h>
 
 #include "runtime/form/reader.h"
 #include "runtime/form/writer.h"
-#include "ui/main_window_form.h"
 
 namespace {
 
 using namespace korvex::form;
+
+using namespace base;  // NOLINT(google-build-using-namespace)
 
 Form ReadBack() {
   FormResult r = ReadForm(WriteForm(pixaroo::MainWindowForm()));
@@ -36,7 +39,7 @@ TEST(MainWindowForm, TypedSettings) {
   const auto list = ReadListBoxSettings(form.units[5]);
   ASSERT_TRUE(list);
   EXPECT_EQ(list->words[5], 0x00FF0000u);
-  EXPECT_EQ(list->tail, korvex::Bytes(22, 0));
+  EXPECT_EQ(list->tail, base::Bytes(22, 0));
 
   for (std::size_t i = 7; i <= 12; ++i) {
     const auto pic = ReadPictureBoxSettings(form.units[i]);
@@ -56,7 +59,8 @@ TEST(MainWindowForm, TypedSettings) {
   EXPECT_EQ(bar->font.FaceName(), "\xCB\xCE\xCC\xE5");  // 宋体
   EXPECT_EQ(bar->trail, (std::array<std::uint32_t, 6>{0, 18, 1, 636, 0, 0xFFFFFFFF}));
 
-  const char* captions[] = {"\xCF\xC2\xD2\xBB\xD2\xB3", "\xC9\xCF\xD2\xBB\xD2\xB3", "\xB8\xFC\xD0\xC2"};
+  const char* captions[] = {"\xCF\xC2\xD2\xBB\xD2\xB3", "\xC9\xCF\xD2\xBB\xD2\xB3",
+                            "\xB8\xFC\xD0\xC2"};
   for (std::size_t i = 0; i < 3; ++i) {
     const auto button = ReadButtonSettings(form.units[14 + i]);
     ASSERT_TRUE(button) << i;

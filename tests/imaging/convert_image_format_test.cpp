@@ -1,17 +1,18 @@
+#include "imaging/convert_image_format.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "imaging/convert_image_format.h"
-#include "runtime/text/files.h"
+#include "base/files.h"
 #include "tests/platform_imaging/test_images.h"
 
 namespace pixaroo {
 namespace {
 
 namespace fs = std::filesystem;
-using korvex::Bytes;
+using base::Bytes;
 
 const Bytes kUntouched{1, 2, 3};
 
@@ -67,7 +68,7 @@ TEST_F(InTempFolder, SavePathGetsExactlyTheConvertedBytes) {
   const std::string path = (dir_ / " out.bmp").string();
   Bytes saved = kUntouched;
   ASSERT_TRUE(ConvertImageFormat(jpeg, kFormatPng, path, saved));
-  EXPECT_EQ(korvex::ReadWholeFile(path), saved);
+  EXPECT_EQ(base::ReadWholeFile(path), saved);
 
   // A failed conversion writes nothing.
   const std::string other = (dir_ / "fail.bmp").string();

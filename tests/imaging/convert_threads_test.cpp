@@ -15,19 +15,19 @@ constexpr int kRounds = 3;
 
 TEST(ConvertImageFormatThreads, SameBytesAsOneAtATime) {
   const auto pic = imaging_test::MakePattern(40, 30, true);
-  const korvex::Bytes inputs[] = {imaging_test::MakeJpeg(pic, 85, TJSAMP_420),
-                                  imaging_test::MakePngOf(pic),
-                                  imaging_test::MakePngOf(imaging_test::MakePaletted(20, 20, 9))};
-  std::vector<std::vector<korvex::Bytes>> expected;
+  const base::Bytes inputs[] = {imaging_test::MakeJpeg(pic, 85, TJSAMP_420),
+                                imaging_test::MakePngOf(pic),
+                                imaging_test::MakePngOf(imaging_test::MakePaletted(20, 20, 9))};
+  std::vector<std::vector<base::Bytes>> expected;
   for (const auto& in : inputs) {
     expected.emplace_back();
     for (std::int32_t f = kFormatBmp; f <= kFormatPng; ++f) {
-      korvex::Bytes out;
+      base::Bytes out;
       ASSERT_TRUE(ConvertImageFormat(in, f, out));
       expected.back().push_back(out);
     }
   }
-  std::vector<std::vector<korvex::Bytes>> seen(kThreads);
+  std::vector<std::vector<base::Bytes>> seen(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
@@ -36,10 +36,10 @@ TEST(ConvertImageFormatThreads, SameBytesAsOneAtATime) {
           for (std::int32_t f = kFormatBmp; f <= kFormatPng; ++f) {
             // Stagger the order so that different encoders overlap.
             const std::int32_t format = kFormatBmp + (f - kFormatBmp + t) % kFormatPng;
-            korvex::Bytes out;
+            base::Bytes out;
             ConvertImageFormat(inputs[i], format, out);
-            seen[t].push_back(out == expected[i][format - kFormatBmp] ? korvex::Bytes{1}
-                                                                      : korvex::Bytes{0});
+            seen[t].push_back(out == expected[i][format - kFormatBmp] ? base::Bytes{1}
+                                                                      : base::Bytes{0});
           }
         }
       }
@@ -48,7 +48,7 @@ TEST(ConvertImageFormatThreads, SameBytesAsOneAtATime) {
   for (auto& th : threads) th.join();
   for (int t = 0; t < kThreads; ++t) {
     ASSERT_EQ(seen[t].size(), std::size_t{kRounds} * std::size(inputs) * kFormatPng);
-    for (const auto& ok : seen[t]) EXPECT_EQ(ok, korvex::Bytes{1}) << "thread " << t;
+    for (const auto& ok : seen[t]) EXPECT_EQ(ok, base::Bytes{1}) << "thread " << t;
   }
 }
 

@@ -13,7 +13,7 @@ using imaging_test::Bytes;
 using imaging_test::Picture;
 
 Bytes Convert(const Bytes& in, std::int32_t format) {
-  korvex::Bytes out;
+  base::Bytes out;
   EXPECT_TRUE(ConvertImageFormat(in, format, out)) << "format " << format;
   return out;
 }
@@ -40,8 +40,10 @@ TEST(Encoders, LosslessFormatsRoundTripExactly) {
 
     const Bytes tiff = Convert(png, kFormatTiff);
     EXPECT_TRUE(StartsWith(tiff, {'I', 'I', 42, 0}) || StartsWith(tiff, {'M', 'M', 0, 42}));
-    if (!alpha) EXPECT_BMP_OF(tiff, src, 0, false);
-    else EXPECT_EQ(BmpOf(tiff).width, src.width);
+    if (!alpha)
+      EXPECT_BMP_OF(tiff, src, 0, false);
+    else
+      EXPECT_EQ(BmpOf(tiff).width, src.width);
   }
 }
 

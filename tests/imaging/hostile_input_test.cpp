@@ -15,7 +15,7 @@ const Bytes kUntouched{9, 9};
 
 // Either false with `converted` untouched, or a BMP as long as it says.
 void ExpectCleanOutcome(const Bytes& in, const char* what) {
-  korvex::Bytes out = kUntouched;
+  base::Bytes out = kUntouched;
   if (!ConvertImageFormat(in, kFormatBmp, out)) {
     EXPECT_EQ(out, kUntouched) << what;
     return;
@@ -26,7 +26,7 @@ void ExpectCleanOutcome(const Bytes& in, const char* what) {
 }
 
 void ExpectRefused(const Bytes& in, const char* what) {
-  korvex::Bytes out = kUntouched;
+  base::Bytes out = kUntouched;
   EXPECT_FALSE(ConvertImageFormat(in, kFormatBmp, out)) << what;
   EXPECT_EQ(out, kUntouched) << what;
 }
@@ -40,7 +40,7 @@ std::vector<std::pair<const char*, Bytes>> Samples() {
   tiff.data.assign(180, 77);
   tiff.compression = COMPRESSION_LZW;
   imaging_test::GifFrame frame{0, 0, 24, 18, true, Bytes(24 * 18, 1), 0};
-  korvex::Bytes bmp;
+  base::Bytes bmp;
   ConvertImageFormat(imaging_test::MakePngOf(pic), kFormatBmp, bmp);
   return {{"jpeg", imaging_test::MakeJpeg(pic, 80, TJSAMP_420, true)},
           {"png", imaging_test::MakePngOf(pic, true)},

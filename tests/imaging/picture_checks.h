@@ -10,7 +10,7 @@ namespace pixaroo {
 
 // The BMP that converting `file` gives, read back; width 0 on failure.
 inline imaging_test::Picture BmpOf(const imaging_test::Bytes& file) {
-  korvex::Bytes out;
+  base::Bytes out;
   if (!ConvertImageFormat(file, kFormatBmp, out) || out.size() < 2 || out[0] != 'B' ||
       out[1] != 'M') {
     return {};
@@ -18,13 +18,13 @@ inline imaging_test::Picture BmpOf(const imaging_test::Bytes& file) {
   return imaging_test::ReadSimpleBmp(out);
 }
 
-#define EXPECT_BMP_OF(file, expected, tolerance, withAlpha)                        \
-  do {                                                                           \
-    const imaging_test::Picture got_ = BmpOf(file);                              \
-    ASSERT_EQ(got_.width, (expected).width);                                     \
-    ASSERT_EQ(got_.height, (expected).height);                                   \
-    EXPECT_EQ(got_.hasAlpha, (withAlpha));                                       \
-    EXPECT_LE(imaging_test::MaxDifference(got_, (expected)), (tolerance));       \
+#define EXPECT_BMP_OF(file, expected, tolerance, withAlpha)                \
+  do {                                                                     \
+    const imaging_test::Picture got_ = BmpOf(file);                        \
+    ASSERT_EQ(got_.width, (expected).width);                               \
+    ASSERT_EQ(got_.height, (expected).height);                             \
+    EXPECT_EQ(got_.hasAlpha, (withAlpha));                                 \
+    EXPECT_LE(imaging_test::MaxDifference(got_, (expected)), (tolerance)); \
   } while (0)
 
 }  // namespace pixaroo

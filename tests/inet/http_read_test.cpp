@@ -6,11 +6,14 @@
 #include <future>
 #include <string>
 
-#include "runtime/inet/transfer.h"
-#include "runtime/inet/transfer_limits.h"
+#include "platform/transfer/transfer.h"
+#include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
 
 namespace korvex {
+
+using base::Bytes;
+using namespace transfer;  // NOLINT(google-build-using-namespace)
 namespace {
 
 using namespace std::chrono_literals;
@@ -22,8 +25,8 @@ class HttpReadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetTransferCancel();
-    SetTransferLimitsForTesting({.connectTimeout = 2s, .noProgressTimeout = 400ms,
-                                 .maxBodyBytes = 1 << 20});
+    SetTransferLimitsForTesting(
+        {.connectTimeout = 2s, .noProgressTimeout = 400ms, .maxBodyBytes = 1 << 20});
   }
   void TearDown() override {
     server_.Release();

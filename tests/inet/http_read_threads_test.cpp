@@ -5,11 +5,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/transfer/transfer.h"
 #include "runtime/inet/http_read.h"
-#include "runtime/inet/transfer.h"
 #include "tests/fixtures/loopback_server.h"
 
 namespace korvex {
+
+using base::Bytes;
+using namespace transfer;  // NOLINT(google-build-using-namespace)
 namespace {
 
 TEST(HttpReadThreads, ConcurrentReadsAllSucceedAndShareConnections) {

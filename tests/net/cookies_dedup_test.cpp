@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "app/program_texts.h"
 #include "net/cookies.h"
-#include "update/deduplicate.h"
+#include "text/deduplicate.h"
 
 namespace pixaroo {
 namespace {
@@ -17,11 +18,11 @@ TEST(MergeCookies, FreshCookiesComeFirstAndReplaceOrDeleteJarCookies) {
   EXPECT_EQ(Merge("a=1; b=2", "b=3"), "b=3; a=1");
   EXPECT_EQ(Merge("a=1; b=2", "b=deleted"), "a=1");
   EXPECT_EQ(Merge("a=1; c=deleted", "b=2;"), "b=2; a=1");
-  EXPECT_EQ(Merge("a=1; a=2; b=1", ""), "a=1; b=1");    // first jar cookie of a name
+  EXPECT_EQ(Merge("a=1; a=2; b=1", ""), "a=1; b=1");            // first jar cookie of a name
   EXPECT_EQ(Merge("", "x=1; y=2; x=1; x=3"), "x=1; y=2; x=3");  // whole entries compared
-  EXPECT_EQ(Merge("A=1", "a=2"), "a=2; A=1");              // names are case-sensitive
+  EXPECT_EQ(Merge("A=1", "a=2"), "a=2; A=1");                   // names are case-sensitive
   EXPECT_EQ(Merge("", ""), "");
-  EXPECT_EQ(Merge("a=1;;b=2; a=1;", ";;"), "a=1; b=2");   // no empty entries
+  EXPECT_EQ(Merge("a=1;;b=2; a=1;", ";;"), "a=1; b=2");  // no empty entries
 }
 
 TEST(MergeCookies, RemovesEverySpaceFromBothTexts) {
@@ -40,7 +41,7 @@ TEST(CookieNames, NameIsTheTrimmedTextBeforeTheFirstEquals) {
 }
 
 TEST(DeduplicateJoined, KeepsFirstOccurrencesInOrder) {
-  const Text sep = kIndexSeparator;  // #分割符#
+  const Text sep(texts::kIndexSeparator);  // #分割符#
   EXPECT_EQ(DeduplicateJoined("a" + sep + "b" + sep + "a", sep), "a" + sep + "b");
   EXPECT_EQ(DeduplicateJoined("x=1; y=2; x=1; x=3", "; "), "x=1; y=2; x=3");
   EXPECT_EQ(DeduplicateJoined("single entry", sep), "single entry");
@@ -50,20 +51,24 @@ TEST(DeduplicateJoined, KeepsFirstOccurrencesInOrder) {
   EXPECT_EQ(DeduplicateJoined("abc", ""), "abc");
   // GBK: the separator never matches across a character boundary, and
   // entries differing in one trail byte differ.
-  EXPECT_EQ(DeduplicateJoined("\xB8\xFC" "#\xB8\xFC" "#\xB8\xFD", "#"), "\xB8\xFC#\xB8\xFD");
+  EXPECT_EQ(DeduplicateJoined("\xB8\xFC"
+                              "#\xB8\xFC"
+                              "#\xB8\xFD",
+                              "#"),
+            "\xB8\xFC#\xB8\xFD");
 }
 
 // The entry-by-entry algorithm the fast version must agree with.
 Text ReferenceDeduplicate(const Text& text, const Text& separator) {
   TextArray kept;
   Text out;
-  for (const Text& piece : korvex::Split(text, separator)) {
+  for (const Text& piece : base::Split(text, separator)) {
     if (IndexOfText(kept, piece) == -1) {
       kept.push_back(piece);
       out += piece + separator;
     }
   }
-  return korvex::Left(out, korvex::Len(out) - korvex::Len(separator));
+  return base::Left(out, base::Len(out) - base::Len(separator));
 }
 
 TEST(DeduplicateJoined, AgreesWithTheEntryByEntryAlgorithmOnMixedGbkText) {

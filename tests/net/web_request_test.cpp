@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/transfer/transfer.h"
 #include "platform/wininet/wininet.h"
-#include "runtime/inet/transfer.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/fixtures/raw_http_server.h"
 
@@ -39,7 +39,7 @@ class WebRequestTest : public ::testing::Test {
  protected:
   void TearDown() override {
     wininet::SetTestHooks({});
-    korvex::CloseIdleConnections();
+    transfer::CloseIdleConnections();
   }
   const RawRequest& Only() {
     requests_ = server_.Requests();
@@ -55,9 +55,13 @@ TEST_F(WebRequestTest, UrlOnlySendsTheDefaultBlockAndDescribesTheResponse) {
   const std::string url = server_.Url("/list_1.html?x=1");
   Text headers, raw, redirect, received, jar;
   Bytes postBytes;
-  const Bytes body = WebRequest({.url = url, .sendCookies = &jar, .receivedCookies = &received,
-                                 .headers = &headers, .redirectUrl = &redirect,
-                                 .postBytes = &postBytes, .rawHeaders = &raw});
+  const Bytes body = WebRequest({.url = url,
+                                 .sendCookies = &jar,
+                                 .receivedCookies = &received,
+                                 .headers = &headers,
+                                 .redirectUrl = &redirect,
+                                 .postBytes = &postBytes,
+                                 .rawHeaders = &raw});
   EXPECT_EQ(AsText(body), "ok");
   EXPECT_EQ(Only().head, Head("GET /list_1.html?x=1 HTTP/1.1", server_, DefaultLines(url)));
   EXPECT_EQ(Only().body, "");
@@ -128,17 +132,18 @@ TEST_F(WebRequestTest, ResponseCookiesAreMergedIntoTheJar) {
                              {"Set-Cookie", "old=deleted; expires=Thu, 01 Jan 1970"}});
   Text jar = "old=1; keep = 2";
   Text received;
-  EXPECT_EQ(AsText(WebRequest({.url = server.Url("/"), .sendCookies = &jar,
-                               .receivedCookies = &received})),
+  EXPECT_EQ(AsText(WebRequest(
+                {.url = server.Url("/"), .sendCookies = &jar, .receivedCookies = &received})),
             "ok");
   EXPECT_EQ(received, "sid=abc;;old=deleted;");
   EXPECT_EQ(jar, "sid=abc; keep=2");
-  korvex::CloseIdleConnections();
+  transfer::CloseIdleConnections();
 }
 
 TEST_F(WebRequestTest, RedirectTargetComesFromTheLastLocationLine) {
   RawHttpServer server([](const RawRequest& r) {
-    if (r.head.starts_with("GET /final")) return RawHttpServer::Response("HTTP/1.1 200 OK", "", "final");
+    if (r.head.starts_with("GET /final"))
+      return RawHttpServer::Response("HTTP/1.1 200 OK", "", "final");
     if (r.head.starts_with("GET /both")) {
       return RawHttpServer::Response("HTTP/1.1 302 Found",
                                      "Location: /final\r\nContent-Location: /other\r\n", "moved");
@@ -148,20 +153,22 @@ TEST_F(WebRequestTest, RedirectTargetComesFromTheLastLocationLine) {
   });
   Text redirect;
   Text raw;
-  EXPECT_EQ(AsText(WebRequest({.url = server.Url("/start"), .redirectUrl = &redirect,
-                               .noRedirect = true, .rawHeaders = &raw})),
+  EXPECT_EQ(AsText(WebRequest({.url = server.Url("/start"),
+                               .redirectUrl = &redirect,
+                               .noRedirect = true,
+                               .rawHeaders = &raw})),
             "moved");
   EXPECT_EQ(redirect, "http://h.com:81/final");
   EXPECT_TRUE(raw.starts_with("HTTP/1.1 302 Found\r\n")) << raw;
 
-  EXPECT_EQ(AsText(WebRequest({.url = server.Url("/both"), .redirectUrl = &redirect,
-                               .noRedirect = true})),
+  EXPECT_EQ(AsText(WebRequest(
+                {.url = server.Url("/both"), .redirectUrl = &redirect, .noRedirect = true})),
             "moved");
   EXPECT_EQ(redirect, "/other");
 
   // Followed: the final response has no Location, so the block stands in.
-  EXPECT_EQ(AsText(WebRequest({.url = server.Url("/both"), .redirectUrl = &redirect,
-                               .rawHeaders = &raw})),
+  EXPECT_EQ(AsText(WebRequest(
+                {.url = server.Url("/both"), .redirectUrl = &redirect, .rawHeaders = &raw})),
             "final");
   EXPECT_EQ(raw, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n");
   EXPECT_EQ(redirect, raw);
@@ -171,20 +178,22 @@ TEST_F(WebRequestTest, HeaderBlockLongerThanTheBufferIsStillRead) {
   LoopbackServer server;
   server.AddLongHeaderPage("/", 60, {{"Content-Location", "/next"}, {"Set-Cookie", "k=v; path=/"}});
   Text raw, redirect, jar;
-  WebRequest({.url = server.Url("/"), .sendCookies = &jar, .redirectUrl = &redirect,
-              .rawHeaders = &raw});
+  WebRequest(
+      {.url = server.Url("/"), .sendCookies = &jar, .redirectUrl = &redirect, .rawHeaders = &raw});
   EXPECT_GT(raw.size(), 6000u);
   EXPECT_TRUE(raw.starts_with("HTTP/1.1 200 OK\r\n"));
   EXPECT_TRUE(raw.ends_with("\r\n\r\n"));
   EXPECT_EQ(redirect, "/next");
   EXPECT_EQ(jar, "k=v");
-  korvex::CloseIdleConnections();
+  transfer::CloseIdleConnections();
 }
 
 TEST_F(WebRequestTest, NoResponseLeavesEmptyTextsAndStillTidiesTheJar) {
   Text raw = "before", redirect = "before", received = "before", jar = " a = 1 ";
-  const Bytes body = WebRequest({.url = "http://127.0.0.1:1/x", .sendCookies = &jar,
-                                 .receivedCookies = &received, .redirectUrl = &redirect,
+  const Bytes body = WebRequest({.url = "http://127.0.0.1:1/x",
+                                 .sendCookies = &jar,
+                                 .receivedCookies = &received,
+                                 .redirectUrl = &redirect,
                                  .rawHeaders = &raw});
   EXPECT_TRUE(body.empty());
   EXPECT_EQ(raw, "");
@@ -199,10 +208,16 @@ TEST_F(WebRequestTest, FailedOpenLeavesEveryCallerVariableUntouched) {
     wininet::SetTestHooks({.failCall = call});
     Text jar = "j", received = "r", headers = "", redirect = "d", raw = "w";
     Bytes postBytes;
-    const Bytes body = WebRequest({.url = server_.Url("/"), .method = 1, .postText = "t",
-                                   .sendCookies = &jar, .receivedCookies = &received,
-                                   .headers = &headers, .redirectUrl = &redirect,
-                                   .postBytes = &postBytes, .proxy = "", .rawHeaders = &raw});
+    const Bytes body = WebRequest({.url = server_.Url("/"),
+                                   .method = 1,
+                                   .postText = "t",
+                                   .sendCookies = &jar,
+                                   .receivedCookies = &received,
+                                   .headers = &headers,
+                                   .redirectUrl = &redirect,
+                                   .postBytes = &postBytes,
+                                   .proxy = "",
+                                   .rawHeaders = &raw});
     EXPECT_TRUE(body.empty());
     EXPECT_EQ(jar, "j");
     EXPECT_EQ(received, "r");
@@ -254,7 +269,7 @@ TEST_F(WebRequestTest, ProxyCarriesPlainHttpRequests) {
   EXPECT_EQ(AsText(WebRequest({.url = origin.Url("/page"), .proxy = ""})), "from origin");
   EXPECT_EQ(proxy.RequestCount(), 1u);
   EXPECT_EQ(origin.RequestCount(), 2u);
-  korvex::CloseIdleConnections();
+  transfer::CloseIdleConnections();
 }
 
 TEST_F(WebRequestTest, SequentialRequestsReuseTheConnection) {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "net/web_request.h"
-#include "runtime/inet/transfer.h"
-#include "runtime/inet/transfer_limits.h"
+#include "platform/transfer/transfer.h"
+#include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
 
 namespace pixaroo {
@@ -38,7 +38,7 @@ TEST(WebRequestThreads, ConcurrentCallsAreIndependent) {
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
-  korvex::CloseIdleConnections();
+  transfer::CloseIdleConnections();
 }
 
 TEST(WebRequestThreads, CancelEndsEveryStalledCallPromptly) {
@@ -53,11 +53,11 @@ TEST(WebRequestThreads, CancelEndsEveryStalledCallPromptly) {
     });
   }
   while (server.RequestCount() < 3) std::this_thread::sleep_for(5ms);
-  korvex::CancelAllTransfers();
+  transfer::CancelAllTransfers();
   for (auto& t : threads) t.join();
   EXPECT_EQ(finished.load(), 3);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-  korvex::ResetTransferCancel();
+  transfer::ResetTransferCancel();
   server.Release();
 }
 

@@ -6,11 +6,13 @@
 
 #include <thread>
 
-#include "platform/com/gbk_unicode.h"
-#include "runtime/text/gbk.h"
+#include "base/gbk.h"
+#include "base/gbk_unicode.h"
 #include "tests/platform_com/com_test_util.h"
 
 namespace com {
+
+using namespace base;  // NOLINT(google-build-using-namespace)
 namespace {
 
 TEST(Com, InitialisationIsCountedPerThread) {
@@ -77,7 +79,7 @@ TEST(GbkUnicode, EveryGbkCharacterIsOneWideUnit) {
       "b\x81";
   const std::u16string wide = GbkToWide(gbk);
   std::size_t chars = 0;
-  for (std::size_t i = 0; i < gbk.size(); i += korvex::GbkCharLength(gbk, i)) ++chars;
+  for (std::size_t i = 0; i < gbk.size(); i += base::GbkCharLength(gbk, i)) ++chars;
   ASSERT_EQ(wide.size(), chars);
   EXPECT_EQ(wide.substr(0, 4), u"a中文[");
   EXPECT_EQ(wide[5], u'x');  // after the one unit of 0x81 '['

@@ -9,6 +9,7 @@
 #include "tests/platform_com/com_test_util.h"
 
 namespace com {
+
 namespace {
 
 using testing::Get;

@@ -15,12 +15,13 @@ TEST(ProgramHarness, TheRealProgramOpensAndClosesAgainstTheDemoSite) {
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
     scripted = true;
     EXPECT_TRUE(p.IndexItems().empty());
-    p.Click(unit::kButton2);  // 上一页 on the first page
+    p.Click(unit_id::kButton2);  // 上一页 on the first page
     p.Then([](ProgramHarness& q) {
       EXPECT_TRUE(q.WaitForWorkers(std::chrono::seconds(30)));
       q.Close();
     });
-  }), 0);
+  }),
+            0);
   EXPECT_TRUE(scripted);
   EXPECT_TRUE(h.WaitForWorkers(std::chrono::seconds(1)));
 }

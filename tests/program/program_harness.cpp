@@ -2,13 +2,14 @@
 
 #include <thread>
 
+#include "app/dll_commands.h"
 #include "app/entry.h"
-#include "app/routine_table.h"
 #include "app/runtime_link.h"
 #include "app/site_base.h"
+#include "platform/transfer/transfer.h"
+#include "platform/transfer/transfer_limits.h"
+#include "program/routine_table.h"
 #include "runtime/form/writer.h"
-#include "runtime/inet/transfer.h"
-#include "runtime/inet/transfer_limits.h"
 #include "ui/main_window_form.h"
 
 namespace pixaroo::testing {
@@ -16,14 +17,15 @@ namespace pixaroo::testing {
 ProgramHarness::ProgramHarness()
     : site_(demo::DemoSite::Start(0)), form_(korvex::form::WriteForm(MainWindowForm())) {
   if (site_) SetSiteBaseForTesting(site_->BaseAddress());
-  korvex::ResetTransferCancel();
+  transfer::ResetTransferCancel();
   korvex::Program program;
   program.form = form_;
   program.routineAt = &RoutineAt;
   program.entryOffset = RoutineOffset(Routine::EntryRoutine);
   program.bindServices = &BindRuntime;
+  program.dllCommands = kDllCommands;
   korvex::RuntimeOptions options;
-  options.cancelTransfers = [] { korvex::CancelAllTransfers(); };
+  options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
   auto front = std::make_unique<korvex::HeadlessFront>();
   front_ = front.get();
   runtime_ = std::make_unique<korvex::Runtime>(program, std::move(front), std::move(options));
@@ -32,10 +34,9 @@ ProgramHarness::ProgramHarness()
 ProgramHarness::~ProgramHarness() {
   runtime_.reset();
   // Kept-alive connections would hold the demo site's shutdown for seconds.
-  korvex::CloseIdleConnections();
-  BindRuntime(nullptr);
+  transfer::CloseIdleConnections();
   SetSiteBaseForTesting("");
-  korvex::ResetTransferCancel();
+  transfer::ResetTransferCancel();
 }
 
 int ProgramHarness::Run(std::function<void(ProgramHarness&)> script) {
@@ -71,23 +72,23 @@ bool ProgramHarness::WaitUntil(const std::function<bool()>& condition,
 }
 
 std::vector<std::string> ProgramHarness::IndexItems() const {
-  return runtime_->Model()->ListItems(unit::kListBox1);
+  return runtime_->Model()->ListItems(unit_id::kListBox1);
 }
 
 std::string ProgramHarness::StatusText() const {
-  return runtime_->Model()->StatusText(unit::kStatusBar1, 0);
+  return runtime_->Model()->StatusText(unit_id::kStatusBar1, 0);
 }
 
-korvex::Bytes ProgramHarness::Picture(int box) const {
+base::Bytes ProgramHarness::Picture(int box) const {
   if (box < 1 || box > 6) return {};
   const auto v = runtime_->Model()->ReadProperty(kPictureBoxIds[static_cast<std::size_t>(box - 1)],
                                                  korvex::kPropPicture);
-  const auto* bytes = std::get_if<korvex::Bytes>(&v);
-  return bytes != nullptr ? *bytes : korvex::Bytes();
+  const auto* bytes = std::get_if<base::Bytes>(&v);
+  return bytes != nullptr ? *bytes : base::Bytes();
 }
 
 bool ProgramHarness::UpdateButtonDisabled() const {
-  const auto v = runtime_->Model()->ReadProperty(unit::kButton1, korvex::kPropDisabled);
+  const auto v = runtime_->Model()->ReadProperty(unit_id::kButton1, korvex::kPropDisabled);
   const auto* disabled = std::get_if<bool>(&v);
   return disabled != nullptr && *disabled;
 }

@@ -8,7 +8,7 @@
 // closes the window (Close). Input is queued: what must happen after a
 // click's routine goes in a Then() step, e.g.
 //   h.Run([](ProgramHarness& p) {
-//     p.Click(unit::kButton1);
+//     p.Click(unit_id::kButton1);
 //     p.Then([](ProgramHarness& p) { p.WaitForWorkers(); p.Close(); });
 //   }); Helpers that wait (WaitForWorkers, WaitUntil)
 // are bounded and may be called from the script.
@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
+#include "base/bytes.h"
 #include "demo/demo_site.h"
 #include "runtime/core/headless_front.h"
 #include "runtime/core/runtime.h"
-#include "runtime/text/bytes.h"
 
 namespace pixaroo::testing {
 
@@ -64,14 +64,14 @@ class ProgramHarness {
   // The window's state, as the units hold it now.
   std::vector<std::string> IndexItems() const;
   std::string StatusText() const;
-  korvex::Bytes Picture(int box) const;  // box 1..6
+  base::Bytes Picture(int box) const;  // box 1..6
   bool UpdateButtonDisabled() const;
 
  private:
   std::unique_ptr<demo::DemoSite> site_;
   korvex::HeadlessFront* front_ = nullptr;
   std::unique_ptr<korvex::Runtime> runtime_;
-  korvex::Bytes form_;
+  base::Bytes form_;
 };
 
 }  // namespace pixaroo::testing

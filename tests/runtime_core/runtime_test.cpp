@@ -65,14 +65,14 @@ struct Fixture {
 TEST(Runtime, EveryEventReachesItsRoutineThroughTheDescription) {
   Fixture fx;
   fx.front->OnCreated([](HeadlessFront& f) {
-    f.Raise(unit::kButton1, 0);
-    f.Raise(unit::kButton2, 0);
-    f.Raise(unit::kButton3, 0);
+    f.Raise(unit_id::kButton1, 0);
+    f.Raise(unit_id::kButton2, 0);
+    f.Raise(unit_id::kButton3, 0);
     for (std::uint32_t box : kPictureBoxIds) f.Raise(box, kRight, 7, 8, 2);
     for (std::uint32_t box : kPictureBoxIds) f.Raise(box, kLeft);
-    f.Raise(unit::kQqSupport1, kLeft);
-    f.Raise(unit::kListBox1, 0);     // no entries: nothing runs
-    f.Raise(unit::kStatusBar1, kLeft);
+    f.Raise(unit_id::kQqSupport1, kLeft);
+    f.Raise(unit_id::kListBox1, 0);  // no entries: nothing runs
+    f.Raise(unit_id::kStatusBar1, kLeft);
     f.Close();
   });
   EXPECT_EQ(fx.runtime->Run(), 0);
@@ -117,21 +117,21 @@ TEST(Runtime, MenuRoutineRunsAfterTheRightClickRoutineReturns) {
     rt::OpenDialog(units::kDialog);
     order.push_back("file:" + rt::ReadDialogFileName(units::kDialog));
     // The user's next clicks come after the menu's routine.
-    fx.front->Raise(unit::kPictureBox5, kRight);
+    fx.front->Raise(unit_id::kPictureBox5, kRight);
     fx.front->Close();
   });
   fx.program.Hook(Routine::PictureRightClick5, [&] {
     order.push_back("right-click 5");
     rt::PopupMenu(units::kWindow, units::kMenuPlay);  // closed without a choice
   });
-  fx.front->AnswerMenu(unit::kMenuSavePicture);
+  fx.front->AnswerMenu(unit_id::kMenuSavePicture);
   fx.front->AnswerDialog("/tmp/a.bmp");
-  fx.front->OnCreated([](HeadlessFront& f) { f.Raise(unit::kPictureBox2, kRight); });
+  fx.front->OnCreated([](HeadlessFront& f) { f.Raise(unit_id::kPictureBox2, kRight); });
   EXPECT_EQ(fx.runtime->Run(), 0);
   EXPECT_EQ(order, (std::vector<std::string>{"right-click starts", "popup returned", "save",
                                              "file:/tmp/a.bmp", "right-click 5"}));
   EXPECT_EQ(fx.front->MenusShown(),
-            (std::vector<std::uint32_t>{unit::kMenuPlay, unit::kMenuPlay}));
+            (std::vector<std::uint32_t>{unit_id::kMenuPlay, unit_id::kMenuPlay}));
 }
 
 TEST(Runtime, CancelledDialogLeavesAnEmptyFileName) {
@@ -143,7 +143,7 @@ TEST(Runtime, CancelledDialogLeavesAnEmptyFileName) {
   });
   fx.front->AnswerDialog("first.bmp");
   fx.front->OnCreated([](HeadlessFront& f) {
-    f.Raise(unit::kWindow, 99);  // an event number with no entry
+    f.Raise(unit_id::kWindow, 99);  // an event number with no entry
     f.Close();
   });
   // Run the menu routine directly twice: the second dialog is cancelled.
@@ -166,15 +166,15 @@ TEST(Runtime, UnitServicesFollowTheModel) {
     EXPECT_EQ(rt::ListItem(units::kIndexList, 1), "/b.jpg");
     EXPECT_EQ(rt::ListItem(units::kIndexList, 2), "");  // past the end
     EXPECT_EQ(rt::ListItem(units::kIndexList, -1), "");
-    rt::WritePicture(units::kPicture3, korvex::Bytes{'B', 'M'});
-    korvex::Bytes copy = rt::ReadPicture(units::kPicture3);
+    rt::WritePicture(units::kPicture3, base::Bytes{'B', 'M'});
+    base::Bytes copy = rt::ReadPicture(units::kPicture3);
     copy.push_back('!');  // a fresh copy: the box keeps its bytes
-    EXPECT_EQ(rt::ReadPicture(units::kPicture3), (korvex::Bytes{'B', 'M'}));
+    EXPECT_EQ(rt::ReadPicture(units::kPicture3), (base::Bytes{'B', 'M'}));
     EXPECT_TRUE(rt::ReadPicture(units::kPicture4).empty());
     rt::SetDisabled(units::kUpdateButton, true);
-    EXPECT_EQ(std::get<bool>(fx.runtime->Model()->ReadProperty(unit::kButton1, 6)), true);
+    EXPECT_EQ(std::get<bool>(fx.runtime->Model()->ReadProperty(unit_id::kButton1, 6)), true);
     rt::SetStatusText(units::kStatusBar, 0, "x");
-    EXPECT_EQ(fx.runtime->Model()->StatusText(unit::kStatusBar1, 0), "x");
+    EXPECT_EQ(fx.runtime->Model()->StatusText(unit_id::kStatusBar1, 0), "x");
     rt::ListClear(units::kIndexList);
     EXPECT_EQ(rt::ListCount(units::kIndexList), 0);
     rt::MessageBox("text", 0, "title");
@@ -213,13 +213,13 @@ TEST(Runtime, ClosingCancelsTransfersAndWaitsForWorkersBeforeTheExitRoutine) {
   // the closing routine.
   fx.program.Hook(Routine::PictureRightClick1,
                   [] { rt::PopupMenu(units::kWindow, units::kMenuPlay); });
-  fx.front->AnswerMenu(unit::kMenuSavePicture);
+  fx.front->AnswerMenu(unit_id::kMenuSavePicture);
   fx.program.Hook(Routine::SaveIndexFile, [&] { EXPECT_FALSE(cancelled); });
   fx.front->OnCreated([](HeadlessFront& f) {
-    f.Raise(unit::kButton1, 0);
-    f.Raise(unit::kPictureBox1, kRight);
+    f.Raise(unit_id::kButton1, 0);
+    f.Raise(unit_id::kPictureBox1, kRight);
     f.Close();
-    f.Raise(unit::kButton3, 0);  // after closing: ignored
+    f.Raise(unit_id::kButton3, 0);  // after closing: ignored
   });
   EXPECT_EQ(fx.runtime->Run(), 0);
   EXPECT_TRUE(workerDone);
@@ -227,10 +227,10 @@ TEST(Runtime, ClosingCancelsTransfersAndWaitsForWorkersBeforeTheExitRoutine) {
   EXPECT_TRUE(fx.front->MessageBoxes().empty());
   std::vector<std::uint32_t> onWindow = fx.program.Offsets();
   std::erase(onWindow, RoutineOffset(Routine::UpdateRunThread));
-  EXPECT_EQ(onWindow, (std::vector<std::uint32_t>{
-                          RoutineOffset(Routine::OnWindowCreated), RoutineOffset(Routine::StartUpdate),
-                          RoutineOffset(Routine::PictureRightClick1),
-                          RoutineOffset(Routine::SaveIndexFile)}));
+  EXPECT_EQ(onWindow, (std::vector<std::uint32_t>{RoutineOffset(Routine::OnWindowCreated),
+                                                  RoutineOffset(Routine::StartUpdate),
+                                                  RoutineOffset(Routine::PictureRightClick1),
+                                                  RoutineOffset(Routine::SaveIndexFile)}));
   // No thread may start once the program is ending.
   EXPECT_FALSE(fx.runtime->Workers().Start([] {}));
 }
@@ -242,8 +242,8 @@ TEST(Runtime, FaultsEndTheProgramWithTheirExitCode) {
     Fixture fx;
     fx.program.Remove(Routine::ShowNextPage);
     fx.front->OnCreated([](HeadlessFront& f) {
-      f.Raise(unit::kButton3, 0);
-      f.Raise(unit::kButton1, 0);
+      f.Raise(unit_id::kButton3, 0);
+      f.Raise(unit_id::kButton1, 0);
     });
     bool closedByTest = false;
     EXPECT_EQ(fx.RunWithWatchdog(closedByTest), korvex::kExitBadRoutine);
@@ -259,8 +259,8 @@ TEST(Runtime, FaultsEndTheProgramWithTheirExitCode) {
     fx.program.Hook(Routine::ShowNextPage, [] { rt::StartThread(Routine::PageLoaderThread); });
     fx.program.Hook(Routine::PageLoaderThread,
                     [] { rt::PopupMenu(units::kWindow, units::kMenuPlay); });
-    fx.front->AnswerMenu(unit::kMenuSavePicture);
-    fx.front->OnCreated([](HeadlessFront& f) { f.Raise(unit::kButton3, 0); });
+    fx.front->AnswerMenu(unit_id::kMenuSavePicture);
+    fx.front->OnCreated([](HeadlessFront& f) { f.Raise(unit_id::kButton3, 0); });
     bool closedByTest = false;
     EXPECT_EQ(fx.RunWithWatchdog(closedByTest), korvex::kExitWrongThread);
     EXPECT_FALSE(closedByTest);
@@ -277,10 +277,10 @@ TEST(Runtime, WorkersAndTheWindowThreadShareUnitsAndGlobals) {
     const int me = started++;
     for (int i = 0; i < kItemsEach; ++i) {
       rt::ListAdd(units::kIndexList, std::to_string(me) + ":" + std::to_string(i));
-      rt::WritePicture(units::kPictures[i % 6], korvex::Bytes(16, static_cast<std::uint8_t>(i)));
+      rt::WritePicture(units::kPictures[i % 6], base::Bytes(16, static_cast<std::uint8_t>(i)));
       rt::SetStatusText(units::kStatusBar, 0, std::to_string(i));
       pictureIndex3.fetch_add(1);
-      savedPicture.Set(korvex::Bytes{static_cast<std::uint8_t>(i)});
+      savedPicture.Set(base::Bytes{static_cast<std::uint8_t>(i)});
     }
   });
   fx.program.Hook(Routine::ShowNextPage, [&] {
@@ -297,12 +297,12 @@ TEST(Runtime, WorkersAndTheWindowThreadShareUnitsAndGlobals) {
     }
   });
   fx.front->OnCreated([](HeadlessFront& f) {
-    f.Raise(unit::kButton3, 0);
+    f.Raise(unit_id::kButton3, 0);
     f.Close();
   });
   pictureIndex3 = 0;
   EXPECT_EQ(fx.runtime->Run(), 0);
-  EXPECT_EQ(fx.runtime->Model()->ListCount(unit::kListBox1), kWorkers * kItemsEach);
+  EXPECT_EQ(fx.runtime->Model()->ListCount(unit_id::kListBox1), kWorkers * kItemsEach);
   EXPECT_EQ(pictureIndex3.load(), kWorkers * kItemsEach);
   EXPECT_FALSE(savedPicture.Get().has_value());  // the exit routine freed it
 }

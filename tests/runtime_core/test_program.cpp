@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "app/dll_commands.h"
 #include "app/entry.h"
 #include "app/runtime_link.h"
 #include "runtime/form/writer.h"
@@ -106,6 +107,7 @@ korvex::Program TestProgram::Program() {
   p.routineAt = &TestRoutineAt;
   p.entryOffset = RoutineOffset(Routine::EntryRoutine);
   p.bindServices = &BindRuntime;
+  p.dllCommands = kDllCommands;
   return p;
 }
 

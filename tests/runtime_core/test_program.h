@@ -9,9 +9,9 @@
 #include <mutex>
 #include <vector>
 
-#include "app/routine_table.h"
+#include "base/bytes.h"
+#include "program/routine_table.h"
 #include "runtime/core/runtime.h"
-#include "runtime/text/bytes.h"
 
 namespace pixaroo::testing {
 
@@ -35,10 +35,10 @@ class TestProgram {
   bool ExitRoutineRan() const { return exitRan_; }
 
   korvex::Program Program();
-  korvex::Bytes& FormBytes() { return form_; }
+  base::Bytes& FormBytes() { return form_; }
 
  private:
-  korvex::Bytes form_;
+  base::Bytes form_;
   bool exitRan_ = false;
 };
 

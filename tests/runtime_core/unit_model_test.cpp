@@ -8,6 +8,8 @@
 #include "runtime/form/unit_types.h"
 
 namespace korvex {
+
+using namespace base;  // NOLINT(google-build-using-namespace)
 namespace {
 
 constexpr std::uint32_t kList = 1, kBox = 2, kButton = 3, kStatus = 4, kDialog = 5;

@@ -1,32 +1,35 @@
 // The Qt window as the runtime builds it from the program's description:
 // geometry, captions, font, visibility, pictures, menus and event routing.
+#include "runtime/qt/qt_front.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QBuffer>
-#include <QImage>
 #include <thread>
 
 #include "runtime/core/unit_model.h"
 #include "runtime/form/reader.h"
 #include "runtime/form/writer.h"
 #include "runtime/qt/picture_box.h"
-#include "runtime/qt/qt_front.h"
 #include "ui/main_window_form.h"
 
 namespace korvex {
+
+using namespace base;  // NOLINT(google-build-using-namespace)
 namespace {
 
-using pixaroo::unit::kButton1;
-using pixaroo::unit::kButton2;
-using pixaroo::unit::kButton3;
+using pixaroo::unit_id::kButton1;
+using pixaroo::unit_id::kButton2;
+using pixaroo::unit_id::kButton3;
 
 struct Recorder final : FrontEvents {
   std::vector<std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>> events;
@@ -97,17 +100,17 @@ TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
   EXPECT_EQ(InWindow(kButton3), QPoint(312, 536));
   EXPECT_EQ(update->size(), QSize(80, 32));
   EXPECT_EQ(update->focusPolicy(), Qt::StrongFocus);
-  EXPECT_EQ(InWindow(pixaroo::unit::kQqSupport1), QPoint(424, 536));
-  EXPECT_EQ(W(pixaroo::unit::kQqSupport1)->size(), QSize(74, 22));
+  EXPECT_EQ(InWindow(pixaroo::unit_id::kQqSupport1), QPoint(424, 536));
+  EXPECT_EQ(W(pixaroo::unit_id::kQqSupport1)->size(), QSize(74, 22));
 
   // The index list lies beyond the window's right edge, yet exists.
-  auto* list = qobject_cast<QListWidget*>(W(pixaroo::unit::kListBox1));
+  auto* list = qobject_cast<QListWidget*>(W(pixaroo::unit_id::kListBox1));
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(InWindow(pixaroo::unit::kListBox1), QPoint(520, 16));
-  EXPECT_GE(InWindow(pixaroo::unit::kListBox1).x(), window->width());
-  EXPECT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit::kGroupBox3)) != nullptr);
+  EXPECT_EQ(InWindow(pixaroo::unit_id::kListBox1), QPoint(520, 16));
+  EXPECT_GE(InWindow(pixaroo::unit_id::kListBox1).x(), window->width());
+  EXPECT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit_id::kGroupBox3)) != nullptr);
 
-  auto* status = qobject_cast<QLabel*>(W(pixaroo::unit::kStatusBar1));
+  auto* status = qobject_cast<QLabel*>(W(pixaroo::unit_id::kStatusBar1));
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->geometry(), QRect(0, 637 - 20, 517, 20));  // docked at the bottom
   EXPECT_EQ(status->font().pixelSize(), 12);
@@ -115,8 +118,8 @@ TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
       << QFontInfo(status->font()).family().toStdString();
 
   // The dialog has no widget; the menu "play" holds one entry.
-  EXPECT_EQ(W(pixaroo::unit::kCommonDialog1), nullptr);
-  QMenu* play = front_->Menu(pixaroo::unit::kMenuPlay);
+  EXPECT_EQ(W(pixaroo::unit_id::kCommonDialog1), nullptr);
+  QMenu* play = front_->Menu(pixaroo::unit_id::kMenuPlay);
   ASSERT_NE(play, nullptr);
   EXPECT_EQ(play->title(), "play");
   ASSERT_EQ(play->actions().size(), 1);
@@ -133,27 +136,28 @@ TEST_F(QtWindow, WorkerChangesReachTheWidgetsOnTheGuiThread) {
   const Bytes picture(png.begin(), png.end());
 
   std::thread worker([&] {
-    for (int i = 0; i < 200; ++i) model_->ListAdd(pixaroo::unit::kListBox1, "/p/" + std::to_string(i));
-    model_->WriteProperty(pixaroo::unit::kPictureBox2, kPropPicture, picture);
-    model_->SetStatusText(pixaroo::unit::kStatusBar1, 0, "\xD5\xFD\xD4\xDA");  // 正在
+    for (int i = 0; i < 200; ++i)
+      model_->ListAdd(pixaroo::unit_id::kListBox1, "/p/" + std::to_string(i));
+    model_->WriteProperty(pixaroo::unit_id::kPictureBox2, kPropPicture, picture);
+    model_->SetStatusText(pixaroo::unit_id::kStatusBar1, 0, "\xD5\xFD\xD4\xDA");  // 正在
     model_->WriteProperty(kButton1, kPropDisabled, true);
   });
   worker.join();
   Pump();
-  auto* list = qobject_cast<QListWidget*>(W(pixaroo::unit::kListBox1));
+  auto* list = qobject_cast<QListWidget*>(W(pixaroo::unit_id::kListBox1));
   EXPECT_EQ(list->count(), 200);
   EXPECT_EQ(list->item(199)->text(), "/p/199");
-  auto* box = static_cast<PictureBox*>(W(pixaroo::unit::kPictureBox2));
+  auto* box = static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2));
   ASSERT_TRUE(box->HasImage());
   EXPECT_EQ(box->ImageRect(), QRect(0, 90, 150, 50));  // fit, aspect kept, centred
-  EXPECT_EQ(qobject_cast<QLabel*>(W(pixaroo::unit::kStatusBar1))->text(), Utf8("正在"));
+  EXPECT_EQ(qobject_cast<QLabel*>(W(pixaroo::unit_id::kStatusBar1))->text(), Utf8("正在"));
   EXPECT_FALSE(W(kButton1)->isEnabled());
 
   // A cleared and refilled list is shown afresh; bytes that are no image
   // show nothing.
-  model_->ListClear(pixaroo::unit::kListBox1);
-  model_->ListAdd(pixaroo::unit::kListBox1, "only");
-  model_->WriteProperty(pixaroo::unit::kPictureBox2, kPropPicture, Bytes{'<', 'h'});
+  model_->ListClear(pixaroo::unit_id::kListBox1);
+  model_->ListAdd(pixaroo::unit_id::kListBox1, "only");
+  model_->WriteProperty(pixaroo::unit_id::kPictureBox2, kPropPicture, Bytes{'<', 'h'});
   Pump();
   ASSERT_EQ(list->count(), 1);
   EXPECT_EQ(list->item(0)->text(), "only");
@@ -162,17 +166,17 @@ TEST_F(QtWindow, WorkerChangesReachTheWidgetsOnTheGuiThread) {
 
 TEST_F(QtWindow, ClicksAndClosingAreReportedAsDescriptionEvents) {
   qobject_cast<QPushButton*>(W(kButton3))->click();
-  QWidget* box = W(pixaroo::unit::kPictureBox4);
+  QWidget* box = W(pixaroo::unit_id::kPictureBox4);
   QMouseEvent right(QEvent::MouseButtonPress, QPointF(5, 6), box->mapToGlobal(QPointF(5, 6)),
                     Qt::RightButton, Qt::RightButton, Qt::NoModifier);
   QApplication::sendEvent(box, &right);
   QMouseEvent left(QEvent::MouseButtonPress, QPointF(1, 2), box->mapToGlobal(QPointF(1, 2)),
                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(W(pixaroo::unit::kQqSupport1), &left);
+  QApplication::sendEvent(W(pixaroo::unit_id::kQqSupport1), &left);
   using E = std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>;
   EXPECT_EQ(events_.events,
-            (std::vector<E>{E{kButton3, 0, 0, 0}, E{pixaroo::unit::kPictureBox4, -4, 5, 6},
-                            E{pixaroo::unit::kQqSupport1, -1, 1, 2}}));
+            (std::vector<E>{E{kButton3, 0, 0, 0}, E{pixaroo::unit_id::kPictureBox4, -4, 5, 6},
+                            E{pixaroo::unit_id::kQqSupport1, -1, 1, 2}}));
   front_->Window()->close();
   front_->Window()->close();
   EXPECT_EQ(events_.closing, 1);

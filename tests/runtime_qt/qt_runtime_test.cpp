@@ -27,13 +27,13 @@ TEST(QtRuntime, ClosingWhileAWorkerWritesUnitsEndsCleanly) {
   options.cancelTransfers = [&] { cancelled = true; };
   auto owned = std::make_unique<korvex::QtFront>();
   korvex::QtFront* front = owned.get();
-  auto runtime = std::make_unique<korvex::Runtime>(program.Program(), std::move(owned),
-                                                   std::move(options));
+  auto runtime =
+      std::make_unique<korvex::Runtime>(program.Program(), std::move(owned), std::move(options));
 
   program.Hook(Routine::PageLoaderThread, [&] {
     for (int i = 0; !cancelled; ++i) {
       rt::ListAdd(units::kIndexList, "/p/" + std::to_string(i));
-      rt::WritePicture(units::kPictures[i % 6], korvex::Bytes{'B', 'M'});
+      rt::WritePicture(units::kPictures[i % 6], base::Bytes{'B', 'M'});
       rt::SetStatusText(units::kStatusBar, 0, std::to_string(i));
     }
     // The window thread is joining this worker: the box returns at once.
@@ -71,7 +71,7 @@ TEST(QtRuntime, AFaultStopsTheEventLoop) {
       closedByTest = true;
       front->Window()->close();
     });
-    static_cast<QPushButton*>(front->UnitWidget(unit::kButton3))->click();
+    static_cast<QPushButton*>(front->UnitWidget(unit_id::kButton3))->click();
   });
   EXPECT_EQ(runtime.Run(), korvex::kExitBadRoutine);
   EXPECT_FALSE(closedByTest);

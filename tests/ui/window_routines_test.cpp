@@ -14,12 +14,12 @@
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
+#include "base/files.h"
 #include "demo/gallery.h"
 #include "imaging/convert_image_format.h"
 #include "platform/shell/run_program.h"
+#include "platform/transfer/transfer.h"
 #include "runtime/inet/http_read.h"
-#include "runtime/inet/transfer.h"
-#include "runtime/text/files.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 
@@ -27,7 +27,7 @@ namespace pixaroo::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using korvex::Bytes;
+using base::Bytes;
 using Step = std::function<void(ProgramHarness&)>;
 
 constexpr std::size_t kIndexSize = 11;
@@ -73,19 +73,20 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
     EXPECT_EQ(shown[0].flags, 0);
     EXPECT_EQ(shown[0].title, texts::kNoticeTitle);
     // The demo serves the badge only for the support account's address.
-    const Bytes badge = UnitPicture(p, unit::kQqSupport1);
+    const Bytes badge = UnitPicture(p, unit_id::kQqSupport1);
     EXPECT_EQ(std::string(badge.begin(), badge.begin() + std::min<std::size_t>(badge.size(), 4)),
               "\x89PNG");
     for (int box = 1; box <= 6; ++box) EXPECT_TRUE(p.Picture(box).empty());
     EXPECT_EQ(p.Site().RequestCount(index[0]), 1u);  // the test's own read only
 
     for (const auto& item : index) rt::ListAdd(units::kIndexList, item);
-    p.Click(unit::kButton3);  // 下一页: items 5 .. 10, the missing one empty
+    p.Click(unit_id::kButton3);  // 下一页: items 5 .. 10, the missing one empty
     p.Then([&](ProgramHarness& p) {
       expectPage(p, 5);
       // Four loaders at once, the window thread reading the boxes while they
       // write; the indices end where they started.
-      for (auto button : {unit::kButton3, unit::kButton3, unit::kButton2, unit::kButton2}) {
+      for (auto button :
+           {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
         p.Click(button);
       }
       p.Then([&](ProgramHarness& p) {
@@ -93,17 +94,17 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
           for (int box = 1; box <= 6; ++box) p.Picture(box);
           return p.Runtime().Workers().Running() == 0;
         }));
-        p.Click(unit::kButton3);  // past the end: only item 10 is there
+        p.Click(unit_id::kButton3);  // past the end: only item 10 is there
         p.Then([&](ProgramHarness& p) {
           expectPage(p, 10);
-          p.Click(unit::kButton2);
+          p.Click(unit_id::kButton2);
           p.Then([&](ProgramHarness& p) {
             expectPage(p, 5);
-            p.Click(unit::kButton2);
+            p.Click(unit_id::kButton2);
             p.Then([&](ProgramHarness& p) {
               expectPage(p, 0);
               const auto reads = p.Site().RequestCount(index[0]);
-              p.Click(unit::kButton2);  // on the first page: no reload at all
+              p.Click(unit_id::kButton2);  // on the first page: no reload at all
               p.Then([&, reads](ProgramHarness& p) {
                 expectPage(p, 0);
                 EXPECT_EQ(p.Site().RequestCount(index[0]), reads);
@@ -117,7 +118,7 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
   }),
             0);
   EXPECT_EQ(h.Site().RequestCount("/pa"), 1u);
-  korvex::CloseIdleConnections();  // the site need not wait out their keep-alive
+  transfer::CloseIdleConnections();  // the site need not wait out their keep-alive
 }
 
 TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
@@ -128,7 +129,7 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
   const std::string savedGbk = dir.string() + "/\xCD\xBC\xC6\xAC.bmp";  // 图片.bmp
   const fs::path kept = dir / "keep.bmp";
   const Bytes old = {'o', 'l', 'd'};
-  ASSERT_TRUE(korvex::WriteFileAtomic(kept.string(), old));
+  ASSERT_TRUE(base::WriteFileAtomic(kept.string(), old));
   const Bytes two = {'B', 'M', '2'};
   const Bytes five = {'B', 'M', '5'};
 
@@ -138,15 +139,15 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
     rt::WritePicture(units::kPictures[4], five);
     p.RightClick(kPictureBoxIds[1]);  // menu closed without a choice
     p.Then([&](ProgramHarness& p) {
-      p.Front().AnswerMenu(unit::kMenuSavePicture);
+      p.Front().AnswerMenu(unit_id::kMenuSavePicture);
       p.Front().AnswerDialog(savedGbk);
       p.RightClick(kPictureBoxIds[4]);
       AfterPosted(p, [&](ProgramHarness& p) {
-        EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
-        p.Front().AnswerMenu(unit::kMenuSavePicture);  // and the dialog is cancelled
+        EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
+        p.Front().AnswerMenu(unit_id::kMenuSavePicture);  // and the dialog is cancelled
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {
-          p.Front().AnswerMenu(unit::kMenuSavePicture);
+          p.Front().AnswerMenu(unit_id::kMenuSavePicture);
           p.Front().AnswerDialog(kept.string());
           p.RightClick(kPictureBoxIds[5]);  // an empty box: nothing to save
           AfterPosted(p, [&](ProgramHarness& p) {
@@ -158,11 +159,11 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
     });
   }),
             0);
-  EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
-  EXPECT_EQ(korvex::ReadWholeFile(kept.string()), old);
+  EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
+  EXPECT_EQ(base::ReadWholeFile(kept.string()), old);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   fs::remove_all(dir);
-  korvex::CloseIdleConnections();
+  transfer::CloseIdleConnections();
 }
 
 // A recorder standing in for the runtime's run-program service.

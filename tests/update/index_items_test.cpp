@@ -8,7 +8,7 @@
 namespace pixaroo {
 namespace {
 
-using korvex::TextArray;
+using base::TextArray;
 
 TEST(DistinctIndexItems, KeepsFirstOccurrencesWholeAndLosesWhatTheJoinedTextCannotHold) {
   EXPECT_EQ(DistinctIndexItems({"a", "b", "a", "c", "b"}), (TextArray{"a", "b", "c"}));

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/program_texts.h"
+#include "base/files.h"
 #include "demo/gallery.h"
-#include "runtime/text/files.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 #include "update/update.h"
@@ -34,18 +34,18 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   bool disabledAtOnce = false;
   std::size_t listRequests = 0;
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
-    p.Click(unit::kButton1);
+    p.Click(unit_id::kButton1);
     p.Then([&](ProgramHarness& q) {
       disabledAtOnce = q.UpdateButtonDisabled();
       EXPECT_TRUE(q.WaitForWorkers(90s));
       items = q.IndexItems();
       status = q.StatusText();
       for (int box = 1; box <= 6; ++box) {
-        const korvex::Bytes picture = q.Picture(box);
+        const base::Bytes picture = q.Picture(box);
         EXPECT_TRUE(picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M') << box;
       }
       listRequests = q.Site().RequestCount(firstList);
-      q.Click(unit::kButton1);  // the button is disabled: nothing more
+      q.Click(unit_id::kButton1);  // the button is disabled: nothing more
       q.Then([](ProgramHarness& r) {
         EXPECT_TRUE(r.WaitForWorkers(30s));
         r.Close();
@@ -64,7 +64,7 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
 
   std::string content;
   for (const std::string& item : expected) content += item + "\r\n";
-  const korvex::Bytes written = korvex::ReadWholeFile(indexFile);
+  const base::Bytes written = base::ReadWholeFile(indexFile);
   EXPECT_EQ(std::string(written.begin(), written.end()), content);
   std::remove(indexFile.c_str());
 }
@@ -74,15 +74,15 @@ TEST(UpdateProgram, ClosingDuringTheRunEndsTheProgramCleanlyWithWhatTheIndexHeld
   std::remove(indexFile.c_str());
   ProgramHarness h;
   EXPECT_EQ(h.Run([](ProgramHarness& p) {
-    p.Click(unit::kButton1);
+    p.Click(unit_id::kButton1);
     p.Then([](ProgramHarness& q) { q.Close(); });
   }),
             0);
   // The file holds the index of the moment of closing: the photos collected
   // so far, in order (or, had the completion begun, distinct ones).
-  const korvex::Bytes written = korvex::ReadWholeFile(indexFile);
+  const base::Bytes written = base::ReadWholeFile(indexFile);
   const std::vector<std::string> lines =
-      korvex::Split(std::string(written.begin(), written.end()), "\r\n");
+      base::Split(std::string(written.begin(), written.end()), "\r\n");
   auto isPrefixOf = [&](const std::vector<std::string>& all) {
     return lines.size() <= all.size() && std::equal(lines.begin(), lines.end(), all.begin());
   };

@@ -17,11 +17,11 @@
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "app/units.h"
+#include "base/files.h"
 #include "demo/photo_art.h"
 #include "demo/photo_files.h"
+#include "platform/transfer/transfer.h"
 #include "runtime/core/headless_front.h"
-#include "runtime/inet/transfer.h"
-#include "runtime/text/files.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/runtime_core/test_program.h"
 #include "ui/main_window_form.h"
@@ -30,7 +30,7 @@
 namespace pixaroo {
 namespace {
 
-using korvex::Bytes;
+using base::Bytes;
 using testing::LoopbackServer;
 using testing::TestProgram;
 
@@ -49,7 +49,7 @@ class CraftedSite {
   ~CraftedSite() {
     SetSiteBaseForTesting("");
     // Kept-alive connections would hold the server's stop for seconds.
-    korvex::CloseIdleConnections();
+    transfer::CloseIdleConnections();
   }
 
   // `seen` runs on the server's thread before the answer, while the
@@ -110,8 +110,8 @@ struct Program {
     });
     return runtime->Run();
   }
-  std::vector<std::string> Items() { return runtime->Model()->ListItems(unit::kListBox1); }
-  std::string Status() { return runtime->Model()->StatusText(unit::kStatusBar1, 0); }
+  std::vector<std::string> Items() { return runtime->Model()->ListItems(unit_id::kListBox1); }
+  std::string Status() { return runtime->Model()->StatusText(unit_id::kStatusBar1, 0); }
   Bytes Picture(int box) {
     auto v = runtime->Model()->ReadProperty(kPictureBoxIds[box - 1], korvex::kPropPicture);
     auto* b = std::get_if<Bytes>(&v);
@@ -168,7 +168,7 @@ TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletio
   }
   EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
   EXPECT_TRUE(program.CompletionStarted());
-  itemLinks.With([](const korvex::TextArray& links) { EXPECT_TRUE(links.empty()); });
+  itemLinks.With([](const base::TextArray& links) { EXPECT_TRUE(links.empty()); });
 
   // The first page was shown after list page 1, each box its own photo or
   // none: a photo that fails never shows its neighbour's.
@@ -233,7 +233,7 @@ TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex)
   const std::string path = IndexFilePath();
   std::remove(path.c_str());
   auto readFile = [&] {
-    const Bytes b = korvex::ReadWholeFile(path);
+    const Bytes b = base::ReadWholeFile(path);
     return std::string(b.begin(), b.end());
   };
   {

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-#include "runtime/inet/transfer.h"
-#include "runtime/inet/transfer_limits.h"
+#include "platform/transfer/transfer.h"
+#include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/fixtures/raw_http_server.h"
 
@@ -63,9 +63,9 @@ class WinInetTest : public ::testing::Test {
  protected:
   void TearDown() override {
     server_.Release();
-    korvex::CloseIdleConnections();
-    korvex::ResetTransferLimits();
-    korvex::ResetTransferCancel();
+    transfer::CloseIdleConnections();
+    transfer::ResetTransferLimits();
+    transfer::ResetTransferCancel();
   }
   LoopbackServer server_;
 };
@@ -150,7 +150,8 @@ TEST_F(WinInetTest, RedirectFlagsDecideWhatIsFollowed) {
     EXPECT_TRUE(c.Headers().starts_with("HTTP/1.1 302")) << c.Headers();
   }
   {  // http only: the https target is not followed, the redirect is final
-    Call c(server_.port(), "GET", "/to-https", kPlainFlags | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
+    Call c(server_.port(), "GET", "/to-https",
+           kPlainFlags | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
     ASSERT_TRUE(c.Send());
     EXPECT_EQ(c.Body(), "moved");
   }
@@ -228,8 +229,8 @@ TEST_F(WinInetTest, HostsThatAreNoHostNamesAreNeverContacted) {
 }
 
 TEST_F(WinInetTest, LimitsAndCancelFailTheSend) {
-  korvex::SetTransferLimitsForTesting({.connectTimeout = 2s, .noProgressTimeout = 300ms,
-                                       .maxBodyBytes = 1000});
+  transfer::SetTransferLimitsForTesting(
+      {.connectTimeout = 2s, .noProgressTimeout = 300ms, .maxBodyBytes = 1000});
   server_.AddLargeBody("/big", 1001);
   server_.AddStallingHead("/stall", 10s);
   server_.AddPage("/small", "fits");
@@ -239,10 +240,10 @@ TEST_F(WinInetTest, LimitsAndCancelFailTheSend) {
     EXPECT_EQ(c.Body(), "") << path;
     EXPECT_EQ(c.Headers(), "") << path;
   }
-  korvex::CancelAllTransfers();
+  transfer::CancelAllTransfers();
   Call cancelled(server_.port(), "GET", "/small", kPlainFlags);
   EXPECT_FALSE(cancelled.Send());
-  korvex::ResetTransferCancel();
+  transfer::ResetTransferCancel();
   Call ok(server_.port(), "GET", "/small", kPlainFlags);
   ASSERT_TRUE(ok.Send());
   EXPECT_EQ(ok.Body(), "fits");

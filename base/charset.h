@@ -1,0 +1,14 @@
+// GBK <-> UTF-8 conversion at the program's boundaries (the window's texts,
+// file names handed to the system). Invalid input bytes become U+FFFD (to
+// UTF-8) or "?" (to GBK) one at a time; conversion never fails. Any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace base {
+
+std::string GbkToUtf8(std::string_view gbk);
+std::string Utf8ToGbk(std::string_view utf8);
+
+}  // namespace base

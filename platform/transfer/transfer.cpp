@@ -1,0 +1,203 @@
+#include "platform/transfer/transfer.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "platform/transfer/curl_session.h"
+#include "platform/transfer/transfer_limits.h"
+
+namespace transfer {
+namespace {
+
+// What the callbacks of one exchange collect.
+struct Exchange {
+  ProgressCounter progress;
+  std::size_t maxBody = 0;
+  std::string rawHeaders;
+  bool headEnded = false;  // the blank line after the header lines came
+  base::Bytes body;
+};
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  return std::equal(prefix.begin(), prefix.end(), s.begin(), [](char a, char b) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    return lower(a) == lower(b);
+  });
+}
+
+bool HasHeader(const std::vector<std::string>& lines, std::string_view name) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+    return StartsWithNoCase(l, name) && l.size() > name.size() && l[name.size()] == ':';
+  });
+}
+
+// Text up to the first CR, LF or NUL: nothing may end a header line early.
+std::string OneLine(std::string_view s) {
+  return std::string(s.substr(0, s.find_first_of(std::string_view("\r\n\0", 3))));
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto& ex = *static_cast<Exchange*>(user);
+  const size_t n = size * count;
+  ex.progress.bytes += n;
+  std::string_view line(data, n);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+  // A status line starts a new response (an interim 1xx one came before);
+  // lines after the blank line are trailers, not part of the block.
+  if (line.starts_with("HTTP/")) {
+    ex.rawHeaders.clear();
+    ex.headEnded = false;
+  } else if (ex.headEnded) {
+    return n;
+  }
+  if (ex.rawHeaders.size() + line.size() + 2 > kMaxHeaderBlockBytes) return 0;
+  ex.rawHeaders.append(line);
+  ex.rawHeaders.append("\r\n");
+  ex.headEnded = line.empty();
+  return n;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto& ex = *static_cast<Exchange*>(user);
+  const size_t n = size * count;
+  ex.progress.bytes += n;
+  if (ex.body.size() + n > ex.maxBody) return 0;  // fails the transfer
+  ex.body.insert(ex.body.end(), data, data + n);
+  return n;
+}
+
+SlistPtr BuildHeaderList(const TransferRequest& req, bool withBody) {
+  curl_slist* list = nullptr;
+  auto add = [&](const std::string& line) {
+    if (curl_slist* grown = curl_slist_append(list, line.c_str())) list = grown;
+  };
+  for (const auto& l : req.headerLines) add(OneLine(l));
+  // curl adds these on its own; a bare "Name:" line keeps them out.
+  if (!HasHeader(req.headerLines, "Accept")) add("Accept:");
+  if (!HasHeader(req.headerLines, "Expect")) add("Expect:");
+  if (withBody && !HasHeader(req.headerLines, "Content-Type")) add("Content-Type:");
+  return SlistPtr(list);
+}
+
+void SetMethod(CURL* easy, const std::string& method, bool sendBody, const base::Bytes& body) {
+  if (method == "HEAD") {
+    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+  } else if (sendBody || method == "POST") {
+    static const char kEmpty[] = "";
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS,
+                     body.empty() ? kEmpty : reinterpret_cast<const char*>(body.data()));
+    if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+  } else if (method == "GET") {
+    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+  } else {
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+  }
+}
+
+bool IsHttps(std::string_view url) { return StartsWithNoCase(url, "https://"); }
+
+// Sets up and runs one request/response on the session.
+CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url, Exchange& ex,
+                 const TransferLimits& limits) {
+  CURL* easy = s.easy.get();
+  const std::string safeUrl = EncodeUnsafeUrlBytes(url);
+  const std::string agent = OneLine(req.userAgent);
+  const bool withBody = req.sendBody || req.method == "POST";
+  SlistPtr headers = BuildHeaderList(req, withBody);
+  const std::string proxy = (req.proxy.empty() || IsHttps(url)) ? "" : "http://" + req.proxy;
+
+  curl_easy_setopt(easy, CURLOPT_URL, safeUrl.c_str());
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                   static_cast<long>(limits.connectTimeout.count()));
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
+  curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());  // "" also ignores proxy variables
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
+  if (!agent.empty() && !HasHeader(req.headerLines, "User-Agent")) {
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+  }
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, &ex);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &ex);
+  SetMethod(easy, req.method, req.sendBody, req.body);
+  const CURLcode rc = DriveTransfer(s, ex.progress, limits.noProgressTimeout);
+  // The header list must outlive the transfer; the options go with it.
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+  return rc;
+}
+
+bool IsRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The next address to fetch, or empty when this response is final.
+std::string NextHop(CURL* easy, const TransferRequest& req, long status) {
+  if (req.redirects == RedirectPolicy::kNone || !IsRedirect(status)) return {};
+  char* target = nullptr;
+  curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
+  if (!target) return {};
+  const std::string_view t(target);
+  const bool http = StartsWithNoCase(t, "http://");
+  const bool allowed = http || (req.redirects == RedirectPolicy::kAny && IsHttps(t));
+  return allowed ? std::string(t) : std::string();
+}
+
+}  // namespace
+
+std::string EncodeUnsafeUrlBytes(const std::string& url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(url.size());
+  for (const char ch : url) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c <= 0x20 || c >= 0x7F) {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+void CloseIdleConnections() { CloseIdleSessions(); }
+
+TransferResult PerformTransfer(const TransferRequest& request) {
+  TransferResult result;
+  std::unique_ptr<Session> session = TakeSession();
+  if (!session) return result;
+  if (request.cookieEngine) UseSharedCookies(*session);
+  const TransferLimits limits = CurrentTransferLimits();
+  TransferRequest hop = request;
+  for (int redirects = 0;; ++redirects) {
+    Exchange ex;
+    ex.maxBody = limits.maxBodyBytes;
+    if (RunOnce(*session, hop, hop.url, ex, limits) != CURLE_OK) break;
+    long status = 0;
+    curl_easy_getinfo(session->easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    std::string next = redirects < kMaxRedirects ? NextHop(session->easy.get(), hop, status) : "";
+    if (next.empty()) {
+      result = TransferResult{true, status, std::move(ex.rawHeaders), std::move(ex.body)};
+      break;
+    }
+    // As browsers do: 303, and 301/302 after POST, go on with GET and no body.
+    if (status == 303 || ((status == 301 || status == 302) && hop.method == "POST")) {
+      if (hop.method != "HEAD") hop.method = "GET";
+      hop.sendBody = false;
+      hop.body.clear();
+    }
+    hop.url = std::move(next);
+  }
+  ReturnSession(std::move(session));  // a cookie session is closed instead
+  return result;
+}
+
+}  // namespace transfer

@@ -1,0 +1,62 @@
+// One HTTP exchange over libcurl, the engine under the runtime's HTTP read
+// and the WinINet-shaped layer.
+//
+// PerformTransfer sends one request, follows redirects as asked, and returns
+// the final response's raw header block and body, all within the limits of
+// transfer_limits.h. Connections are kept in a process-wide pool of curl
+// sessions, so sequential requests to one host, from any thread, reuse the
+// connection. The caller owns the request and the result; no state of the
+// caller's is kept. Safe to call from any number of threads at once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/bytes.h"
+
+namespace transfer {
+
+using base::Bytes;
+
+enum class RedirectPolicy {
+  kNone,      // the first response is final, redirect or not
+  kHttpOnly,  // follow redirects to http:// addresses only
+  kAny,       // follow redirects to http:// and https:// addresses
+};
+
+struct TransferRequest {
+  std::string url;  // absolute http:// or https:// address
+  std::string method = "GET";
+  bool sendBody = false;  // POST always sends its body, even an empty one
+  base::Bytes body;
+  // Header lines sent as given, in order, without line ends.
+  std::vector<std::string> headerLines;
+  // Sent as User-Agent unless a header line carries its own; empty: none.
+  std::string userAgent;
+  // "host:port" of a proxy for plain-http requests; empty: direct.
+  std::string proxy;
+  RedirectPolicy redirects = RedirectPolicy::kAny;
+  // Keep cookies in the process-wide cookie store (sent and stored).
+  bool cookieEngine = false;
+};
+
+struct TransferResult {
+  bool ok = false;  // a whole response arrived within the limits
+  long status = 0;
+  // The final response's header block: status line first, every line ended
+  // by CR LF, a blank line last. Empty when !ok.
+  std::string rawHeaders;
+  base::Bytes body;  // empty when !ok
+};
+
+TransferResult PerformTransfer(const TransferRequest& request);
+
+// Closes the connections kept open for reuse (transfers running now keep
+// theirs). Later transfers open new ones as needed.
+void CloseIdleConnections();
+
+// Percent-encodes the bytes curl's address parser refuses (controls, space,
+// bytes above 0x7F); everything else is left as given.
+std::string EncodeUnsafeUrlBytes(const std::string& url);
+
+}  // namespace transfer

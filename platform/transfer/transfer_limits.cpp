@@ -1,0 +1,39 @@
+#include "platform/transfer/transfer_limits.h"
+
+#include <atomic>
+#include <mutex>
+
+namespace transfer {
+namespace {
+
+std::atomic<bool> gCancelled{false};
+
+std::mutex& LimitsMutex() {
+  static std::mutex m;
+  return m;
+}
+
+TransferLimits& Limits() {
+  static TransferLimits limits;
+  return limits;
+}
+
+}  // namespace
+
+TransferLimits CurrentTransferLimits() {
+  std::lock_guard lock(LimitsMutex());
+  return Limits();
+}
+
+void SetTransferLimitsForTesting(const TransferLimits& limits) {
+  std::lock_guard lock(LimitsMutex());
+  Limits() = limits;
+}
+
+void ResetTransferLimits() { SetTransferLimitsForTesting(TransferLimits{}); }
+
+void CancelAllTransfers() { gCancelled.store(true, std::memory_order_release); }
+void ResetTransferCancel() { gCancelled.store(false, std::memory_order_release); }
+bool TransfersCancelled() { return gCancelled.load(std::memory_order_acquire); }
+
+}  // namespace transfer

@@ -1,0 +1,45 @@
+// Limits and the cancel switch shared by every HTTP transfer of the process:
+// the runtime's HTTP read and the WinINet-shaped layer both obey them.
+//
+// A transfer that hits a limit, or runs while the cancel switch is on, fails
+// as a whole (no body, no response headers). The limits are process-wide
+// values read at the start of each transfer; tests may shorten them. All
+// functions are safe on any thread.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+namespace transfer {
+
+// Time allowed to open a TCP (and TLS) connection.
+inline constexpr std::chrono::milliseconds kConnectTimeout{15'000};
+// Time a transfer may go without sending or receiving a byte.
+inline constexpr std::chrono::milliseconds kNoProgressTimeout{30'000};
+// Largest response body accepted; a longer one fails the transfer.
+inline constexpr std::size_t kMaxBodyBytes = 64u << 20;
+// Largest response header block accepted (all lines of one response).
+inline constexpr std::size_t kMaxHeaderBlockBytes = 256u << 10;
+// Redirects followed before the last redirect response is taken as final.
+inline constexpr int kMaxRedirects = 10;
+
+struct TransferLimits {
+  std::chrono::milliseconds connectTimeout = kConnectTimeout;
+  std::chrono::milliseconds noProgressTimeout = kNoProgressTimeout;
+  std::size_t maxBodyBytes = kMaxBodyBytes;
+};
+
+// The limits in force for transfers starting now.
+TransferLimits CurrentTransferLimits();
+// Replaces the limits (tests only); ResetTransferLimits restores the constants.
+void SetTransferLimitsForTesting(const TransferLimits& limits);
+void ResetTransferLimits();
+
+// Makes running transfers fail within a fraction of a second and every later
+// transfer fail at once, until ResetTransferCancel. The runtime turns it on
+// when the window closes, before it joins the worker threads.
+void CancelAllTransfers();
+void ResetTransferCancel();
+bool TransfersCancelled();
+
+}  // namespace transfer
