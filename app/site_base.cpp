@@ -17,7 +17,7 @@ std::string SiteBase() {
   return g_override.empty() ? std::string(kBuiltInSiteBase) : g_override;
 }
 
-void SetSiteBaseForTesting(const std::string& base) {
+void OverrideSiteBase(const std::string& base) {
   std::lock_guard lock(g_mutex);
   g_override = base;
 }

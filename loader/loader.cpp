@@ -7,23 +7,31 @@
 // Paths are held whole, however long: nothing is cut to a fixed buffer.
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/site_base.h"
 #include "base/gbk.h"
+#include "loader/command_line.h"
 #include "platform/module/message_box.h"
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
 #include "program/embedded_image.h"
-#include "runtime/services/program_image.h"
 
 namespace {
 
 constexpr const char* kLocalRuntimeFile = "korvex.fnr";
 constexpr const char* kInstalledRuntimeFile = "korvex.fne";
 constexpr const char* kStartExport = "GetNewSock";
+// The start export takes this number and hands out the start function, which
+// runs the program in the image it is given and returns the exit code. This
+// is the runtime library's binary interface; nothing of it is linked in.
+constexpr std::uint32_t kGetNewSockArgument = 1000;
+using StartFunction = int (*)(const void* image);
 constexpr const char* kInstallKey = "Software\\Zorith\\Quillet\\Install";
 constexpr const char* kInstallPathValue = "Path";
 constexpr const char* kFailureText =
@@ -121,14 +129,14 @@ int Fail() {
 int RunLoader() {
   Library runtime = LoadRuntime();
   if (!runtime) return Fail();
-  using GetNewSockFn = korvex::StartFunction (*)(std::uint32_t);
+  using GetNewSockFn = StartFunction (*)(std::uint32_t);
   const auto getNewSock =
       reinterpret_cast<GetNewSockFn>(kernel32::GetProcAddress(runtime.get(), kStartExport));
   if (getNewSock == nullptr) {
     runtime.reset();
     return Fail();
   }
-  const korvex::StartFunction start = getNewSock(korvex::kGetNewSockMagic);
+  const StartFunction start = getNewSock(kGetNewSockArgument);
   if (start == nullptr) {
     runtime.reset();
     return Fail();
@@ -140,4 +148,22 @@ int RunLoader() {
 
 }  // namespace
 
-int main() { kernel32::ExitProcess(static_cast<kernel32::UINT>(RunLoader())); }
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const pixaroo::CommandLine line = pixaroo::ParseCommandLine(args);
+  switch (line.action) {
+    case pixaroo::CommandLine::Action::Help:
+      std::fputs(pixaroo::HelpText("pixaroo").c_str(), stdout);
+      return 0;
+    case pixaroo::CommandLine::Action::Version:
+      std::printf("pixaroo %s\n", std::string(pixaroo::kVersionText).c_str());
+      return 0;
+    case pixaroo::CommandLine::Action::Refuse:
+      std::fprintf(stderr, "pixaroo: %s (see pixaroo --help)\n", line.error.c_str());
+      return pixaroo::kExitUsage;
+    case pixaroo::CommandLine::Action::Run:
+      break;
+  }
+  if (!line.siteBase.empty()) pixaroo::OverrideSiteBase(line.siteBase);
+  kernel32::ExitProcess(static_cast<kernel32::UINT>(RunLoader()));
+}

@@ -270,6 +270,10 @@ void Runtime::RunProgramLine(const std::string& commandLine, bool wait) {
 void Runtime::OnUnitEvent(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
                           std::int32_t c) {
   if (WindowGone()) return;
+  // A front may still hold input that reached a unit before it showed as
+  // disabled (clicks queued while the window thread was busy): the model
+  // decides, so a disabled unit never runs its routine.
+  if (model_ && model_->IsDisabled(unit)) return;
   if (const auto offset = events_.Handler(unit, event)) CallRoutine(*offset, a, b, c);
 }
 

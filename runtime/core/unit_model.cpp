@@ -118,6 +118,12 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
   return {};
 }
 
+bool UnitModel::IsDisabled(std::uint32_t unit) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(unit);
+  return it != units_.end() && it->second.kind == UnitKind::Button && it->second.disabled;
+}
+
 void UnitModel::WriteProperty(std::uint32_t unit, int property, PropertyValue value) {
   UnitChange::What what;
   {

@@ -71,6 +71,8 @@ class UnitModel {
   void ListClear(std::uint32_t list);
 
   PropertyValue ReadProperty(std::uint32_t unit, int property) const;
+  // True for a unit whose disabled flag is set (buttons); false otherwise.
+  bool IsDisabled(std::uint32_t unit) const;
   // The value is moved in: a picture's bytes are kept, not copied.
   void WriteProperty(std::uint32_t unit, int property, PropertyValue value);
 

@@ -1,6 +1,7 @@
 // The runtime library's one export. GetNewSock(1000) hands out the start
 // function, which checks the program image, builds the runtime with the Qt
 // front and runs the program to its end.
+#include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,6 +9,7 @@
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer_limits.h"
 #include "runtime/core/runtime.h"
+#include "runtime/qt/display_check.h"
 #include "runtime/qt/qt_front.h"
 #include "runtime/services/program_image.h"
 
@@ -15,6 +17,7 @@ namespace korvex {
 namespace {
 
 constexpr int kExitBadImage = 2;
+constexpr int kExitNoDisplay = 8;
 
 int StartProgram(const void* image) {
   const auto* dev = static_cast<const DevProgramImage*>(image);
@@ -23,6 +26,10 @@ int StartProgram(const void* image) {
       dev->size != sizeof(DevProgramImage) || dev->form == nullptr) {
     std::fprintf(stderr, "korvex: the program image is damaged or of an unknown kind\n");
     return kExitBadImage;
+  }
+  if (const std::string missing = MissingDisplay(); !missing.empty()) {
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, missing.c_str());
+    return kExitNoDisplay;
   }
   Program program;
   program.form = std::span<const std::uint8_t>(dev->form, dev->formSize);

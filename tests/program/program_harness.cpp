@@ -16,7 +16,7 @@ namespace pixaroo::testing {
 
 ProgramHarness::ProgramHarness()
     : site_(demo::DemoSite::Start(0)), form_(korvex::form::WriteForm(MainWindowForm())) {
-  if (site_) SetSiteBaseForTesting(site_->BaseAddress());
+  if (site_) OverrideSiteBase(site_->BaseAddress());
   transfer::ResetTransferCancel();
   korvex::Program program;
   program.form = form_;
@@ -35,7 +35,7 @@ ProgramHarness::~ProgramHarness() {
   runtime_.reset();
   // Kept-alive connections would hold the demo site's shutdown for seconds.
   transfer::CloseIdleConnections();
-  SetSiteBaseForTesting("");
+  OverrideSiteBase("");
   transfer::ResetTransferCancel();
 }
 

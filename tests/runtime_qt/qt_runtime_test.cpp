@@ -57,6 +57,31 @@ TEST(QtRuntime, ClosingWhileAWorkerWritesUnitsEndsCleanly) {
   runtime.reset();  // the window goes before the model it draws
 }
 
+TEST(QtRuntime, ClicksQueuedBeforeTheButtonShowsDisabledStartOneRun) {
+  testing::TestProgram program;
+  auto owned = std::make_unique<korvex::QtFront>();
+  korvex::QtFront* front = owned.get();
+  korvex::Runtime runtime(program.Program(), std::move(owned));
+  int runs = 0;
+  bool enabledAtSecondClick = false;
+  program.Hook(Routine::StartUpdate, [&] {
+    ++runs;
+    rt::SetDisabled(units::kUpdateButton, true);
+  });
+  program.Hook(Routine::OnWindowCreated, [&] {
+    auto* button = static_cast<QPushButton*>(front->UnitWidget(unit_id::kButton1));
+    // Two clicks handled back to back, before the window thread gets round
+    // to drawing the button disabled.
+    button->click();
+    enabledAtSecondClick = button->isEnabled();
+    button->click();
+    front->Window()->close();
+  });
+  EXPECT_EQ(runtime.Run(), 0);
+  EXPECT_TRUE(enabledAtSecondClick);  // the second click did reach the button
+  EXPECT_EQ(runs, 1);
+}
+
 TEST(QtRuntime, AFaultStopsTheEventLoop) {
   testing::TestProgram program;
   program.Remove(Routine::ShowNextPage);  // the button's routine offset names nothing

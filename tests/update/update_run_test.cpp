@@ -44,10 +44,10 @@ const std::string kPictureEnd = "\t\t\t\t\t\t</div>";
 class CraftedSite {
  public:
   CraftedSite() : png_(demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1))) {
-    SetSiteBaseForTesting(server_.Url(""));
+    OverrideSiteBase(server_.Url(""));
   }
   ~CraftedSite() {
-    SetSiteBaseForTesting("");
+    OverrideSiteBase("");
     // Kept-alive connections would hold the server's stop for seconds.
     transfer::CloseIdleConnections();
   }

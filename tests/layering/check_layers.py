@@ -1,0 +1,93 @@
+"""The floors of the source tree, checked on every include.
+
+From the bottom: base/ -> platform/ -> runtime/ -> the program's folders ->
+loader/. A folder includes only from its own floor or below; the program's
+folders reach runtime/ only through the service interface and the window
+description's format, and include no third-party library's headers (they
+reach the platform through the DLL command table, whose prototypes they
+take from the platform layers' headers). The program's folders form no loop.
+
+usage: check_layers.py SOURCE_ROOT
+"""
+
+import os
+import re
+import sys
+
+PROGRAM = ["app", "text", "net", "imaging", "ui", "update", "program"]
+
+# What each top folder may include: whole folders, or path prefixes.
+ALLOWED = {
+    "base": ["base"],
+    "platform": ["base", "platform"],
+    "runtime": ["base", "platform", "runtime"],
+    # The program, floor by floor: each may include only those before it.
+    "app": ["base", "platform", "runtime/services/", "runtime/form/unit_types.h", "app"],
+    "text": ["base", "platform", "runtime/services/", "app", "text"],
+    "net": ["base", "platform", "runtime/services/", "app", "text", "net"],
+    "imaging": ["base", "platform", "runtime/services/", "app", "imaging"],
+    "ui": ["base", "runtime/services/", "runtime/form/form.h", "runtime/form/unit_types.h",
+           "app", "imaging", "ui"],
+    "update": ["base", "runtime/services/", "app", "text", "net", "imaging", "ui", "update"],
+    "program": ["base", "runtime/services/"] + PROGRAM,
+    "loader": ["base", "platform/module/", "platform/registry/", "app/site_base.h",
+               "program/embedded_image.h", "loader"],
+    # Build tools run on the host; they may use the runtime's format writer.
+    "tools": ["base", "runtime/form/", "app", "ui/main_window_form.h", "tools"],
+    "demo": ["base", "demo"],
+}
+
+# Headers of third-party libraries that only the runtime's floors may use.
+THIRD_PARTY = re.compile(r"<(curl/|Q[A-Za-z]+|qt|png\.h|jpeglib\.h|turbojpeg\.h|gif_lib\.h|"
+                         r"tiff|pcre2\.h|httplib\.h|iconv\.h)")
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def allowed(folder, target):
+    for rule in ALLOWED[folder]:
+        if rule.endswith("/") or rule.endswith(".h"):
+            if target == rule or (rule.endswith("/") and target.startswith(rule)):
+                return True
+        elif target.split("/", 1)[0] == rule:
+            return True
+    return False
+
+
+def check(root):
+    problems = []
+    for folder in ALLOWED:
+        top = os.path.join(root, folder)
+        for dirpath, _, files in os.walk(top):
+            for name in files:
+                if not name.endswith((".h", ".cpp")):
+                    continue
+                path = os.path.join(dirpath, name)
+                rel = os.path.relpath(path, root)
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    for number, line in enumerate(f, 1):
+                        m = INCLUDE.match(line)
+                        if not m:
+                            continue
+                        kind, target = m.groups()
+                        if kind == '"' and not allowed(folder, target):
+                            problems.append(f"{rel}:{number}: {folder}/ may not include {target}")
+                        if kind == "<" and folder in PROGRAM + ["loader"] and \
+                                THIRD_PARTY.match("<" + target):
+                            problems.append(f"{rel}:{number}: {folder}/ may not include <{target}>")
+    return problems
+
+
+def main():
+    problems = check(sys.argv[1])
+    for p in problems:
+        print(p)
+    if problems:
+        print(f"{len(problems)} include(s) against the floors")
+        return 1
+    print("every include keeps to the floors")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,200 @@
+"""Closing the real program while its transfers stall.
+
+The built `pixaroo` and `korvex.fnr` are copied into a folder of their own
+and run as a user would: on a virtual desktop, against a loopback gallery
+whose pages stall where each case says. The window is closed through the
+window manager while a transfer hangs; the process must end by itself with
+exit code 0, well within the time a stalled transfer would take, after
+writing the index it held to confi.ini next to the executable.
+
+usage: close_test.py PIXAROO KORVEX_FNR
+"""
+
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from desktop import Desktop  # noqa: E402
+
+PIXAROO, KORVEX = sys.argv[1], sys.argv[2]
+
+GBK = "gbk"
+LIST_START = '<a class="img" href="'
+LIST_END = '<div class="pagination"><a>首页</a>'
+PICTURE_START = '<div style="text-align: center">'
+PICTURE_END = "\t\t\t\t\t\t</div>"
+NOTICE_TITLE = "温馨提示"
+
+# Client coordinates of the buttons' centres: 按钮1 "更新" and 按钮3 "下一页"
+# lie in 分组框2 at (8, 520), each 80 x 32, at left 16 and 304, top 16.
+UPDATE_BUTTON = (8 + 16 + 40, 520 + 16 + 16)
+NEXT_BUTTON = (8 + 304 + 40, 520 + 16 + 16)
+
+# Generous: a close that waits for the stalled transfer takes the runtime's
+# full worker wait (10 s) or the transfer's no-progress time-out (30 s).
+CLOSE_BOUND_S = 5.0
+
+
+def list_page(links):
+    body = "".join(f'{LIST_START}{link}">x</a>' for link in links) + LIST_END
+    return f"<html><body>{body}</body></html>".encode(GBK)
+
+
+def item_page(sources):
+    imgs = "".join(f'<img src="{s}">' for s in sources)
+    return f"<html><body>{PICTURE_START}{imgs}{PICTURE_END}</body></html>".encode(GBK)
+
+
+class StallingSite:
+    """Serves fixed pages; a path in `stall` hangs until the site stops."""
+
+    def __init__(self, pages, stall):
+        self.pages, self.stall = pages, stall
+        self.requests = []
+        self.lock = threading.Lock()
+        self.stalled = threading.Event()   # a stalling path was asked for
+        self.release = threading.Event()
+        site = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                with site.lock:
+                    site.requests.append(self.path)
+                if self.path in site.stall:
+                    site.stalled.set()
+                    site.release.wait(60)
+                    return
+                body = site.pages.get(self.path)
+                if body is None:
+                    self.send_response(404)
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    return
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=gbk")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+        self.base = f"http://127.0.0.1:{self.server.server_address[1]}"
+
+    def stop(self):
+        self.release.set()
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class CloseWhileStalled(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="pixaroo-close-")
+        for f in (PIXAROO, KORVEX):
+            shutil.copy2(f, self.folder)
+        self.exe = os.path.join(self.folder, os.path.basename(PIXAROO))
+        self.desktop = Desktop()
+        self.proc = None
+
+    def tearDown(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.desktop.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def start(self, site):
+        self.proc = subprocess.Popen([self.exe, "--site", site.base], env=self.desktop.env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        # The usage notice comes up over the window; answer it.
+        notice, main = None, None
+
+        def windows_up():
+            nonlocal notice, main
+            for w in self.desktop.windows_of(self.proc.pid):
+                if self.desktop.window_name(w) == NOTICE_TITLE:
+                    notice = w
+                else:
+                    main = w
+            return notice is not None and main is not None
+
+        Desktop.wait_until(windows_up, 20, "the window and the usage notice did not appear")
+        self.desktop.key(notice, "Return")
+        Desktop.wait_until(lambda: len(self.desktop.windows_of(self.proc.pid)) == 1, 10,
+                           "the usage notice did not close")
+        return main
+
+    def close_and_wait(self, window):
+        started = time.monotonic()
+        self.desktop.request_close(window)
+        try:
+            self.proc.wait(30)
+        except subprocess.TimeoutExpired:
+            self.fail("the program did not end within 30 s of the close request")
+        took = time.monotonic() - started
+        err = self.proc.stderr.read().decode(errors="replace")
+        self.proc.stdout.close()
+        self.proc.stderr.close()
+        self.assertEqual(self.proc.returncode, 0, err)
+        self.assertLess(took, CLOSE_BOUND_S, f"closing took {took:.1f} s")
+        self.assertNotIn("did not end", err)
+        return err
+
+    def index_file(self):
+        path = os.path.join(self.folder, "confi.ini")
+        self.assertTrue(os.path.exists(path), "confi.ini was not written")
+        with open(path, "rb") as f:
+            return f.read()
+
+    def test_closing_while_an_item_page_stalls(self):
+        # List page 1 links two item pages: the first gives two photos, the
+        # second never answers. The photos themselves are missing (404).
+        pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html", "/i/2.html"]),
+                 "/i/1.html": item_page(["/p/a.jpg", "/p/b.jpg"])}
+        site = StallingSite(pages, stall={"/i/2.html"})
+        try:
+            window = self.start(site)
+            self.desktop.click(window, *UPDATE_BUTTON)
+            self.assertTrue(site.stalled.wait(20), "the update run never reached the stall")
+            self.close_and_wait(window)
+        finally:
+            site.stop()
+        self.assertEqual(self.index_file(), b"/p/a.jpg\r\n/p/b.jpg\r\n")
+
+    def test_closing_while_photos_stall(self):
+        # The index fills from list page 1; then the first page of photos
+        # (the update's first display) and a 下一页 page loader hang on
+        # photos that never come.
+        pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
+                 "/i/1.html": item_page([f"/p/{n}.jpg" for n in range(8)])}
+        site = StallingSite(pages, stall={f"/p/{n}.jpg" for n in range(8)})
+        try:
+            window = self.start(site)
+            self.desktop.click(window, *UPDATE_BUTTON)
+            self.assertTrue(site.stalled.wait(20), "no photo download reached the stall")
+            self.desktop.click(window, *NEXT_BUTTON)
+            Desktop.wait_until(lambda: any(p == "/p/5.jpg" or p == "/p/6.jpg"
+                                           for p in site.requests[-20:]), 10,
+                               "the page loader did not start")
+            self.close_and_wait(window)
+        finally:
+            site.stop()
+        expected = b"".join(f"/p/{n}.jpg\r\n".encode() for n in range(8))
+        self.assertEqual(self.index_file(), expected)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v"])
