@@ -20,26 +20,28 @@
 #include <utility>
 #include <variant>
 
+#include "platform/win32/types.h"
+
 namespace com {
 
-using HRESULT = std::int32_t;
-using DISPID = std::int32_t;
+using win32::CO_E_CLASSSTRING;
+using win32::CO_E_NOTINITIALIZED;
+using win32::DISP_E_BADINDEX;
+using win32::DISP_E_BADPARAMCOUNT;
+using win32::DISP_E_MEMBERNOTFOUND;
+using win32::DISP_E_TYPEMISMATCH;
+using win32::DISP_E_UNKNOWNNAME;
+using win32::E_FAIL;
+using win32::E_INVALIDARG;
+using win32::E_OUTOFMEMORY;
+using win32::E_POINTER;
+using win32::HRESULT;
+using win32::REGDB_E_CLASSNOTREG;
+using win32::RPC_E_WRONG_THREAD;
+using win32::S_FALSE;
+using win32::S_OK;
 
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT S_FALSE = 1;
-inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-inline constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
-inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
-inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
-inline constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0);
-inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
-inline constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
-inline constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003);
-inline constexpr HRESULT DISP_E_TYPEMISMATCH = static_cast<HRESULT>(0x80020005);
-inline constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006);
-inline constexpr HRESULT DISP_E_BADINDEX = static_cast<HRESULT>(0x8002000B);
-inline constexpr HRESULT DISP_E_BADPARAMCOUNT = static_cast<HRESULT>(0x8002000E);
-inline constexpr HRESULT RPC_E_WRONG_THREAD = static_cast<HRESULT>(0x8001010E);
+using DISPID = std::int32_t;
 
 inline bool Succeeded(HRESULT hr) { return hr >= 0; }
 inline bool Failed(HRESULT hr) { return hr < 0; }

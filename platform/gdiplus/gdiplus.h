@@ -23,16 +23,18 @@
 #include <cstdint>
 
 #include "platform/ole32/ole32.h"
+#include "platform/win32/types.h"
 
 namespace gdiplus {
+
+using win32::UINT32;
+using win32::ULONG;
+using win32::ULONG_PTR;
 
 using ole32::BOOL;
 using ole32::CLSID;
 using ole32::GUID;
 using ole32::IStream;
-using UINT32 = std::uint32_t;
-using ULONG = std::uint32_t;
-using ULONG_PTR = std::uintptr_t;
 
 enum Status {
   Ok = 0,

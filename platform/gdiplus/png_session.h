@@ -27,8 +27,8 @@ bool PngReadHeader(ByteSpan data, PngHeader* header);
 // B G R A when bytesPerPixel is 4 (opaque pictures get A = 255).
 // Interlaced pictures are handled; 16-bit samples keep their high byte.
 // Fails when the picture is not width × height.
-bool PngReadImage(ByteSpan data, int bytesPerPixel, std::uint8_t* const* rows,
-                  std::uint32_t width, std::uint32_t height);
+bool PngReadImage(ByteSpan data, int bytesPerPixel, std::uint8_t* const* rows, std::uint32_t width,
+                  std::uint32_t height);
 
 // Receives encoded bytes; false stops the encoder.
 using PngSink = bool (*)(void* context, const std::uint8_t* data, std::size_t size);

@@ -7,8 +7,9 @@
 // platform does, but locking never pins anything here.
 //
 // MultiByteToWideChar converts GBK (code page 0, the system ANSI code page;
-// also 1 and 936) or UTF-8 (65001) to UTF-16 little-endian over iconv. Bytes
-// that do not form a character become U+003F '?'.
+// also 1 and 936) or UTF-8 (65001) to UTF-16 little-endian through the one
+// GBK <-> Unicode table of base/: bytes that do not form a character become
+// U+FFFD, one per character position as the table walks the text.
 //
 // Every function may be called from any thread; one block must not be used
 // by two threads at once.
@@ -17,15 +18,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/win32/types.h"
+
 namespace kernel32 {
 
-using BOOL = int;
-using UINT = unsigned int;
-using DWORD = std::uint32_t;
-using SIZE_T = std::size_t;
-using WCHAR = char16_t;
-using LPWSTR = WCHAR*;
-using LPCCH = const char*;
+using win32::BOOL;
+using win32::DWORD;
+using win32::LPCCH;
+using win32::LPWSTR;
+using win32::SIZE_T;
+using win32::UINT;
+using win32::WCHAR;
 
 struct GlobalBlock;
 using HGLOBAL = GlobalBlock*;

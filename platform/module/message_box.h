@@ -9,10 +9,13 @@
 
 #include <cstdint>
 
+#include "platform/win32/types.h"
+
 namespace user32 {
 
-using UINT = unsigned int;
-using LPCSTR = const char*;
+using win32::LPCSTR;
+using win32::UINT;
+
 struct Window;
 using HWND = Window*;
 

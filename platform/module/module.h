@@ -12,13 +12,15 @@
 
 #include <cstdint>
 
+#include "platform/win32/types.h"
+
 namespace kernel32 {
 
-using BOOL = int;
-using UINT = unsigned int;
-using DWORD = std::uint32_t;
-using LPSTR = char*;
-using LPCSTR = const char*;
+using win32::BOOL;
+using win32::DWORD;
+using win32::LPCSTR;
+using win32::LPSTR;
+using win32::UINT;
 
 struct ModuleHandle;
 using HMODULE = ModuleHandle*;

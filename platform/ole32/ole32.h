@@ -14,31 +14,31 @@
 #include <cstdint>
 
 #include "platform/kernel32/kernel32.h"
+#include "platform/win32/types.h"
 
 namespace ole32 {
+
+using win32::CO_E_CLASSSTRING;
+using win32::E_INVALIDARG;
+using win32::E_OUTOFMEMORY;
+using win32::FAILED;
+using win32::HRESULT;
+using win32::LARGE_INTEGER;
+using win32::NOERROR;
+using win32::S_FALSE;
+using win32::S_OK;
+using win32::STG_E_INVALIDFUNCTION;
+using win32::STG_E_INVALIDPOINTER;
+using win32::STG_E_MEDIUMFULL;
+using win32::SUCCEEDED;
+using win32::ULARGE_INTEGER;
+using win32::ULONG;
 
 using kernel32::BOOL;
 using kernel32::DWORD;
 using kernel32::HGLOBAL;
 using kernel32::WCHAR;
-using HRESULT = std::int32_t;
-using ULONG = std::uint32_t;
-using LARGE_INTEGER = std::int64_t;
-using ULARGE_INTEGER = std::uint64_t;
 using LPCOLESTR = const WCHAR*;
-
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT NOERROR = 0;
-inline constexpr HRESULT S_FALSE = 1;
-inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
-inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
-inline constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009);
-inline constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
-inline constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
-inline constexpr HRESULT CO_E_CLASSSTRING = static_cast<HRESULT>(0x800401F3);
-
-inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline bool FAILED(HRESULT hr) { return hr < 0; }
 
 struct GUID {
   std::uint32_t Data1;

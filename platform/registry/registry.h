@@ -17,15 +17,17 @@
 #include <cstdint>
 
 #include "platform/registry/registry_file.h"
+#include "platform/win32/types.h"
 
 namespace advapi32 {
 
-using LONG = std::int32_t;
-using DWORD = std::uint32_t;
-using BYTE = std::uint8_t;
-using LPBYTE = BYTE*;
-using LPDWORD = DWORD*;
-using LPCSTR = const char*;
+using win32::BYTE;
+using win32::DWORD;
+using win32::LONG;
+using win32::LPBYTE;
+using win32::LPCSTR;
+using win32::LPDWORD;
+
 using REGSAM = DWORD;
 
 struct RegKey;

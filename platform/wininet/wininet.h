@@ -30,20 +30,22 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/types.h"
+
 namespace wininet {
 
-using BOOL = int;
-using DWORD = std::uint32_t;
-using DWORD_PTR = std::uintptr_t;
+using win32::BOOL;
+using win32::DWORD;
+using win32::DWORD_PTR;
+using win32::FALSE;
+using win32::LPCSTR;
+using win32::LPVOID;
+using win32::TRUE;
+
 using INTERNET_PORT = std::uint16_t;
-using LPCSTR = const char*;
-using LPVOID = void*;
 
 struct InternetObject;
 using HINTERNET = InternetObject*;
-
-inline constexpr BOOL FALSE = 0;
-inline constexpr BOOL TRUE = 1;
 
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
 inline constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;

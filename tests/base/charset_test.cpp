@@ -18,5 +18,21 @@ TEST(Charset, GbkRoundTripsAndInvalidBytesAreReplaced) {
   EXPECT_EQ(GbkToUtf8(""), "");
 }
 
+TEST(Charset, EveryConversionKeepsTheOneRuleForWhatGbkCannotHold) {
+  // A character GBK lacks is one "?", whether it needs two, three or four
+  // UTF-8 bytes; each byte of ill-formed UTF-8 is one "?".
+  EXPECT_EQ(Utf8ToGbk("\xC3\x96"), "?");              // Ö
+  EXPECT_EQ(Utf8ToGbk("\xEA\xB0\x80"), "?");          // 가
+  EXPECT_EQ(Utf8ToGbk("x\xF0\x9F\x98\x80y"), "x?y");  // beyond the BMP
+  EXPECT_EQ(Utf8ToGbk("a\xC3"), "a?");                // cut off
+  EXPECT_EQ(Utf8ToGbk("\xC0\xAF"), "??");             // overlong "/"
+  EXPECT_EQ(Utf8ToGbk("\xED\xA0\x80"), "???");        // an encoded surrogate
+  // GBK that is no character: one U+FFFD per character position the GBK
+  // walk gives, the same as the conversion to UTF-16 gives.
+  EXPECT_EQ(GbkToUtf8("\x81\x7F"), "\xEF\xBF\xBD\x7F");  // 0x7F is no trail byte
+  EXPECT_EQ(Utf8ToWide("\xE4\xB8\xAD!"), u"\u4E2D!");
+  EXPECT_EQ(Utf8ToWide("\xFF"), u"\uFFFD");
+}
+
 }  // namespace
 }  // namespace base

@@ -1,9 +1,9 @@
+#include "platform/kernel32/kernel32.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-#include "platform/kernel32/kernel32.h"
 
 namespace kernel32 {
 namespace {
@@ -61,9 +61,13 @@ TEST(MultiByteToWideChar, ConvertsGbkAndUtf8) {
   EXPECT_EQ(Convert(CP_ACP, "ab", 2), (std::vector<char16_t>{'a', 'b'}));
   EXPECT_EQ(Convert(CP_ACP, "\x80", 1), (std::vector<char16_t>{0x20AC}));  // euro sign
   EXPECT_EQ(Convert(CP_UTF8, "\xE4\xB8\xAD", 3), (std::vector<char16_t>{0x4E2D}));
-  // Bytes that are no character become '?', and conversion goes on.
-  EXPECT_EQ(Convert(CP_ACP, "a\xFFz", 3), (std::vector<char16_t>{'a', '?', 'z'}));
-  EXPECT_EQ(Convert(CP_ACP, "a\xD6", 2), (std::vector<char16_t>{'a', '?'}));  // lead byte cut off
+  // Bytes that are no character become U+FFFD (the one rule of the GBK
+  // table every conversion shares), and conversion goes on.
+  EXPECT_EQ(Convert(CP_ACP, "a\xFFz", 3), (std::vector<char16_t>{'a', 0xFFFD, 'z'}));
+  EXPECT_EQ(Convert(CP_ACP, "a\xD6", 2), (std::vector<char16_t>{'a', 0xFFFD}));  // lead cut off
+  EXPECT_EQ(Convert(CP_UTF8, "a\xC3", 2), (std::vector<char16_t>{'a', 0xFFFD}));
+  // A character beyond the Basic Multilingual Plane is a surrogate pair.
+  EXPECT_EQ(Convert(CP_UTF8, "\xF0\x9F\x98\x80", 4), (std::vector<char16_t>{0xD83D, 0xDE00}));
 }
 
 TEST(MultiByteToWideChar, RefusesBadArgumentsAndSmallBuffers) {
