@@ -44,7 +44,7 @@ TEST(QtRuntime, ClosingWhileAWorkerWritesUnitsEndsCleanly) {
   bool workerRunningAtClose = false;
   program.Hook(Routine::OnWindowCreated, [&] {
     rt::StartThread(Routine::PageLoaderThread);
-    for (int i = 0; i < 30000 && rt::ListCount(units::kIndexList) < 100; ++i) {
+    for (int i = 0; i < 10000 && rt::ListCount(units::kIndexList) < 100; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     itemsAtClose = rt::ListCount(units::kIndexList);
