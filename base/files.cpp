@@ -13,10 +13,18 @@
 namespace base {
 namespace {
 
+int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+
+constexpr FileSystemCalls kRealCalls{&RealOpen, &::write,     &::fsync,
+                                     &::close,  &::rename, &::unlink};
+std::atomic<const FileSystemCalls*> g_calls{&kRealCalls};
+
+const FileSystemCalls& Sys() { return *g_calls.load(std::memory_order_acquire); }
+
 bool WriteAll(int fd, const Bytes& data) {
   std::size_t done = 0;
   while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    const ssize_t n = Sys().write(fd, data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
@@ -44,15 +52,21 @@ bool WriteFileAtomic(const std::string& path, const Bytes& data) {
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
     temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = Sys().open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-  ::unlink(temp.c_str());
+  bool ok = WriteAll(fd, data) && Sys().fsync(fd) == 0;
+  ok = Sys().close(fd) == 0 && ok;
+  if (ok && Sys().rename(temp.c_str(), path.c_str()) == 0) return true;
+  Sys().unlink(temp.c_str());
   return false;
+}
+
+const FileSystemCalls& RealFileSystemCalls() { return kRealCalls; }
+
+void SetFileSystemCallsForTesting(const FileSystemCalls* calls) {
+  g_calls.store(calls != nullptr ? calls : &kRealCalls, std::memory_order_release);
 }
 
 Bytes ReadWholeFile(const std::string& path) {

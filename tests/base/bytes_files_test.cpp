@@ -1,8 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "base/bytes.h"
 #include "base/files.h"
@@ -38,29 +43,157 @@ TEST(Files, ProgramDirectoryEndsWithSeparator) {
   EXPECT_TRUE(std::filesystem::is_directory(dir));
 }
 
+// A file system that forgets what was never synced, in the manner of
+// LevelDB's fault-injection environment: it passes every call on to the real
+// one, logs it, and keeps per file whether its bytes would survive a crash
+// now. One call can be made to fail.
+struct ForgetfulFileSystem {
+  struct File {
+    bool durable = true;  // every byte written so far has been synced
+  };
+  std::vector<std::string> log;
+  std::map<int, std::string> openFiles;  // descriptor -> path
+  std::map<std::string, File> files;
+  std::string failing;  // "write", "fsync", "close" or "rename": that call fails
+};
+ForgetfulFileSystem* g_fs = nullptr;
+
+int FsOpen(const char* path, int flags, mode_t mode) {
+  const int fd = RealFileSystemCalls().open(path, flags, mode);
+  g_fs->log.push_back(std::string("open ") + path);
+  if (fd >= 0) {
+    g_fs->openFiles[fd] = path;
+    if ((flags & O_TRUNC) != 0 || !g_fs->files.contains(path)) g_fs->files[path].durable = false;
+  }
+  return fd;
+}
+ssize_t FsWrite(int fd, const void* data, std::size_t size) {
+  const std::string& path = g_fs->openFiles[fd];
+  g_fs->log.push_back("write " + path);
+  if (g_fs->failing == "write") {
+    errno = ENOSPC;
+    return -1;
+  }
+  g_fs->files[path].durable = false;
+  return RealFileSystemCalls().write(fd, data, size);
+}
+int FsFsync(int fd) {
+  const std::string& path = g_fs->openFiles[fd];
+  g_fs->log.push_back("fsync " + path);
+  if (g_fs->failing == "fsync") {
+    errno = EIO;
+    return -1;
+  }
+  const int r = RealFileSystemCalls().fsync(fd);
+  if (r == 0) g_fs->files[path].durable = true;
+  return r;
+}
+int FsClose(int fd) {
+  g_fs->log.push_back("close " + g_fs->openFiles[fd]);
+  g_fs->openFiles.erase(fd);
+  const int r = RealFileSystemCalls().close(fd);
+  if (g_fs->failing == "close") {
+    errno = EIO;
+    return -1;
+  }
+  return r;
+}
+int FsRename(const char* from, const char* to) {
+  g_fs->log.push_back(std::string("rename ") + from + " " + to);
+  if (g_fs->failing == "rename") {
+    errno = EXDEV;
+    return -1;
+  }
+  const int r = RealFileSystemCalls().rename(from, to);
+  if (r == 0) {
+    g_fs->files[to] = g_fs->files[from];
+    g_fs->files.erase(from);
+  }
+  return r;
+}
+int FsUnlink(const char* path) {
+  g_fs->log.push_back(std::string("unlink ") + path);
+  g_fs->files.erase(path);
+  return RealFileSystemCalls().unlink(path);
+}
+constexpr FileSystemCalls kForgetful{&FsOpen, &FsWrite, &FsFsync, &FsClose, &FsRename, &FsUnlink};
+
+std::vector<std::string> Entries(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST(Files, AtomicWriteReplacesWholeAndFailureKeepsOldFile) {
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("pixaroo-files-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  namespace fs = std::filesystem;
+  const auto dir = fs::temp_directory_path() / ("pixaroo-files-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
   const auto path = (dir / "confi.ini").string();
   ASSERT_TRUE(WriteFileAtomic(path, TextToBytes("first, longer content")));
   ASSERT_TRUE(WriteFileAtomic(path, TextToBytes("second")));
   EXPECT_EQ(BytesToText(ReadWholeFile(path)), "second");
 
-  // A write that cannot complete (the folder is read-only) leaves the old
-  // file as it was and no temporary behind.
-  if (::geteuid() != 0) {
-    ::chmod(dir.c_str(), 0500);
-    EXPECT_FALSE(WriteFileAtomic(path, TextToBytes("third")));
-    ::chmod(dir.c_str(), 0700);
-    EXPECT_EQ(BytesToText(ReadWholeFile(path)), "second");
+  // Seen through a file system that forgets unsynced bytes: the target is
+  // never opened (no writing in place), and what is renamed over it was
+  // synced first, so a crash at any moment leaves the old or the new file.
+  ForgetfulFileSystem forgetful;
+  forgetful.files[path] = {};
+  g_fs = &forgetful;
+  SetFileSystemCallsForTesting(&kForgetful);
+  EXPECT_TRUE(WriteFileAtomic(path, TextToBytes("third")));
+  SetFileSystemCallsForTesting(nullptr);
+  EXPECT_EQ(BytesToText(ReadWholeFile(path)), "third");
+  EXPECT_TRUE(forgetful.files[path].durable) << "a crash now would lose the new bytes";
+  EXPECT_EQ(std::count(forgetful.log.begin(), forgetful.log.end(), "open " + path), 0);
+  ASSERT_FALSE(forgetful.log.empty());
+  EXPECT_TRUE(forgetful.log.back().starts_with("rename " + (dir / "").string()))
+      << forgetful.log.back();
+  EXPECT_TRUE(forgetful.log.back().ends_with(" " + path)) << forgetful.log.back();
+  EXPECT_EQ(Entries(dir), std::vector<std::string>{"confi.ini"});
+
+  // A failure once the temporary exists, at each step: false, the old file
+  // as it was, the temporary gone.
+  for (const char* step : {"write", "fsync", "close", "rename"}) {
+    SCOPED_TRACE(step);
+    ForgetfulFileSystem failing;
+    failing.failing = step;
+    g_fs = &failing;
+    SetFileSystemCallsForTesting(&kForgetful);
+    EXPECT_FALSE(WriteFileAtomic(path, TextToBytes("fourth, not to be seen")));
+    SetFileSystemCallsForTesting(nullptr);
+    // The failing call was reached, on the temporary.
+    ASSERT_FALSE(failing.log.empty());
+    const std::string temp = failing.log.front().substr(std::string("open ").size());
+    EXPECT_NE(temp, path);
+    EXPECT_NE(std::find_if(failing.log.begin(), failing.log.end(),
+                           [&](const std::string& call) {
+                             return call.starts_with(std::string(step) + " " + temp);
+                           }),
+              failing.log.end());
+    EXPECT_EQ(BytesToText(ReadWholeFile(path)), "third");
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"confi.ini"});
   }
+  g_fs = nullptr;
+
+  // The real file system, for any user: the target is a folder, so the
+  // rename fails after the temporary was written; the folder keeps its file.
+  const fs::path folder = dir / "taken";
+  fs::create_directories(folder);
+  ASSERT_TRUE(WriteFileAtomic((folder / "inside").string(), TextToBytes("kept")));
+  EXPECT_FALSE(WriteFileAtomic(folder.string(), TextToBytes("not a folder")));
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(BytesToText(ReadWholeFile((folder / "inside").string())), "kept");
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"confi.ini", "taken"}));
+  EXPECT_EQ(Entries(folder), std::vector<std::string>{"inside"});
+
   EXPECT_FALSE(WriteFileAtomic((dir / "no-such-folder" / "x").string(), Bytes{1}));
   EXPECT_FALSE(WriteFileAtomic("", Bytes{1}));
-  std::size_t entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;
-  EXPECT_EQ(entries, 1u);
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"confi.ini", "taken"}));
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -38,6 +39,7 @@ struct Outcome {
   bool exited = false;
   int code = 0;
   std::string err;
+  bool ready = false;  // the `ready` test held on stderr while it ran
 };
 
 std::string ReadText(const fs::path& p) {
@@ -46,8 +48,12 @@ std::string ReadText(const fs::path& p) {
 }
 
 // Runs `exe` with the registry file `registry` and no display (so a failure
-// never waits for a click); when it is still running after `wait`, stops it.
-Outcome Spawn(const fs::path& exe, const fs::path& registry, std::chrono::milliseconds wait) {
+// never waits for a click); when it is still running after `wait`, or once
+// `ready` holds for what it has written to stderr so far, stops it. It runs
+// in `folder` when one is given.
+Outcome Spawn(const fs::path& exe, const fs::path& registry, std::chrono::milliseconds wait,
+              const std::function<bool(const std::string&)>& ready = {},
+              const fs::path& folder = {}) {
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string var = *e;
@@ -66,6 +72,7 @@ Outcome Spawn(const fs::path& exe, const fs::path& registry, std::chrono::millis
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t pid = 0;
   char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
   const int spawned = ::posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data());
@@ -78,6 +85,10 @@ Outcome Spawn(const fs::path& exe, const fs::path& registry, std::chrono::millis
     if (::waitpid(pid, &status, WNOHANG) == pid) {
       out.exited = true;
       out.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      break;
+    }
+    if (ready && ready(ReadText(errFile))) {
+      out.ready = true;
       break;
     }
     std::this_thread::sleep_for(20ms);
@@ -221,10 +232,47 @@ TEST_F(LoaderTest, EveryFailureGivesTheSameMessageAndMinusOne) {
 }
 
 #ifdef PIXAROO_RUNTIME_BUILT
+// How many times `part` occurs in `text`.
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 TEST_F(LoaderTest, WithTheRealRuntimeLibraryTheWindowStaysOpen) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  const Outcome run = Spawn(PIXAROO_EXE, root_ / "no-registry", 3s);
+  // Qt's minimal platform, told to, reports each window it makes and each
+  // time it puts one on the screen: the main window painted, then a second
+  // window (the usage notice that the creation routine shows) means the
+  // program is up and waiting for the user.
+  constexpr const char* kNewWindow = "QMinimalBackingStore::QMinimalBackingStore";
+  constexpr const char* kPainted = "QMinimalBackingStore::flush()";
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  const std::string oldPlatform = platform != nullptr ? platform : "";
+  ::setenv("QT_QPA_PLATFORM", "minimal", 1);
+  ::setenv("QT_DEBUG_BACKINGSTORE", "1", 1);
+  const Outcome run = Spawn(
+      PIXAROO_EXE, root_ / "no-registry", 30s,
+      [&](const std::string& err) {
+        const auto firstPaint = err.find(kPainted);
+        return firstPaint != std::string::npos && Count(err, kNewWindow) >= 2 &&
+               err.find(kPainted, err.find(kNewWindow, err.find(kNewWindow) + 1)) !=
+                   std::string::npos;
+      },
+      root_);
+  ::unsetenv("QT_DEBUG_BACKINGSTORE");
+  if (platform != nullptr) {
+    ::setenv("QT_QPA_PLATFORM", oldPlatform.c_str(), 1);
+  } else {
+    ::unsetenv("QT_QPA_PLATFORM");
+  }
+  EXPECT_TRUE(run.ready) << "no window shown; " << (run.exited ? "exited" : "still running")
+                         << ", stderr: " << run.err;
   EXPECT_FALSE(run.exited) << "exited with " << run.code << ": " << run.err;
+  // Nothing failed on the way: no loader or runtime report, no sanitizer.
+  EXPECT_EQ(run.err.find(kFailureLine), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("korvex:"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("runtime error"), std::string::npos) << run.err;
 }
 #endif
 

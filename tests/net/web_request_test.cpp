@@ -28,7 +28,22 @@ std::string Head(const std::string& requestLine, const RawHttpServer& server,
   return head + "\r\n";
 }
 
-const std::string kAgentLine = std::string("User-Agent: ") + kDefaultUserAgent;
+// The agent and header block every request without headers of its own
+// carries, written out as the system defines them.
+constexpr const char* kAgent = "Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)";
+constexpr const char* kAgentLine =
+    "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)";
+
+// The default header block for `url`: five lines joined by CR LF, none after
+// the last.
+std::string DefaultBlock(const std::string& url) {
+  return "Referer: " + url +
+         "\r\n"
+         "Accept: */*\r\n"
+         "Accept-Language: zh-cn\r\n"
+         "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)\r\n"
+         "Content-Type: application/x-www-form-urlencoded";
+}
 
 std::vector<std::string> DefaultLines(const std::string& url) {
   return {"Referer: " + url, "Accept: */*", "Accept-Language: zh-cn", kAgentLine,
@@ -65,7 +80,7 @@ TEST_F(WebRequestTest, UrlOnlySendsTheDefaultBlockAndDescribesTheResponse) {
   EXPECT_EQ(AsText(body), "ok");
   EXPECT_EQ(Only().head, Head("GET /list_1.html?x=1 HTTP/1.1", server_, DefaultLines(url)));
   EXPECT_EQ(Only().body, "");
-  EXPECT_EQ(headers, DefaultHeaderBlock(url));
+  EXPECT_EQ(headers, DefaultBlock(url));
   EXPECT_EQ(raw, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n");
   EXPECT_EQ(redirect, raw);  // no Location line
   EXPECT_EQ(received, "");
@@ -120,7 +135,7 @@ TEST_F(WebRequestTest, CookieJarFollowsTheDefaultBlockAndIsSentUnchanged) {
   auto lines = DefaultLines(url);
   lines.push_back("Cookie: a=1;b=2");
   EXPECT_EQ(Only().head, Head("GET /c HTTP/1.1", server_, lines));
-  EXPECT_EQ(headers, DefaultHeaderBlock(url) + "\r\nCookie: a=1;b=2");
+  EXPECT_EQ(headers, DefaultBlock(url) + "\r\nCookie: a=1;b=2");
   EXPECT_EQ(jar, "a=1; b=2");  // merged jar
 }
 
@@ -248,7 +263,7 @@ TEST_F(WebRequestTest, HandlesAreOpenedWithThePlatformArgumentsAndClosedInRevers
   calls.clear();
   WebRequest({.url = "HTTPS://127.0.0.1:1/s", .proxy = ""});
   ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[0], std::string("InternetOpenA(") + kDefaultUserAgent + ", 3, http=, , 0)");
+  EXPECT_EQ(calls[0], std::string("InternetOpenA(") + kAgent + ", 3, http=, , 0)");
   EXPECT_EQ(calls[2], "HttpOpenRequestA(GET, /s, HTTP/1.1, 0x80880010)");
 
   calls.clear();

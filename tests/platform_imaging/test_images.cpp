@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace imaging_test {
 namespace {
@@ -48,7 +49,8 @@ Picture MakePattern(std::uint32_t width, std::uint32_t height, bool withAlpha) {
       std::uint8_t* o = &p.bgra[(std::size_t{y} * width + x) * 4];
       o[0] = static_cast<std::uint8_t>(x * 255 / std::max(1u, width - 1));
       o[1] = static_cast<std::uint8_t>(y * 255 / std::max(1u, height - 1));
-      o[2] = static_cast<std::uint8_t>((x + y) * 250 / std::max(1u, width + height - 2) + ((seed >> 16) & 3));
+      o[2] = static_cast<std::uint8_t>((x + y) * 250 / std::max(1u, width + height - 2) +
+                                       ((seed >> 16) & 3));
       o[3] = withAlpha ? static_cast<std::uint8_t>((x * 13 + y * 29) & 0xFF) : 0xFF;
     }
   }
@@ -204,7 +206,8 @@ struct TiffOut {
 };
 tmsize_t TRead(thandle_t h, void* b, tmsize_t n) {
   auto* t = static_cast<TiffOut*>(h);
-  const std::uint64_t k = std::min<std::uint64_t>(n, t->pos < t->data.size() ? t->data.size() - t->pos : 0);
+  const std::uint64_t k =
+      std::min<std::uint64_t>(n, t->pos < t->data.size() ? t->data.size() - t->pos : 0);
   std::memcpy(b, t->data.data() + t->pos, k);
   t->pos += k;
   return static_cast<tmsize_t>(k);
@@ -259,7 +262,8 @@ Bytes MakeTiff(const TiffSpec& s) {
         std::fill(buf.begin(), buf.end(), 0);
         for (std::uint32_t y = 0; y < tile && ty + y < s.height; ++y) {
           for (std::uint32_t x = 0; x < tile && tx + x < s.width; ++x) {
-            std::memcpy(&buf[(y * tile + x) * bpp], &s.data[(ty + y) * rowBytes + (tx + x) * bpp], bpp);
+            std::memcpy(&buf[(y * tile + x) * bpp], &s.data[(ty + y) * rowBytes + (tx + x) * bpp],
+                        bpp);
           }
         }
         TIFFWriteTile(tif, buf.data(), tx, ty, 0, 0);
@@ -273,6 +277,39 @@ Bytes MakeTiff(const TiffSpec& s) {
   }
   TIFFClose(tif);
   return out.data;
+}
+
+Picture ReadTiffSamples(const Bytes& file) {
+  TiffOut in{file, 0};
+  TIFF* tif = TIFFClientOpen("test", "r", &in, TRead, TWrite, TSeek, TClose, TSize, TMap, TUnmap);
+  if (tif == nullptr) return {};
+  std::uint32_t width = 0, height = 0;
+  std::uint16_t samples = 0, bits = 0, photometric = 0, planar = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  Picture p;
+  if (bits == 8 && planar == PLANARCONFIG_CONTIG && photometric == PHOTOMETRIC_RGB &&
+      (samples == 3 || samples == 4) && TIFFScanlineSize(tif) == tmsize_t{width} * samples) {
+    p = {width, height, samples == 4, Bytes(std::size_t{width} * height * 4)};
+    Bytes row(std::size_t{width} * samples);
+    for (std::uint32_t y = 0; y < height; ++y) {
+      if (TIFFReadScanline(tif, row.data(), y, 0) < 0) {
+        p = {};
+        break;
+      }
+      for (std::uint32_t x = 0; x < width; ++x) {
+        const std::uint8_t* s = &row[std::size_t{x} * samples];
+        std::uint8_t* o = &p.bgra[(std::size_t{y} * width + x) * 4];
+        o[0] = s[2], o[1] = s[1], o[2] = s[0], o[3] = samples == 4 ? s[3] : 0xFF;
+      }
+    }
+  }
+  TIFFClose(tif);
+  return p;
 }
 
 namespace {
@@ -321,7 +358,8 @@ Bytes MakeBmp(const BmpSpec& s) {
     Put(b, 2835, 4), Put(b, 2835, 4), Put(b, s.palette.size(), 4), Put(b, 0, 4);
     const std::size_t maskCount = masksAfter ? (s.compression == 6 ? 4 : 3) : 0;
     if (s.headerSize > 40) {
-      for (int i = 0; i < 4 && 40 + 4 * (i + 1) <= static_cast<int>(s.headerSize); ++i) Put(b, s.masks[i], 4);
+      for (int i = 0; i < 4 && 40 + 4 * (i + 1) <= static_cast<int>(s.headerSize); ++i)
+        Put(b, s.masks[i], 4);
       b.resize(14 + s.headerSize, 0);
     }
     for (std::size_t i = 0; i < maskCount; ++i) Put(b, s.masks[i], 4);
@@ -360,17 +398,18 @@ Picture ReadSimpleBmp(const Bytes& f) {
 }
 
 int MaxDifference(const Picture& a, const Picture& b) {
-  if (a.width != b.width || a.height != b.height) return -1;
+  if (a.width != b.width || a.height != b.height) return std::numeric_limits<int>::max();
   const int channels = a.hasAlpha && b.hasAlpha ? 4 : 3;
   int worst = 0;
   for (std::size_t i = 0; i < a.bgra.size(); i += 4) {
-    for (int k = 0; k < channels; ++k) worst = std::max(worst, std::abs(a.bgra[i + k] - b.bgra[i + k]));
+    for (int k = 0; k < channels; ++k)
+      worst = std::max(worst, std::abs(a.bgra[i + k] - b.bgra[i + k]));
   }
   return worst;
 }
 
 double MeanDifference(const Picture& a, const Picture& b) {
-  if (a.width != b.width || a.height != b.height) return -1;
+  if (a.width != b.width || a.height != b.height) return std::numeric_limits<double>::infinity();
   double sum = 0;
   for (std::size_t i = 0; i < a.bgra.size(); i += 4) {
     for (int k = 0; k < 3; ++k) sum += std::abs(a.bgra[i + k] - b.bgra[i + k]);

@@ -48,7 +48,7 @@ struct PngSpec {
   bool interlaced = false;
   std::vector<Bytes> rows;  // 16-bit samples big-endian, as stored
   std::vector<png_color> palette;
-  Bytes paletteAlpha;           // tRNS for palettes
+  Bytes paletteAlpha;  // tRNS for palettes
   bool hasTransparentColor = false;
   png_color_16 transparentColor{};  // tRNS for grey / RGB
 };
@@ -73,11 +73,14 @@ struct TiffSpec {
   int bitsPerSample = 8;
   bool tiled = false;
   bool unassociatedAlpha = false;
-  int compression = 1;  // COMPRESSION_NONE
-  Bytes data;           // contiguous samples, top-down
+  int compression = 1;                  // COMPRESSION_NONE
+  Bytes data;                           // contiguous samples, top-down
   std::vector<std::uint16_t> colormap;  // 3 × 2^bits for palettes
 };
 Bytes MakeTiff(const TiffSpec& spec);
+// The samples of an 8-bit contiguous RGB or RGBA TIFF as stored, read row by
+// row (no premultiplying); width 0 for any other kind of file.
+Picture ReadTiffSamples(const Bytes& file);
 
 // BMP built field by field. Rows are given top-down, packed, unpadded.
 struct BmpSpec {
@@ -87,7 +90,7 @@ struct BmpSpec {
   std::uint32_t headerSize = 40;
   std::vector<std::array<std::uint8_t, 3>> palette;  // R G B
   std::array<std::uint32_t, 4> masks{};              // R G B A, for bit fields
-  Bytes pixels;  // for RLE: the compressed stream itself
+  Bytes pixels;                                      // for RLE: the compressed stream itself
 };
 Bytes MakeBmp(const BmpSpec& spec);
 
@@ -96,9 +99,11 @@ Bytes MakeBmp(const BmpSpec& spec);
 Picture ReadSimpleBmp(const Bytes& file);
 
 // Largest difference of any channel between two same-sized pictures
-// (alpha compared only when both have it); -1 when the sizes differ.
+// (alpha compared only when both have it). Pictures of different sizes are
+// as far apart as can be: the largest int.
 int MaxDifference(const Picture& a, const Picture& b);
-// Mean absolute difference of the colour channels; -1 when sizes differ.
+// Mean absolute difference of the colour channels; infinity when the sizes
+// differ.
 double MeanDifference(const Picture& a, const Picture& b);
 
 }  // namespace imaging_test

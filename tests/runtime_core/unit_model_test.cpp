@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "runtime/form/unit_types.h"
@@ -60,21 +61,36 @@ TEST(UnitModel, ListTailsTellViewsAboutClears) {
 TEST(UnitModel, DetachedObserverIsNeverCalledAgain) {
   UnitModel m = MakeModel();
   std::atomic<int> calls{0};
+  std::atomic<bool> inCall{false};
   std::atomic<bool> detached{false};
   std::atomic<bool> lateCall{false};
+  std::atomic<bool> stop{false};
   m.SetObserver([&](const UnitChange&) {
     if (detached) lateCall = true;
-    ++calls;
+    // The tenth call lingers, so that the detach below starts while it runs
+    // and must wait for it.
+    if (++calls == 10) {
+      inCall = true;
+      for (int i = 0; i < 200 && !detached; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      if (detached) lateCall = true;
+    }
   });
   std::thread writer([&] {
-    for (int i = 0; i < 2000; ++i) m.ListAdd(kList, "x");
+    while (!stop) m.ListAdd(kList, "x");
   });
-  while (calls < 10) std::this_thread::yield();
+  while (!inCall) std::this_thread::yield();
   m.SetObserver(nullptr);
   detached = true;
+  // The writer goes on writing after the detach.
+  const int atDetach = m.ListCount(kList);
+  while (m.ListCount(kList) < atDetach + 1000) std::this_thread::yield();
+  stop = true;
   writer.join();
+  EXPECT_GE(calls, 10);
+  EXPECT_GE(m.ListCount(kList), atDetach + 1000);
   EXPECT_FALSE(lateCall);
-  EXPECT_EQ(m.ListCount(kList), 2000);
 }
 
 }  // namespace

@@ -40,15 +40,23 @@ TEST(QtRuntime, ClosingWhileAWorkerWritesUnitsEndsCleanly) {
     rt::MessageBox("late", 0, "title");
     workerDone = true;
   });
+  int itemsAtClose = 0;
+  bool workerRunningAtClose = false;
   program.Hook(Routine::OnWindowCreated, [&] {
     rt::StartThread(Routine::PageLoaderThread);
-    for (int i = 0; i < 5000 && rt::ListCount(units::kIndexList) < 100; ++i) {
+    for (int i = 0; i < 10000 && rt::ListCount(units::kIndexList) < 100; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    itemsAtClose = rt::ListCount(units::kIndexList);
+    workerRunningAtClose = !workerDone && runtime->Workers().Running() == 1;
     front->Window()->close();  // as the user would
   });
 
   EXPECT_EQ(runtime->Run(), 0);
+  // The race was on: the worker had written, and was still writing, when
+  // the window closed.
+  EXPECT_GE(itemsAtClose, 100);
+  EXPECT_TRUE(workerRunningAtClose);
   EXPECT_TRUE(workerDone);
   EXPECT_TRUE(program.ExitRoutineRan());
   const auto offsets = program.Offsets();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,12 @@
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
-#include "base/files.h"
 #include "demo/gallery.h"
 #include "imaging/convert_image_format.h"
 #include "platform/shell/run_program.h"
-#include "platform/transfer/transfer.h"
 #include "runtime/inet/http_read.h"
+#include "platform/transfer/transfer.h"
+#include "base/files.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 
@@ -56,7 +57,15 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
     ConvertImageFormat(korvex::HttpRead(h.Site().BaseAddress() + index[i]), kFormatBmp, bmp);
     expected.push_back(bmp);
   }
+  // The expected photos are real, distinct BMP files: a box showing nothing,
+  // or its neighbour's photo, cannot match.
   ASSERT_TRUE(expected[kMissingAt].empty());
+  for (std::size_t i = 0; i < kIndexSize; ++i) {
+    if (i == kMissingAt) continue;
+    ASSERT_GT(expected[i].size(), 54u) << i;
+    EXPECT_TRUE(expected[i][0] == 'B' && expected[i][1] == 'M') << i;
+    for (std::size_t j = 0; j < i; ++j) ASSERT_NE(expected[i], expected[j]) << i << " " << j;
+  }
   auto expectPage = [&](ProgramHarness& p, std::size_t first) {
     ASSERT_TRUE(p.WaitForWorkers());
     for (std::size_t k = 0; k < 6; ++k) {
@@ -85,15 +94,19 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
       expectPage(p, 5);
       // Four loaders at once, the window thread reading the boxes while they
       // write; the indices end where they started.
-      for (auto button :
-           {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
+      for (auto button : {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
         p.Click(button);
       }
       p.Then([&](ProgramHarness& p) {
+        int readsWhileLoading = 0;
         EXPECT_TRUE(p.WaitUntil([&] {
           for (int box = 1; box <= 6; ++box) p.Picture(box);
-          return p.Runtime().Workers().Running() == 0;
+          if (p.Runtime().Workers().Running() == 0) return true;
+          ++readsWhileLoading;
+          return false;
         }));
+        // The boxes were read while loaders were still at work.
+        EXPECT_GT(readsWhileLoading, 0);
         p.Click(unit_id::kButton3);  // past the end: only item 10 is there
         p.Then([&](ProgramHarness& p) {
           expectPage(p, 10);
@@ -133,6 +146,24 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
   const Bytes two = {'B', 'M', '2'};
   const Bytes five = {'B', 'M', '5'};
 
+  std::vector<Bytes> each;  // box k's picture
+  std::vector<fs::path> eachFile;
+  for (std::uint8_t box = 1; box <= 6; ++box) {
+    each.push_back({'B', 'M', static_cast<std::uint8_t>('0' + box), 0, box});
+    eachFile.push_back(dir / ("box" + std::to_string(box) + ".bmp"));
+  }
+  std::function<void(ProgramHarness&, std::size_t)> saveFrom = [&](ProgramHarness& p,
+                                                                   std::size_t box) {
+    if (box == each.size()) {
+      p.Close();
+      return;
+    }
+    p.Front().AnswerMenu(unit_id::kMenuSavePicture);
+    p.Front().AnswerDialog(eachFile[box].string());
+    p.RightClick(kPictureBoxIds[box]);
+    AfterPosted(p, [&, box](ProgramHarness& p) { saveFrom(p, box + 1); });
+  };
+
   ProgramHarness h;
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
     rt::WritePicture(units::kPictures[1], two);
@@ -152,7 +183,11 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
           p.RightClick(kPictureBoxIds[5]);  // an empty box: nothing to save
           AfterPosted(p, [&](ProgramHarness& p) {
             EXPECT_EQ(p.Front().DialogsShown(), 3);
-            p.Close();
+            // Now a picture of its own in every box, saved from each box.
+            for (std::size_t box = 0; box < 6; ++box) {
+              rt::WritePicture(units::kPictures[box], each[box]);
+            }
+            saveFrom(p, 0);
           });
         });
       });
@@ -161,7 +196,10 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
             0);
   EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
   EXPECT_EQ(base::ReadWholeFile(kept.string()), old);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  for (std::size_t box = 0; box < each.size(); ++box) {
+    EXPECT_EQ(base::ReadWholeFile(eachFile[box].string()), each[box]) << "box " << box + 1;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 8);
   fs::remove_all(dir);
   transfer::CloseIdleConnections();
 }

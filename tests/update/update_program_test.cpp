@@ -4,13 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/program_texts.h"
-#include "base/files.h"
 #include "demo/gallery.h"
+#include "runtime/core/unit_model.h"
+#include "platform/transfer/transfer_limits.h"
+#include "base/files.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 #include "update/update.h"
@@ -69,26 +74,85 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   std::remove(indexFile.c_str());
 }
 
-TEST(UpdateProgram, ClosingDuringTheRunEndsTheProgramCleanlyWithWhatTheIndexHeld) {
+// Closes the window from the thread that fills the index, at the first
+// change after which `when` holds for the index, and holds that thread until
+// the close has written the index file: the file then shows the index of
+// exactly that moment. Returns the number of items the index held then
+// (0 if the moment never came).
+std::size_t CloseWhenTheIndex(ProgramHarness& h,
+                              std::function<bool(const korvex::UnitModel::ListTail&)> when) {
   const std::string indexFile = IndexFilePath();
   std::remove(indexFile.c_str());
-  ProgramHarness h;
-  EXPECT_EQ(h.Run([](ProgramHarness& p) {
+  std::atomic<std::size_t> heldAt{0};
+  std::atomic<bool> fileWritten{false};
+  EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    korvex::UnitModel* model = p.Runtime().Model();
+    model->SetObserver([&, model](const korvex::UnitChange& change) {
+      if (change.what != korvex::UnitChange::What::ListItems || change.unit != unit_id::kListBox1 ||
+          heldAt != 0) {
+        return;
+      }
+      const korvex::UnitModel::ListTail index = model->ListItemsFrom(unit_id::kListBox1, 0);
+      if (!when(index)) return;
+      heldAt = index.items.size();
+      h.Close();
+      // The close cancels transfers once the window's closing routine has
+      // returned: by then the file is written, or never will be.
+      h.WaitUntil(
+          [&] { return std::filesystem::exists(indexFile) || transfer::TransfersCancelled(); }, 60s);
+      fileWritten = std::filesystem::exists(indexFile);
+    });
     p.Click(unit_id::kButton1);
-    p.Then([](ProgramHarness& q) { q.Close(); });
   }),
             0);
-  // The file holds the index of the moment of closing: the photos collected
-  // so far, in order (or, had the completion begun, distinct ones).
-  const base::Bytes written = base::ReadWholeFile(indexFile);
-  const std::vector<std::string> lines =
-      base::Split(std::string(written.begin(), written.end()), "\r\n");
-  auto isPrefixOf = [&](const std::vector<std::string>& all) {
-    return lines.size() <= all.size() && std::equal(lines.begin(), lines.end(), all.begin());
-  };
-  EXPECT_TRUE(isPrefixOf(h.Site().gallery().CollectedSources()) ||
-              isPrefixOf(h.Site().gallery().DistinctSources()));
-  std::remove(indexFile.c_str());
+  EXPECT_TRUE(fileWritten) << "the index file was not written while the index was held";
+  return heldAt;
+}
+
+std::vector<std::string> IndexFileLines() {
+  const base::Bytes written = base::ReadWholeFile(IndexFilePath());
+  std::string text(written.begin(), written.end());
+  EXPECT_TRUE(text.ends_with("\r\n"));
+  if (text.ends_with("\r\n")) text.resize(text.size() - 2);
+  return text.empty() ? std::vector<std::string>() : base::Split(text, "\r\n");
+}
+
+bool IsPrefixOf(const std::vector<std::string>& part, const std::vector<std::string>& all) {
+  return part.size() <= all.size() && std::equal(part.begin(), part.end(), all.begin());
+}
+
+TEST(UpdateProgram, ClosingDuringTheRunEndsTheProgramCleanlyWithWhatTheIndexHeld) {
+  constexpr std::size_t kHeld = 5;
+  {
+    // While the run collects: the photos found so far, in page order.
+    ProgramHarness h;
+    const std::vector<std::string> collected = h.Site().gallery().CollectedSources();
+    ASSERT_GT(collected.size(), kHeld);
+    const std::size_t held = CloseWhenTheIndex(h, [&](const korvex::UnitModel::ListTail& index) {
+      return index.clears == 0 && index.items.size() >= kHeld;
+    });
+    ASSERT_GE(held, kHeld);
+    ASSERT_TRUE(std::filesystem::exists(IndexFilePath()));
+    const std::vector<std::string> lines = IndexFileLines();
+    EXPECT_GE(lines.size(), held);
+    EXPECT_TRUE(IsPrefixOf(lines, collected)) << lines.size() << " lines";
+  }
+  {
+    // While the completion refills the cleared list: distinct photos only.
+    ProgramHarness h;
+    const std::vector<std::string> distinct = h.Site().gallery().DistinctSources();
+    ASSERT_GT(distinct.size(), kHeld);
+    const std::size_t held = CloseWhenTheIndex(h, [&](const korvex::UnitModel::ListTail& index) {
+      return index.clears == 1 && index.items.size() >= kHeld;
+    });
+    ASSERT_GE(held, kHeld);
+    ASSERT_TRUE(std::filesystem::exists(IndexFilePath()));
+    const std::vector<std::string> lines = IndexFileLines();
+    EXPECT_GE(lines.size(), held);
+    EXPECT_LT(lines.size(), distinct.size());  // closed part-way through the refill
+    EXPECT_TRUE(IsPrefixOf(lines, distinct)) << lines.size() << " lines";
+  }
+  std::remove(IndexFilePath().c_str());
 }
 
 }  // namespace
