@@ -104,7 +104,7 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
   const State& s = it->second;
   switch (s.kind) {
     case UnitKind::Picture:
-      if (property == kPropPicture) return s.picture;
+      if (property == kPropPicture) return s.picture ? *s.picture : base::Bytes();
       break;
     case UnitKind::Dialog:
       if (property == kPropDialogFile) return s.dialogFile;
@@ -116,6 +116,12 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
       break;
   }
   return {};
+}
+
+std::shared_ptr<const base::Bytes> UnitModel::Picture(std::uint32_t unit) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(unit);
+  return it != units_.end() ? it->second.picture : nullptr;
 }
 
 bool UnitModel::IsDisabled(std::uint32_t unit) const {
@@ -133,9 +139,9 @@ void UnitModel::WriteProperty(std::uint32_t unit, int property, PropertyValue va
     State& s = it->second;
     if (s.kind == UnitKind::Picture && property == kPropPicture) {
       if (auto* b = std::get_if<base::Bytes>(&value)) {
-        s.picture = std::move(*b);
+        s.picture = b->empty() ? nullptr : std::make_shared<const base::Bytes>(std::move(*b));
       } else if (std::holds_alternative<std::monostate>(value)) {
-        s.picture.clear();
+        s.picture = nullptr;
       } else {
         return;
       }

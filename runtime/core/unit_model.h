@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ class UnitModel {
   void ListClear(std::uint32_t list);
 
   PropertyValue ReadProperty(std::uint32_t unit, int property) const;
+  // A picture box's bytes as the model holds them, shared rather than
+  // copied (null when the box is empty); they never change once written.
+  std::shared_ptr<const base::Bytes> Picture(std::uint32_t unit) const;
   // True for a unit whose disabled flag is set (buttons); false otherwise.
   bool IsDisabled(std::uint32_t unit) const;
   // The value is moved in: a picture's bytes are kept, not copied.
@@ -89,7 +93,7 @@ class UnitModel {
     UnitKind kind = UnitKind::Other;
     std::vector<std::string> items;
     std::uint64_t clears = 0;
-    base::Bytes picture;
+    std::shared_ptr<const base::Bytes> picture;  // null: no picture
     std::map<int, std::string> statusTexts;
     bool disabled = false;
     std::string dialogFile;

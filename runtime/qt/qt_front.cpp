@@ -252,8 +252,8 @@ void QtFront::Apply(const UnitChange& change) {
   switch (change.what) {
     case UnitChange::What::Picture:
       if (auto* box = dynamic_cast<PictureBox*>(w)) {
-        const auto v = model_->ReadProperty(change.unit, kPropPicture);
-        const auto* bytes = std::get_if<base::Bytes>(&v);
+        // The model's own bytes, shared: the view keeps only the decoded image.
+        const std::shared_ptr<const base::Bytes> bytes = model_->Picture(change.unit);
         box->SetPicture(bytes != nullptr ? *bytes : base::Bytes());
       }
       break;
