@@ -86,4 +86,16 @@ decltype(auto) CallDll(DllCommand command, Args&&... args) {
   return fn(std::forward<Args>(args)...);
 }
 
+// Defines `command(args...)`, calling DLL command `command` as the function
+// `function` of the layer namespace `layer` declares it. A module lists its
+// commands this way once, and its calls then read as the platform's own.
+// `command` and `function` are pasted as identifiers, so not bracketed.
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage)
+#define PIXAROO_DLL_COMMAND(layer, command, function)                                    \
+  template <typename... A>                                                               \
+  decltype(auto) command(A&&... a) { /* NOLINT(bugprone-macro-parentheses) */            \
+    return ::pixaroo::CallDll<decltype(layer::function)>(::pixaroo::DllCommand::command, \
+                                                         std::forward<A>(a)...);         \
+  }
+
 }  // namespace pixaroo

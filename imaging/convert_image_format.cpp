@@ -14,27 +14,21 @@ namespace {
 // The GDI+, OLE and kernel32 calls of the conversion, through the program's
 // DLL command table, each typed as its layer declares it.
 namespace dll {
-#define PIXAROO_DLL(ns, name)                                                    \
-  template <typename... A>                                                       \
-  decltype(auto) name(A&&... a) {                                                \
-    return CallDll<decltype(ns::name)>(DllCommand::name, std::forward<A>(a)...); \
-  }
-PIXAROO_DLL(gdiplus, GdiplusStartup)
-PIXAROO_DLL(gdiplus, GdiplusShutdown)
-PIXAROO_DLL(gdiplus, GdipCreateBitmapFromStream)
-PIXAROO_DLL(gdiplus, GdipSaveImageToStream)
-PIXAROO_DLL(gdiplus, GdipDisposeImage)
-PIXAROO_DLL(ole32, CLSIDFromString)
-PIXAROO_DLL(ole32, CreateStreamOnHGlobal)
-PIXAROO_DLL(ole32, GetHGlobalFromStream)
-PIXAROO_DLL(kernel32, GlobalAlloc)
-PIXAROO_DLL(kernel32, GlobalLock)
-PIXAROO_DLL(kernel32, GlobalUnlock)
-PIXAROO_DLL(kernel32, GlobalSize)
-PIXAROO_DLL(kernel32, GlobalFree)
-PIXAROO_DLL(kernel32, RtlMoveMemory)
-PIXAROO_DLL(kernel32, MultiByteToWideChar)
-#undef PIXAROO_DLL
+PIXAROO_DLL_COMMAND(gdiplus, GdiplusStartup, GdiplusStartup)
+PIXAROO_DLL_COMMAND(gdiplus, GdiplusShutdown, GdiplusShutdown)
+PIXAROO_DLL_COMMAND(gdiplus, GdipCreateBitmapFromStream, GdipCreateBitmapFromStream)
+PIXAROO_DLL_COMMAND(gdiplus, GdipSaveImageToStream, GdipSaveImageToStream)
+PIXAROO_DLL_COMMAND(gdiplus, GdipDisposeImage, GdipDisposeImage)
+PIXAROO_DLL_COMMAND(ole32, CLSIDFromString, CLSIDFromString)
+PIXAROO_DLL_COMMAND(ole32, CreateStreamOnHGlobal, CreateStreamOnHGlobal)
+PIXAROO_DLL_COMMAND(ole32, GetHGlobalFromStream, GetHGlobalFromStream)
+PIXAROO_DLL_COMMAND(kernel32, GlobalAlloc, GlobalAlloc)
+PIXAROO_DLL_COMMAND(kernel32, GlobalLock, GlobalLock)
+PIXAROO_DLL_COMMAND(kernel32, GlobalUnlock, GlobalUnlock)
+PIXAROO_DLL_COMMAND(kernel32, GlobalSize, GlobalSize)
+PIXAROO_DLL_COMMAND(kernel32, GlobalFree, GlobalFree)
+PIXAROO_DLL_COMMAND(kernel32, RtlMoveMemory, RtlMoveMemory)
+PIXAROO_DLL_COMMAND(kernel32, MultiByteToWideChar, MultiByteToWideChar)
 }  // namespace dll
 
 // The stream frees its block when released for the last time.

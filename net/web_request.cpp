@@ -14,20 +14,14 @@ namespace wi = wininet;
 // The WinINet calls of the request, through the program's DLL command
 // table, each typed as the layer declares it.
 namespace dll {
-#define PIXAROO_DLL(command, name)                                                  \
-  template <typename... A>                                                          \
-  decltype(auto) command(A&&... a) {                                                \
-    return CallDll<decltype(wi::name)>(DllCommand::command, std::forward<A>(a)...); \
-  }
-PIXAROO_DLL(InternetOpenA, InternetOpenA)
-PIXAROO_DLL(InternetCloseHandle, InternetCloseHandle)
-PIXAROO_DLL(InternetConnectA, InternetConnectA)
-PIXAROO_DLL(HttpOpenRequestA, HttpOpenRequestA)
-PIXAROO_DLL(HttpSendRequestA, HttpSendRequestA)
-PIXAROO_DLL(HttpSendRequestWithBody, HttpSendRequestA)
-PIXAROO_DLL(InternetReadFile, InternetReadFile)
-PIXAROO_DLL(HttpQueryInfoA, HttpQueryInfoA)
-#undef PIXAROO_DLL
+PIXAROO_DLL_COMMAND(wi, InternetOpenA, InternetOpenA)
+PIXAROO_DLL_COMMAND(wi, InternetCloseHandle, InternetCloseHandle)
+PIXAROO_DLL_COMMAND(wi, InternetConnectA, InternetConnectA)
+PIXAROO_DLL_COMMAND(wi, HttpOpenRequestA, HttpOpenRequestA)
+PIXAROO_DLL_COMMAND(wi, HttpSendRequestA, HttpSendRequestA)
+PIXAROO_DLL_COMMAND(wi, HttpSendRequestWithBody, HttpSendRequestA)
+PIXAROO_DLL_COMMAND(wi, InternetReadFile, InternetReadFile)
+PIXAROO_DLL_COMMAND(wi, HttpQueryInfoA, HttpQueryInfoA)
 }  // namespace dll
 
 // Largest raw header block asked for after the first query came back short
