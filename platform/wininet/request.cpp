@@ -84,9 +84,10 @@ korvex::TransferRequest BuildTransfer(const InternetObject& r, std::string_view 
   if (r.flags & INTERNET_FLAG_NO_AUTO_REDIRECT) {
     t.redirects = korvex::RedirectPolicy::kNone;
   } else if (r.flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) {
-    t.redirects = korvex::RedirectPolicy::kHttpOnly;
+    // An http request may go on to https; https never falls back to http.
+    t.redirects = korvex::RedirectPolicy::kSameSchemeOrToHttps;
   } else {
-    t.redirects = korvex::RedirectPolicy::kAny;
+    t.redirects = korvex::RedirectPolicy::kSameScheme;
   }
   t.cookieEngine = (r.flags & INTERNET_FLAG_NO_COOKIES) == 0;
   return t;
