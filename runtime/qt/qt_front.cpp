@@ -69,8 +69,10 @@ void QtFront::BuildUnits(const form::Form& form) {
     if (const auto s = form::ReadWindowSettings(*windowUnit)) {
       window_->setWindowTitle(FromGbk(s->title));
     }
-    window_->setGeometry(windowUnit->left, windowUnit->top, windowUnit->width,
-                         windowUnit->height);
+    // The stored place and size are the frame's; the client area inside it
+    // keeps its size.
+    window_->move(windowUnit->left, windowUnit->top);
+    window_->setFixedSize(ClientSizeOfFrame(windowUnit->width, windowUnit->height));
     widgets_[windowUnit->id] = window_.get();
   }
   // Containers first: records list children before the group box that holds

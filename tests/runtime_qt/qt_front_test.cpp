@@ -74,7 +74,17 @@ QString Utf8(const char* s) { return QString::fromUtf8(s); }
 TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
   QWidget* window = front_->Window();
   EXPECT_EQ(window->windowTitle(), "Vexora-QQPixaroo");
-  EXPECT_EQ(window->geometry(), QRect(50, 50, 517, 637));
+  // 517 x 637 is the outer size on the classic frame (4-pixel borders, a
+  // 25-pixel caption): the client area is 509 x 604, and it stays so.
+  EXPECT_EQ(window->pos(), QPoint(50, 50));
+  EXPECT_EQ(window->size(), QSize(509, 604));
+  EXPECT_EQ(window->minimumSize(), QSize(509, 604));
+  EXPECT_EQ(window->maximumSize(), QSize(509, 604));
+  window->resize(800, 700);
+  EXPECT_EQ(window->size(), QSize(509, 604));
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
 
   const std::array<QPoint, 6> grid = {QPoint(16, 32),  QPoint(184, 32),  QPoint(352, 32),
                                       QPoint(16, 272), QPoint(184, 272), QPoint(352, 272)};
@@ -105,11 +115,15 @@ TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(InWindow(pixaroo::unit::kListBox1), QPoint(520, 16));
   EXPECT_GE(InWindow(pixaroo::unit::kListBox1).x(), window->width());
-  EXPECT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit::kGroupBox3)) != nullptr);
+  ASSERT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit::kGroupBox3)) != nullptr);
+  EXPECT_EQ(InWindow(pixaroo::unit::kGroupBox3), QPoint(512, 8));
+  EXPECT_TRUE(W(pixaroo::unit::kGroupBox3)->visibleRegion().isEmpty());
 
   auto* status = qobject_cast<QLabel*>(W(pixaroo::unit::kStatusBar1));
   ASSERT_NE(status, nullptr);
-  EXPECT_EQ(status->geometry(), QRect(0, 637 - 20, 517, 20));  // docked at the bottom
+  // Docked at the bottom of the client area, right under the button group.
+  EXPECT_EQ(status->geometry(), QRect(0, 584, 509, 20));
+  EXPECT_EQ(W(pixaroo::unit::kGroupBox2)->geometry().bottom() + 1, status->geometry().top());
   EXPECT_EQ(status->font().pixelSize(), 12);
   EXPECT_TRUE(QFontInfo(status->font()).family().contains("UMing"))
       << QFontInfo(status->font()).family().toStdString();
