@@ -51,6 +51,11 @@ class Front {
   virtual std::string SaveFileDialog(std::uint32_t dialog) = 0;
   // A modal message box with one OK button; returns when it is closed.
   virtual void MessageBox(const std::string& text, int flags, const std::string& title) = 0;
+  // Makes `key` (a kKey... code) act as a click on the button `unit` while
+  // the window is active and no menu, dialog or message box is open; the
+  // click is reported like a mouse click, and not at all while the button
+  // is disabled.
+  virtual void BindKey(std::uint32_t unit, int key) = 0;
 };
 
 }  // namespace korvex

@@ -44,6 +44,7 @@ Services MakeServices() {
   };
   s.popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
   s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
+  s.bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
   s.messageBox = [](const std::string& t, int f, const std::string& title) {
     Active().ShowMessageBox(t, f, title);
   };
@@ -210,6 +211,11 @@ void Runtime::PopupMenu(UnitRef, UnitRef menu) {
 void Runtime::OpenDialog(UnitRef dialog) {
   if (!RequireWindowThread("a common dialog") || !model_) return;
   model_->SetDialogFileName(dialog.unit, front_->SaveFileDialog(dialog.unit));
+}
+
+void Runtime::BindKey(UnitRef button, int key) {
+  if (!RequireWindowThread("binding a key") || !model_) return;
+  if (model_->Kind(button.unit) == UnitKind::Button) front_->BindKey(button.unit, key);
 }
 
 void Runtime::ShowMessageBox(const std::string& text, int flags, const std::string& title) {

@@ -93,6 +93,7 @@ class Runtime final : private FrontEvents {
   void RegisterExitRoutine(std::uint32_t routineOffset);
   void PopupMenu(UnitRef window, UnitRef menu);
   void OpenDialog(UnitRef dialog);
+  void BindKey(UnitRef button, int key);
   void ShowMessageBox(const std::string& text, int flags, const std::string& title);
   void RunProgramLine(const std::string& commandLine, bool wait);
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include "runtime/qt/font_map.h"
@@ -31,6 +32,22 @@ QStringList NameFilters(const std::string& filterGbk) {
     filters << FromGbk(parts[i]) + " (" + FromGbk(parts[i + 1]) + ")";
   }
   return filters;
+}
+
+// The Qt key of a virtual-key code; Qt::Key_unknown for one we do not bind.
+Qt::Key QtKey(int key) {
+  switch (key) {
+    case kKeyPageUp:
+      return Qt::Key_PageUp;
+    case kKeyPageDown:
+      return Qt::Key_PageDown;
+    case kKeyLeft:
+      return Qt::Key_Left;
+    case kKeyRight:
+      return Qt::Key_Right;
+    default:
+      return Qt::Key_unknown;
+  }
 }
 
 int g_argc = 1;
@@ -211,6 +228,21 @@ void QtFront::MessageBox(const std::string& text, int, const std::string& title)
   QMessageBox box(QMessageBox::NoIcon, FromGbk(title), FromGbk(text), QMessageBox::Ok,
                   window_.get());
   box.exec();
+}
+
+void QtFront::BindKey(std::uint32_t unit, int key) {
+  const Qt::Key qtKey = QtKey(key);
+  if (qtKey == Qt::Key_unknown || !window_) return;
+  delete keys_[key];
+  // A window shortcut: it fires only while the window is the active one, so
+  // not while a popup menu, a dialog or a message box is open. Going through
+  // the button's own click, it does nothing while the button is disabled.
+  auto* shortcut = new QShortcut(QKeySequence(qtKey), window_.get());
+  shortcut->setContext(Qt::WindowShortcut);
+  QObject::connect(shortcut, &QShortcut::activated, [this, unit] {
+    if (auto* button = qobject_cast<QPushButton*>(UnitWidget(unit))) button->click();
+  });
+  keys_[key] = shortcut;
 }
 
 QWidget* QtFront::Window() const { return window_.get(); }

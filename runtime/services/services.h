@@ -9,7 +9,7 @@
 //
 // Threads: every entry may be called from the window thread and from worker
 // threads, except loadWindow, runEventLoop, endProgram, registerExitRoutine,
-// popupMenu and openDialog, which belong to the window thread; calling one of
+// popupMenu, openDialog and bindKey, which belong to the window thread; calling one of
 // those from another thread is a runtime fault that ends the program. A
 // worker's message box shows on the window thread and the worker waits until
 // it is closed (or returns at once once the window has gone).
@@ -39,6 +39,12 @@ inline constexpr int kPropPicture = 10;       // picture box: image file bytes
 inline constexpr int kPropDialogFile = 10;    // common dialog: chosen file name
 inline constexpr int kPropDisabled = 6;       // button: disabled flag
 
+// Keys, by the system's virtual-key codes.
+inline constexpr int kKeyPageUp = 0x21;
+inline constexpr int kKeyPageDown = 0x22;
+inline constexpr int kKeyLeft = 0x25;
+inline constexpr int kKeyRight = 0x27;
+
 struct Services {
   // Units. A list position past the last item reads as the empty text.
   int (*listCount)(UnitRef list);
@@ -56,6 +62,11 @@ struct Services {
   // Opens a common dialog as a save-file dialog; afterwards its property 10
   // holds the chosen file name (empty after cancel).
   void (*openDialog)(UnitRef dialog);
+  // From now on `key` (kKey...) acts as a click on `button` whenever the
+  // window is active and no menu or dialog is open. The click takes the
+  // button's own way, so a disabled button takes no key either. A key bound
+  // again goes to the later button.
+  void (*bindKey)(UnitRef button, int key);
 
   // System.
   void (*messageBox)(const std::string& text, int flags, const std::string& title);

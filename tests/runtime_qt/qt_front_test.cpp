@@ -1,24 +1,27 @@
 // The Qt window as the runtime builds it from the program's description:
 // geometry, captions, font, visibility, pictures, menus and event routing.
+#include "runtime/qt/qt_front.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QBuffer>
-#include <QImage>
+#include <QTest>
+#include <QTimer>
 #include <thread>
 
 #include "runtime/core/unit_model.h"
 #include "runtime/form/reader.h"
 #include "runtime/form/writer.h"
 #include "runtime/qt/picture_box.h"
-#include "runtime/qt/qt_front.h"
 #include "ui/main_window_form.h"
 
 namespace korvex {
@@ -190,6 +193,51 @@ TEST_F(QtWindow, ClicksAndClosingAreReportedAsDescriptionEvents) {
   front_->Window()->close();
   front_->Window()->close();
   EXPECT_EQ(events_.closing, 1);
+}
+
+TEST_F(QtWindow, PagingKeysClickTheirButtonsOnlyWhenAButtonClickWould) {
+  front_->BindKey(kButton3, kKeyPageDown);
+  front_->BindKey(kButton3, kKeyRight);
+  front_->BindKey(kButton2, kKeyPageUp);
+  front_->BindKey(kButton2, kKeyLeft);
+  QWidget* window = front_->Window();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  W(kButton1)->setFocus();  // a focused button moves focus with the arrows otherwise
+  using E = std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>;
+  for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_Left}) {
+    QTest::keyClick(window, key);
+  }
+  EXPECT_EQ(events_.events, (std::vector<E>{E{kButton3, 0, 0, 0}, E{kButton3, 0, 0, 0},
+                                            E{kButton2, 0, 0, 0}, E{kButton2, 0, 0, 0}}));
+  events_.events.clear();
+
+  // A disabled button takes no key; an unbound key clicks nothing.
+  model_->WriteProperty(kButton3, kPropDisabled, true);
+  Pump();
+  QTest::keyClick(window, Qt::Key_PageDown);
+  QTest::keyClick(window, Qt::Key_Right);
+  QTest::keyClick(window, Qt::Key_Down);
+  EXPECT_TRUE(events_.events.empty());
+
+  // While the popup menu is open the keys go to the menu.
+  bool pressedInMenu = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (popup == nullptr) return;
+    pressedInMenu = true;
+    QTest::keyClick(popup, Qt::Key_PageUp);
+    QTest::keyClick(popup, Qt::Key_Left);
+    popup->close();
+  });
+  EXPECT_EQ(front_->PopupMenu(pixaroo::unit::kMenuPlay), 0u);
+  EXPECT_TRUE(pressedInMenu);
+  EXPECT_TRUE(events_.events.empty());
+  // The offscreen platform leaves the closed menu active; a desktop gives
+  // the window back its activation.
+  QApplication::setActiveWindow(window);
+  QTest::keyClick(window, Qt::Key_PageUp);
+  EXPECT_EQ(events_.events, (std::vector<E>{E{kButton2, 0, 0, 0}}));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/event_routines.h"
+#include "app/globals.h"
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
@@ -162,6 +163,43 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
   EXPECT_EQ(korvex::ReadWholeFile(kept.string()), old);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
   fs::remove_all(dir);
+  korvex::CloseIdleConnections();
+}
+
+TEST(WindowRoutines, PagingKeysRunThePagingRoutinesUnlessTheButtonIsDisabled) {
+  ProgramHarness h;
+  std::vector<std::int32_t> firsts;  // pictureIndex1 after each key
+  auto press = [](ProgramHarness& p, int key) {
+    p.Front().PressKey(key);
+    p.Then([](ProgramHarness& q) { q.WaitForWorkers(); });
+  };
+  auto note = [&](ProgramHarness& p) {
+    p.Then([&](ProgramHarness&) { firsts.push_back(pictureIndex1.load()); });
+  };
+  EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    for (int key : {korvex::kKeyPageDown, korvex::kKeyRight, korvex::kKeyLeft, korvex::kKeyPageUp,
+                    korvex::kKeyPageUp}) {
+      press(p, key);
+      note(p);
+    }
+    p.Then([&](ProgramHarness& p) {
+      rt::SetDisabled(units::kNextButton, true);
+      press(p, korvex::kKeyPageDown);
+      press(p, korvex::kKeyRight);
+      note(p);
+      p.Then([&](ProgramHarness& p) {
+        rt::SetDisabled(units::kNextButton, false);
+        rt::SetDisabled(units::kPreviousButton, true);
+        press(p, korvex::kKeyRight);
+        press(p, korvex::kKeyLeft);
+        press(p, korvex::kKeyPageUp);
+        note(p);
+        p.Then([](ProgramHarness& p) { p.Close(); });
+      });
+    });
+  }),
+            0);
+  EXPECT_EQ(firsts, (std::vector<std::int32_t>{5, 10, 5, 0, 0, 0, 5}));
   korvex::CloseIdleConnections();
 }
 
