@@ -34,7 +34,7 @@ class HeadlessFront final : public Front {
   // Answers, used in order; an unanswered menu closes without a choice, an
   // unanswered dialog is cancelled.
   void AnswerMenu(std::uint32_t entry);
-  void AnswerDialog(const std::string& fileName);
+  void AnswerDialog(const std::string& fileName);  // as the file system spells it
 
   // Simulated user input, run on the window thread in order. Input on a
   // disabled unit is dropped, as a real window drops it.

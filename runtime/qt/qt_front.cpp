@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -221,7 +222,7 @@ std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
     }
   }
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
-  return Utf8ToGbk(box.selectedFiles().first().toStdString());
+  return QFile::encodeName(box.selectedFiles().first()).toStdString();
 }
 
 void QtFront::MessageBox(const std::string& text, int, const std::string& title) {

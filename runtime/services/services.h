@@ -68,6 +68,12 @@ struct Services {
   // again goes to the later button.
   void (*bindKey)(UnitRef button, int key);
 
+  // Files. Writes `data` to the file named by the text `fileName`, replacing
+  // it atomically; false when it could not. A name a dialog handed out
+  // reaches the very file the user chose, even one whose name GBK cannot
+  // spell; any other name must be plain GBK.
+  bool (*writeFile)(const std::string& fileName, const Bytes& data);
+
   // System.
   void (*messageBox)(const std::string& text, int flags, const std::string& title);
   // Starts a program from a command line, never through a shell.

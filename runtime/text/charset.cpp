@@ -13,10 +13,23 @@ struct IconvCloser {
 };
 using IconvHandle = std::unique_ptr<void, IconvCloser>;
 
-// Converts `in` from one charset to another; each byte that cannot be
-// converted is replaced by `replacement` and skipped.
+// Length of the well-formed UTF-8 character at the start of `s`, or 1.
+std::size_t Utf8CharLength(std::string_view s) {
+  const auto lead = static_cast<unsigned char>(s[0]);
+  const std::size_t n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+  if (n == 1 || lead > 0xF4 || s.size() < n) return 1;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+// Converts `in` from one charset to another; what cannot be converted is
+// replaced by `replacement` and skipped: a whole character when the input
+// is UTF-8 and the character is well formed, else one byte.
 std::string Convert(const char* to, const char* from, std::string_view in,
                     std::string_view replacement) {
+  const bool fromUtf8 = std::string_view(from) == "UTF-8";
   IconvHandle cd(iconv_open(to, from));
   if (cd.get() == reinterpret_cast<void*>(-1)) {
     cd.release();
@@ -35,10 +48,11 @@ std::string Convert(const char* to, const char* from, std::string_view in,
     out.append(buf, static_cast<std::size_t>(dst - buf));
     if (r == static_cast<std::size_t>(-1)) {
       if (errno == E2BIG) continue;
-      // EILSEQ or EINVAL (truncated sequence at the end): skip one byte.
+      // EILSEQ or EINVAL (truncated sequence at the end).
+      const std::size_t skip = fromUtf8 ? Utf8CharLength(std::string_view(src, srcLeft)) : 1;
       out.append(replacement);
-      ++src;
-      --srcLeft;
+      src += skip;
+      srcLeft -= skip;
       iconv(handle, nullptr, nullptr, nullptr, nullptr);
     }
   }

@@ -1,6 +1,7 @@
 // GBK <-> UTF-8 conversion at the program's boundaries (the window's texts,
 // file names handed to the system). Invalid input bytes become U+FFFD (to
-// UTF-8) or "?" (to GBK) one at a time; conversion never fails. Any thread.
+// UTF-8) or "?" (to GBK) one at a time, and so does a character GBK lacks
+// (one "?" for the whole character); conversion never fails. Any thread.
 #pragma once
 
 #include <string>

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "runtime/text/charset.h"
+
 namespace korvex {
 namespace {
 
@@ -25,6 +27,18 @@ bool WriteAll(int fd, const Bytes& data) {
 }
 
 }  // namespace
+
+std::string FileNameFromText(std::string_view text) {
+  const std::string_view gbk = text.substr(0, text.find('\0'));
+  std::string name = GbkToUtf8(gbk);
+  return Utf8ToGbk(name) == gbk ? name : std::string();
+}
+
+std::string TextFromFileName(std::string_view name, bool* exact) {
+  std::string text = Utf8ToGbk(name);
+  if (exact != nullptr) *exact = GbkToUtf8(text) == name;
+  return text;
+}
 
 std::string ProgramDirectory() {
   char buf[PATH_MAX];

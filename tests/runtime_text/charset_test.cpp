@@ -11,7 +11,12 @@ TEST(Charset, GbkRoundTripsAndInvalidBytesAreReplaced) {
   EXPECT_EQ(Utf8ToGbk("更新 ok"), gbk);
   EXPECT_EQ(GbkToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
   EXPECT_EQ(GbkToUtf8("a\x81"), "a\xEF\xBF\xBD");  // truncated double-byte character
-  EXPECT_EQ(Utf8ToGbk("x\xF0\x9F\x98\x80y").front(), 'x');  // no GBK form: replaced
+  // A character GBK lacks is one "?"; a malformed byte is one "?" too.
+  EXPECT_EQ(Utf8ToGbk("x\xF0\x9F\x98\x80y"), "x?y");
+  EXPECT_EQ(Utf8ToGbk("\xC3\x96-\xEA\xB0\x80"), "?-?");  // Ö-가
+  EXPECT_EQ(Utf8ToGbk("a\xC3"
+                      "b\xE6\x9B"),
+            "a?b??");
   EXPECT_EQ(GbkToUtf8(""), "");
 }
 

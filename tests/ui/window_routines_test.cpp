@@ -121,12 +121,16 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
   korvex::CloseIdleConnections();  // the site need not wait out their keep-alive
 }
 
-TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
-  const fs::path dir = fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
+  // "Ö" and "가" have no GBK form: the program's text for the folder cannot
+  // spell it, yet the picture goes exactly where the user chose.
+  const fs::path top = fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
+  const fs::path dir = top / u8"Fotos-Ö-가";
+  fs::remove_all(top);
   fs::create_directories(dir);
   const fs::path saved = dir / u8"图片.bmp";
-  const std::string savedGbk = dir.string() + "/\xCD\xBC\xC6\xAC.bmp";  // 图片.bmp
+  // 图片.bmp in a folder whose "Ö" and "가" GBK lacks.
+  const std::string savedText = top.string() + "/Fotos-?-?/\xCD\xBC\xC6\xAC.bmp";
   const fs::path kept = dir / "keep.bmp";
   const Bytes old = {'o', 'l', 'd'};
   ASSERT_TRUE(korvex::WriteFileAtomic(kept.string(), old));
@@ -140,10 +144,14 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
     p.RightClick(kPictureBoxIds[1]);  // menu closed without a choice
     p.Then([&](ProgramHarness& p) {
       p.Front().AnswerMenu(unit::kMenuSavePicture);
-      p.Front().AnswerDialog(savedGbk);
+      p.Front().AnswerDialog(saved.string());
       p.RightClick(kPictureBoxIds[4]);
       AfterPosted(p, [&](ProgramHarness& p) {
         EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
+        EXPECT_EQ(rt::ReadDialogFileName(units::kDialog), savedText);
+        // A text that no dialog handed out must be plain GBK to name a file.
+        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five));
+        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two));
         p.Front().AnswerMenu(unit::kMenuSavePicture);  // and the dialog is cancelled
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {
@@ -162,7 +170,10 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
   EXPECT_EQ(korvex::ReadWholeFile(saved.string()), five);
   EXPECT_EQ(korvex::ReadWholeFile(kept.string()), old);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
-  fs::remove_all(dir);
+  // Beside the folder only the plain GBK name: no "Fotos-?-?" folder.
+  EXPECT_EQ(korvex::ReadWholeFile((top / u8"图.bmp").string()), two);
+  EXPECT_EQ(std::distance(fs::directory_iterator(top), fs::directory_iterator()), 2);
+  fs::remove_all(top);
   korvex::CloseIdleConnections();
 }
 
