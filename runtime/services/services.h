@@ -1,18 +1,21 @@
 // The runtime's service interface: the one way the program reaches the
-// runtime's instance-bound operations (units, events, threads, message box,
-// dialogs, running programs, the event loop and the end of the program).
+// runtime's instance-bound operations (units, events, keys, threads, message
+// box, dialogs, writing files, running programs, the event loop and the end
+// of the program).
 //
 // The runtime fills one Services table when it loads a program and hands the
 // program a pointer to it; the table lives until the process ends. Stateless
-// operations (texts, byte sets, files, HTTP read, automation objects) are not
-// in the table: they are static libraries compiled into both sides.
+// operations (texts, byte sets, reading files, HTTP read, automation objects)
+// are not in the table: they are static libraries compiled into both sides.
+// Writing a file is, since only the runtime knows the names its dialogs
+// handed out.
 //
 // Threads: every entry may be called from the window thread and from worker
 // threads, except loadWindow, runEventLoop, endProgram, registerExitRoutine,
-// popupMenu, openDialog and bindKey, which belong to the window thread; calling one of
-// those from another thread is a runtime fault that ends the program. A
-// worker's message box shows on the window thread and the worker waits until
-// it is closed (or returns at once once the window has gone).
+// popupMenu, openDialog and bindKey, which belong to the window thread;
+// calling one of those from another thread is a runtime fault that ends the
+// program. A worker's message box shows on the window thread and the worker
+// waits until it is closed (or returns at once once the window has gone).
 #pragma once
 
 #include <cstdint>
