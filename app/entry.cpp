@@ -15,6 +15,11 @@ void EntryRoutine(std::int32_t, std::int32_t, std::int32_t) {
   rt::RegisterExitRoutine(Routine::ExitRoutine);
   StartHook();
   rt::LoadWindow(kMainWindowId);
+  // Paging from the keyboard: the keys click the paging buttons.
+  rt::BindKey(units::kNextButton, korvex::kKeyPageDown);
+  rt::BindKey(units::kNextButton, korvex::kKeyRight);
+  rt::BindKey(units::kPreviousButton, korvex::kKeyPageUp);
+  rt::BindKey(units::kPreviousButton, korvex::kKeyLeft);
   rt::RunEventLoop();
   rt::EndProgram(0);
 }

@@ -55,6 +55,10 @@ void SetStatusText(UnitRef statusBar, int part, const std::string& text) {
 
 void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(window, menu); }
 void OpenDialog(UnitRef dialog) { S().openDialog(dialog); }
+void BindKey(UnitRef button, int key) { S().bindKey(button, key); }
+bool WriteFile(const std::string& fileName, const Bytes& data) {
+  return S().writeFile(fileName, data);
+}
 void MessageBox(const std::string& text, int flags, const std::string& title) {
   S().messageBox(text, flags, title);
 }

@@ -37,6 +37,8 @@ void SetStatusText(UnitRef statusBar, int part, const std::string& text);
 
 void PopupMenu(UnitRef window, UnitRef menu);
 void OpenDialog(UnitRef dialog);
+void BindKey(UnitRef button, int key);
+bool WriteFile(const std::string& fileName, const Bytes& data);
 void MessageBox(const std::string& text, int flags, const std::string& title);
 void RunProgram(const std::string& commandLine, bool wait);
 

@@ -10,13 +10,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/charset.h"
+
 namespace base {
 namespace {
 
 int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 
-constexpr FileSystemCalls kRealCalls{&RealOpen, &::write,     &::fsync,
-                                     &::close,  &::rename, &::unlink};
+constexpr FileSystemCalls kRealCalls{&RealOpen, &::write, &::fsync, &::close, &::rename, &::unlink};
 std::atomic<const FileSystemCalls*> g_calls{&kRealCalls};
 
 const FileSystemCalls& Sys() { return *g_calls.load(std::memory_order_acquire); }
@@ -33,6 +34,18 @@ bool WriteAll(int fd, const Bytes& data) {
 }
 
 }  // namespace
+
+std::string FileNameFromText(std::string_view text) {
+  const std::string_view gbk = text.substr(0, text.find('\0'));
+  std::string name = GbkToUtf8(gbk);
+  return Utf8ToGbk(name) == gbk ? name : std::string();
+}
+
+std::string TextFromFileName(std::string_view name, bool* exact) {
+  std::string text = Utf8ToGbk(name);
+  if (exact != nullptr) *exact = GbkToUtf8(text) == name;
+  return text;
+}
 
 std::string ProgramDirectory() {
   char buf[PATH_MAX];

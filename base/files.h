@@ -1,14 +1,30 @@
 // Files and program-location operations of the runtime. Any thread.
+//
+// File names come in two spellings: the program's texts are GBK, the file
+// system's names are UTF-8. The two conversions below are the only place
+// where one becomes the other; the functions that touch files take the file
+// system's spelling.
 #pragma once
 
 #include <sys/types.h>
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "base/bytes.h"
 
 namespace base {
+
+// The file system's name for the program's text `text` (GBK, up to its first
+// NUL). Empty when the text holds bytes GBK cannot read: no file is named
+// after a guess.
+std::string FileNameFromText(std::string_view text);
+
+// The program's text for the file system's name `name`. A character GBK
+// lacks becomes "?"; `*exact` (when given) tells whether the text spells the
+// name exactly, so that FileNameFromText gives it back.
+std::string TextFromFileName(std::string_view name, bool* exact = nullptr);
 
 // Folder of the running executable, ending with a path separator ("/").
 std::string ProgramDirectory();

@@ -1,5 +1,6 @@
 #include "text/regex_matcher.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,11 +22,20 @@ int CutToInt(double v) {
   return static_cast<int>(std::trunc(v));
 }
 
-// Byte offset of character number `charIndex` (0-based) of a GBK text.
-int ByteOffsetOfChar(std::string_view text, int charIndex) {
+// Byte offset of character number `charIndex` (0-based) of a GBK text (its
+// length when the text has fewer characters).
+std::size_t ByteOffsetOfChar(std::string_view text, int charIndex) {
   std::size_t i = 0;
   for (int n = 0; n < charIndex && i < text.size(); ++n) i += base::GbkCharLength(text, i);
-  return static_cast<int>(i);
+  return i;
+}
+
+// Number of characters in the first `bytes` bytes of a GBK text.
+int CharCount(std::string_view text, std::size_t bytes = std::string_view::npos) {
+  const std::size_t end = std::min(bytes, text.size());
+  int n = 0;
+  for (std::size_t i = 0; i < end; i += base::GbkCharLength(text, i)) ++n;
+  return n;
 }
 
 }  // namespace
@@ -55,6 +65,7 @@ bool RegexMatcher::Search(std::string_view pattern, std::string_view subjectText
   ReleaseObject(matches);
   matches = std::move(found);
   subject = Text(subjectText);
+  walked = {};
   return !IsObjectEmpty(matches);
 }
 
@@ -69,35 +80,62 @@ Text RegexMatcher::ReplaceMatches(std::string_view replacement) const {
 
 int RegexMatcher::MatchCount() const { return CutToInt(ReadNumberProperty(matches, "Count")); }
 
-int RegexMatcher::MatchBytePosition(const AutoObject& match) const {
-  if (IsObjectEmpty(match)) return -1;
-  const int firstIndex = CutToInt(ReadNumberProperty(match, "FirstIndex"));
-  return ByteOffsetOfChar(subject, firstIndex);
+RegexMatcher::ByteSpan RegexMatcher::MatchSpan(const AutoObject& match) const {
+  if (IsObjectEmpty(match)) return {};
+  // The component counts characters, one per GBK character of the subject.
+  const int first = CutToInt(ReadNumberProperty(match, "FirstIndex"));
+  const int length = CutToInt(ReadNumberProperty(match, "Length"));
+  if (first < 0 || length < 0) return {};
+  // Matches are mostly read left to right: walk on from the last place.
+  if (first < walked.chars) walked = {};
+  walked.bytes +=
+      ByteOffsetOfChar(std::string_view(subject).substr(walked.bytes), first - walked.chars);
+  walked.chars = first;
+  const std::size_t start = walked.bytes;
+  const std::size_t end = start + ByteOffsetOfChar(std::string_view(subject).substr(start), length);
+  return {static_cast<int>(start), end - start};
 }
 
 Text RegexMatcher::MatchText(int matchIndex, int* position) const {
   AutoObject match = ReadObjectProperty(matches, "Item", matchIndex - 1);
-  Text value = ReadTextProperty(match, "Value");
-  if (position != nullptr) *position = MatchBytePosition(match);
+  const ByteSpan span = MatchSpan(match);
   ReleaseObject(match);
-  return value;
+  if (position != nullptr) *position = span.start;
+  return span.start < 0 ? Text()
+                        : subject.substr(static_cast<std::size_t>(span.start), span.length);
 }
 
 Text RegexMatcher::SubMatchText(int matchIndex, int subIndex, int* position) const {
   AutoObject match = ReadObjectProperty(matches, "Item", matchIndex - 1);
   AutoObject groups = ReadObjectProperty(match, "SubMatches");
-  Text value = ReadValueText(groups, "Item", subIndex - 1);
-  if (position != nullptr) {
-    const int start = MatchBytePosition(match);
-    if (start < 0 || value.empty()) {
-      *position = start;  // an empty group stands at the start of its match
-    } else {
-      const int found = base::Find(subject, value, start + 1);
-      *position = found < 0 ? -1 : found - 1;
-    }
-  }
+  // The component's own texts have been through its character conversion
+  // (a byte it cannot read comes back as "?"); they only tell where the
+  // group stands, and its bytes are taken from the subject.
+  const Text converted = ReadValueText(groups, "Item", subIndex - 1);
+  const Text convertedMatch = ReadTextProperty(match, "Value");
+  const ByteSpan span = MatchSpan(match);
   ReleaseObject(groups);
   ReleaseObject(match);
+
+  int start = span.start;  // an empty group stands at the start of its match
+  Text value;
+  if (span.start >= 0 && !converted.empty()) {
+    // Where the group's text first stands in its match, in characters; the
+    // converted texts hold one character for each of the subject's.
+    const int found = base::Find(convertedMatch, converted);
+    if (found < 0) {
+      start = -1;
+    } else {
+      const std::string_view matched =
+          std::string_view(subject).substr(static_cast<std::size_t>(span.start), span.length);
+      const std::size_t from =
+          ByteOffsetOfChar(matched, CharCount(convertedMatch, static_cast<std::size_t>(found - 1)));
+      const std::size_t length = ByteOffsetOfChar(matched.substr(from), CharCount(converted));
+      start = span.start + static_cast<int>(from);
+      value = Text(matched.substr(from, length));
+    }
+  }
+  if (position != nullptr) *position = start;
   return value;
 }
 

@@ -13,6 +13,7 @@
 // it never began.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "app/automation_object.h"
@@ -45,24 +46,37 @@ class RegexMatcher {
   Text ReplaceMatches(std::string_view replacement = {}) const;
   // Number of matches of the last Search; 0 when it failed or never ran.
   int MatchCount() const;
-  // The text of match `matchIndex`; `position`, when given, receives the
-  // match's 0-based byte position in the subject (-1 when there is no match).
+  // The text of match `matchIndex`, the subject's own bytes; `position`,
+  // when given, receives the match's 0-based byte position in the subject
+  // (-1 when there is no match).
   Text MatchText(int matchIndex, int* position = nullptr) const;
   // The text of group `subIndex` of match `matchIndex` (empty when the group
-  // did not take part); `position`, when given, receives the 0-based byte
-  // position of that text in the subject, sought from the start of its
-  // match (-1 when there is no such match).
+  // did not take part), the subject's own bytes at the first place in its
+  // match where the group's text stands; `position`, when given, receives
+  // the 0-based byte position of that place in the subject (the match's for
+  // an empty group; -1 when there is no such match).
   Text SubMatchText(int matchIndex, int subIndex, int* position = nullptr) const;
   // Number of groups of the pattern, read from the first match; 0 without one.
   int SubMatchCount() const;
 
  private:
-  // 0-based byte position in `subject` of match `match`, or -1.
-  int MatchBytePosition(const AutoObject& match) const;
+  // Where a match lies in `subject`: 0-based byte position (-1 without a
+  // match) and byte length.
+  struct ByteSpan {
+    int start = -1;
+    std::size_t length = 0;
+  };
+  ByteSpan MatchSpan(const AutoObject& match) const;
 
   AutoObject engine;
   AutoObject matches;
   Text subject;
+  // A character of `subject` and its byte offset, where the last walk ended.
+  struct Place {
+    int chars = 0;
+    std::size_t bytes = 0;
+  };
+  mutable Place walked;
 };
 
 }  // namespace pixaroo

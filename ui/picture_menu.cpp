@@ -7,8 +7,6 @@
 #include "app/globals.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
-#include "base/charset.h"
-#include "base/files.h"
 
 namespace pixaroo {
 namespace {
@@ -18,12 +16,6 @@ void RememberPicture(int box) {
   // Read after the menu has closed: the chosen entry's routine runs only
   // once this routine has returned, and saves what the box holds now.
   savedPicture.Set(rt::ReadPicture(units::kPictures[box]));
-}
-
-// The dialog's file name as the file system spells it: GBK up to its first
-// NUL byte (where a text ends), as UTF-8.
-std::string FileSystemName(const std::string& gbk) {
-  return base::GbkToUtf8(std::string_view(gbk).substr(0, gbk.find('\0')));
 }
 
 }  // namespace
@@ -37,13 +29,15 @@ void PictureRightClick6(std::int32_t, std::int32_t, std::int32_t) { RememberPict
 
 void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
   rt::OpenDialog(units::kDialog);
-  const std::string name = FileSystemName(rt::ReadDialogFileName(units::kDialog));
-  if (name.empty()) return;  // cancelled
+  const std::string name = rt::ReadDialogFileName(units::kDialog);
+  if (name.substr(0, name.find('\0')).empty()) return;  // cancelled
   const auto picture = savedPicture.Get();
   // Nothing to save (no right-click yet, or the box showed no picture): an
   // empty file is no picture and would replace a file the user picked.
   if (!picture || picture->empty()) return;
-  base::WriteFileAtomic(name, *picture);
+  // The runtime's file write finds the very file the dialog chose, even
+  // when its name holds characters GBK cannot spell.
+  rt::WriteFile(name, *picture);
 }
 
 }  // namespace pixaroo

@@ -1,6 +1,7 @@
 #include "platform/transfer/transfer.h"
 
 #include <algorithm>
+#include <mutex>
 #include <string_view>
 
 #include "platform/transfer/curl_session.h"
@@ -17,6 +18,15 @@ struct Exchange {
   bool headEnded = false;  // the blank line after the header lines came
   base::Bytes body;
 };
+
+// The test's trusted certificates (PEM); empty: the system's.
+std::mutex g_trustMutex;
+std::string g_trustedPem;
+
+std::string TrustedPem() {
+  std::lock_guard lock(g_trustMutex);
+  return g_trustedPem;
+}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
@@ -107,6 +117,7 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
   const bool withBody = req.sendBody || req.method == "POST";
   SlistPtr headers = BuildHeaderList(req, withBody);
   const std::string proxy = (req.proxy.empty() || IsHttps(url)) ? "" : "http://" + req.proxy;
+  const std::string trusted = TrustedPem();
 
   curl_easy_setopt(easy, CURLOPT_URL, safeUrl.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -119,6 +130,10 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
   curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
   curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());  // "" also ignores proxy variables
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
+  if (!trusted.empty()) {
+    curl_blob blob{const_cast<char*>(trusted.data()), trusted.size(), CURL_BLOB_COPY};
+    curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
+  }
   if (!agent.empty() && !HasHeader(req.headerLines, "User-Agent")) {
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
   }
@@ -137,6 +152,25 @@ bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+bool IsHttp(std::string_view url) { return StartsWithNoCase(url, "http://"); }
+
+// Whether the policy lets a redirect from `from` go on to `to`.
+bool MayFollow(RedirectPolicy policy, std::string_view from, std::string_view to) {
+  const bool toHttp = IsHttp(to);
+  const bool toHttps = IsHttps(to);
+  switch (policy) {
+    case RedirectPolicy::kNone:
+      return false;
+    case RedirectPolicy::kSameScheme:
+      return (toHttp && IsHttp(from)) || (toHttps && IsHttps(from));
+    case RedirectPolicy::kSameSchemeOrToHttps:
+      return (toHttp && IsHttp(from)) || toHttps;
+    case RedirectPolicy::kAny:
+      return toHttp || toHttps;
+  }
+  return false;
+}
+
 // The next address to fetch, or empty when this response is final.
 std::string NextHop(CURL* easy, const TransferRequest& req, long status) {
   if (req.redirects == RedirectPolicy::kNone || !IsRedirect(status)) return {};
@@ -144,9 +178,7 @@ std::string NextHop(CURL* easy, const TransferRequest& req, long status) {
   curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
   if (!target) return {};
   const std::string_view t(target);
-  const bool http = StartsWithNoCase(t, "http://");
-  const bool allowed = http || (req.redirects == RedirectPolicy::kAny && IsHttps(t));
-  return allowed ? std::string(t) : std::string();
+  return MayFollow(req.redirects, req.url, t) ? std::string(t) : std::string();
 }
 
 }  // namespace
@@ -169,6 +201,11 @@ std::string EncodeUnsafeUrlBytes(const std::string& url) {
 }
 
 void CloseIdleConnections() { CloseIdleSessions(); }
+
+void TrustCertificatesForTesting(std::string pem) {
+  std::lock_guard lock(g_trustMutex);
+  g_trustedPem = std::move(pem);
+}
 
 TransferResult PerformTransfer(const TransferRequest& request) {
   TransferResult result;

@@ -18,10 +18,14 @@ namespace transfer {
 
 using base::Bytes;
 
+// Which redirects a transfer follows; a redirect it does not follow is the
+// final response. The scheme compared is that of the address the redirect
+// answered, hop by hop.
 enum class RedirectPolicy {
-  kNone,      // the first response is final, redirect or not
-  kHttpOnly,  // follow redirects to http:// addresses only
-  kAny,       // follow redirects to http:// and https:// addresses
+  kNone,                 // the first response is final, redirect or not
+  kSameScheme,           // http -> http and https -> https only
+  kSameSchemeOrToHttps,  // those, and http -> https
+  kAny,                  // any http:// or https:// target
 };
 
 struct TransferRequest {
@@ -54,6 +58,11 @@ TransferResult PerformTransfer(const TransferRequest& request);
 // Closes the connections kept open for reuse (transfers running now keep
 // theirs). Later transfers open new ones as needed.
 void CloseIdleConnections();
+
+// Tests only: transfers starting from now on trust the certificates of
+// `pem` (PEM text) instead of the system's; an empty text restores the
+// system's. Not for use while transfers run.
+void TrustCertificatesForTesting(std::string pem);
 
 // Percent-encodes the bytes curl's address parser refuses (controls, space,
 // bytes above 0x7F); everything else is left as given.

@@ -84,9 +84,10 @@ transfer::TransferRequest BuildTransfer(const InternetObject& r, std::string_vie
   if (r.flags & INTERNET_FLAG_NO_AUTO_REDIRECT) {
     t.redirects = transfer::RedirectPolicy::kNone;
   } else if (r.flags & INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS) {
-    t.redirects = transfer::RedirectPolicy::kHttpOnly;
+    // An http request may go on to https; https never falls back to http.
+    t.redirects = transfer::RedirectPolicy::kSameSchemeOrToHttps;
   } else {
-    t.redirects = transfer::RedirectPolicy::kAny;
+    t.redirects = transfer::RedirectPolicy::kSameScheme;
   }
   t.cookieEngine = (r.flags & INTERNET_FLAG_NO_COOKIES) == 0;
   return t;

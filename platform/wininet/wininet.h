@@ -15,10 +15,12 @@
 // Request flags map one to one: RELOAD = no cache (there is none),
 // NO_COOKIES = no cookie engine at all (otherwise a process-wide store),
 // NO_AUTO_REDIRECT = the first response is final (otherwise redirects are
-// followed), IGNORE_REDIRECT_TO_HTTPS = only redirects to http:// addresses
-// are followed, SECURE = TLS with the certificate verified. NEED_FILE has no
-// effect. A request carries the header text given, the agent as User-Agent
-// unless that text has its own, Host and, with a body, Content-Length.
+// followed), IGNORE_REDIRECT_TO_HTTPS = an http request may follow a
+// redirect to an https address (without it, a redirect that changes the
+// scheme is not followed and the redirect response itself comes back; an
+// https request never follows one to http), SECURE = TLS with the
+// certificate verified. NEED_FILE has no effect. A request carries the header text given, the agent
+// as User-Agent unless that text has its own, Host and, with a body, Content-Length.
 //
 // Thread safety: every function may be called from any thread; handles are
 // checked against the live set, so a closed or made-up handle fails cleanly.

@@ -46,11 +46,16 @@ class Front {
   // Shows the popup menu `menu` at the mouse and returns the unit id of the
   // entry chosen, or 0 when the menu closed without a choice.
   virtual std::uint32_t PopupMenu(std::uint32_t menu) = 0;
-  // Runs `dialog` as a save-file dialog; returns the chosen file name, or
-  // the empty text after cancel.
+  // Runs `dialog` as a save-file dialog; returns the chosen file's name as
+  // the file system spells it (UTF-8, not a GBK text), or "" after cancel.
   virtual std::string SaveFileDialog(std::uint32_t dialog) = 0;
   // A modal message box with one OK button; returns when it is closed.
   virtual void MessageBox(const std::string& text, int flags, const std::string& title) = 0;
+  // Makes `key` (a kKey... code) act as a click on the button `unit` while
+  // the window is active and no menu, dialog or message box is open; the
+  // click is reported like a mouse click, and not at all while the button
+  // is disabled.
+  virtual void BindKey(std::uint32_t unit, int key) = 0;
 };
 
 }  // namespace korvex

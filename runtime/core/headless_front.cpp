@@ -18,11 +18,21 @@ void HeadlessFront::AnswerDialog(const std::string& fileName) {
 
 void HeadlessFront::Raise(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
                           std::int32_t c) {
-  queue_.Post([this, unit, event, a, b, c] {
-    if (!open_) return;
-    const PropertyValue disabled = model_->ReadProperty(unit, kPropDisabled);
-    if (const bool* d = std::get_if<bool>(&disabled); d != nullptr && *d) return;
-    events_->OnUnitEvent(unit, event, a, b, c);
+  queue_.Post([this, unit, event, a, b, c] { Deliver(unit, event, a, b, c); });
+}
+
+void HeadlessFront::Deliver(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
+                            std::int32_t c) {
+  if (!open_) return;
+  const PropertyValue disabled = model_->ReadProperty(unit, kPropDisabled);
+  if (const bool* d = std::get_if<bool>(&disabled); d != nullptr && *d) return;
+  events_->OnUnitEvent(unit, event, a, b, c);
+}
+
+void HeadlessFront::PressKey(int key) {
+  queue_.Post([this, key] {
+    const auto bound = keys_.find(key);
+    if (bound != keys_.end()) Deliver(bound->second, form::kEventButtonClicked, 0, 0, 0);
   });
 }
 
@@ -83,6 +93,8 @@ std::string HeadlessFront::SaveFileDialog(std::uint32_t) {
   dialogAnswers_.pop_front();
   return name;
 }
+
+void HeadlessFront::BindKey(std::uint32_t unit, int key) { keys_[key] = unit; }
 
 void HeadlessFront::MessageBox(const std::string& text, int flags, const std::string& title) {
   std::lock_guard lock(mutex_);

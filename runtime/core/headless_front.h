@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,12 +34,15 @@ class HeadlessFront final : public Front {
   // Answers, used in order; an unanswered menu closes without a choice, an
   // unanswered dialog is cancelled.
   void AnswerMenu(std::uint32_t entry);
-  void AnswerDialog(const std::string& fileName);
+  void AnswerDialog(const std::string& fileName);  // as the file system spells it
 
   // Simulated user input, run on the window thread in order. Input on a
   // disabled unit is dropped, as a real window drops it.
   void Raise(std::uint32_t unit, std::int32_t event, std::int32_t a = 0, std::int32_t b = 0,
              std::int32_t c = 0);
+  // A key press while no menu or dialog is open (the headless window is
+  // always active): a bound key clicks its button.
+  void PressKey(int key);
   void Close();
 
   // What the program showed.
@@ -54,12 +58,19 @@ class HeadlessFront final : public Front {
   std::uint32_t PopupMenu(std::uint32_t menu) override;
   std::string SaveFileDialog(std::uint32_t dialog) override;
   void MessageBox(const std::string& text, int flags, const std::string& title) override;
+  void BindKey(std::uint32_t unit, int key) override;
 
  private:
+  // Window thread: reports the input unless the window has gone or the
+  // unit is disabled.
+  void Deliver(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
+               std::int32_t c);
+
   TaskQueue queue_;
   FrontEvents* events_ = nullptr;
   UnitModel* model_ = nullptr;  // the window's units; window thread only
   std::function<void(HeadlessFront&)> script_;
+  std::map<int, std::uint32_t> keys_;  // key -> button; window thread only
   mutable std::mutex mutex_;
   std::deque<std::uint32_t> menuAnswers_;
   std::deque<std::string> dialogAnswers_;

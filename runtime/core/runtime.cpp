@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/files.h"
 #include "runtime/automation/object_services.h"
 #include "runtime/dll/dll_commands.h"
 #include "runtime/form/reader.h"
@@ -50,6 +51,10 @@ Services MakeServices() {
   };
   s.popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
   s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
+  s.bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
+  s.writeFile = [](const std::string& name, const Bytes& data) {
+    return Active().WriteFile(name, data);
+  };
   s.messageBox = [](const std::string& t, int f, const std::string& title) {
     Active().ShowMessageBox(t, f, title);
   };
@@ -237,7 +242,22 @@ void Runtime::PopupMenu(UnitRef, UnitRef menu) {
 
 void Runtime::OpenDialog(UnitRef dialog) {
   if (!RequireWindowThread("a common dialog") || !model_) return;
-  model_->SetDialogFileName(dialog.unit, front_->SaveFileDialog(dialog.unit));
+  const std::string chosen = front_->SaveFileDialog(dialog.unit);
+  // The program reads the name as a GBK text; the file system's spelling
+  // stays beside it for writing, since GBK may not hold every character.
+  model_->SetDialogFileName(dialog.unit, base::TextFromFileName(chosen), chosen);
+}
+
+bool Runtime::WriteFile(const std::string& fileName, const Bytes& data) {
+  const std::string text = fileName.substr(0, fileName.find('\0'));  // a text ends at NUL
+  std::string name = model_ ? model_->ChosenFileName(text) : std::string();
+  if (name.empty()) name = base::FileNameFromText(text);
+  return !name.empty() && base::WriteFileAtomic(name, data);
+}
+
+void Runtime::BindKey(UnitRef button, int key) {
+  if (!RequireWindowThread("binding a key") || !model_) return;
+  if (model_->Kind(button.unit) == UnitKind::Button) front_->BindKey(button.unit, key);
 }
 
 void Runtime::ShowMessageBox(const std::string& text, int flags, const std::string& title) {

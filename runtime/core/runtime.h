@@ -100,6 +100,8 @@ class Runtime final : private FrontEvents {
   void RegisterExitRoutine(std::uint32_t routineOffset);
   void PopupMenu(UnitRef window, UnitRef menu);
   void OpenDialog(UnitRef dialog);
+  void BindKey(UnitRef button, int key);
+  bool WriteFile(const std::string& fileName, const Bytes& data);
   void ShowMessageBox(const std::string& text, int flags, const std::string& title);
   void RunProgramLine(const std::string& commandLine, bool wait);
 

@@ -180,10 +180,23 @@ std::string UnitModel::StatusText(std::uint32_t statusBar, int part) const {
   return t == it->second.statusTexts.end() ? std::string() : t->second;
 }
 
-void UnitModel::SetDialogFileName(std::uint32_t dialog, const std::string& name) {
+void UnitModel::SetDialogFileName(std::uint32_t dialog, const std::string& text,
+                                  const std::string& fileName) {
   std::lock_guard lock(mutex_);
   const auto it = units_.find(dialog);
-  if (it != units_.end() && it->second.kind == UnitKind::Dialog) it->second.dialogFile = name;
+  if (it == units_.end() || it->second.kind != UnitKind::Dialog) return;
+  it->second.dialogFile = text;
+  it->second.dialogFileName = fileName;
+}
+
+std::string UnitModel::ChosenFileName(const std::string& text) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& [id, s] : units_) {
+    if (s.kind == UnitKind::Dialog && !s.dialogFile.empty() && s.dialogFile == text) {
+      return s.dialogFileName;
+    }
+  }
+  return {};
 }
 
 void UnitModel::SetObserver(Observer observer) {

@@ -83,8 +83,13 @@ class UnitModel {
   void SetStatusText(std::uint32_t statusBar, int part, const std::string& text);
   std::string StatusText(std::uint32_t statusBar, int part) const;
 
-  // Set by the front when a dialog closes: the chosen name, "" after cancel.
-  void SetDialogFileName(std::uint32_t dialog, const std::string& name);
+  // Set when a dialog closes: the chosen name as the program's text (read as
+  // its property 10) and as the file system spells it; both "" after cancel.
+  void SetDialogFileName(std::uint32_t dialog, const std::string& text,
+                         const std::string& fileName);
+  // The file system's name of the file last chosen in a dialog whose text
+  // is `text`; "" when no dialog holds that text.
+  std::string ChosenFileName(const std::string& text) const;
 
   void SetObserver(Observer observer);
 
@@ -96,7 +101,8 @@ class UnitModel {
     std::shared_ptr<const base::Bytes> picture;  // null: no picture
     std::map<int, std::string> statusTexts;
     bool disabled = false;
-    std::string dialogFile;
+    std::string dialogFile;      // the program's text
+    std::string dialogFileName;  // the file system's spelling
   };
 
   void Notify(UnitChange::What what, std::uint32_t unit);

@@ -1,8 +1,20 @@
 #include "runtime/qt/main_window.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 
 namespace korvex {
+
+QSize ClientSizeOfFrame(int outerWidth, int outerHeight) {
+  return QSize(std::max(0, outerWidth - 2 * kFrameBorder),
+               std::max(0, outerHeight - kFrameCaption - 2 * kFrameBorder));
+}
+
+MainWindow::MainWindow(std::function<void()> onClosing) : onClosing_(std::move(onClosing)) {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // The closing routine runs once, even if the system asks twice.

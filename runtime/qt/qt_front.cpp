@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include "base/charset.h"
@@ -31,6 +33,22 @@ QStringList NameFilters(const std::string& filterGbk) {
     filters << FromGbk(parts[i]) + " (" + FromGbk(parts[i + 1]) + ")";
   }
   return filters;
+}
+
+// The Qt key of a virtual-key code; Qt::Key_unknown for one we do not bind.
+Qt::Key QtKey(int key) {
+  switch (key) {
+    case kKeyPageUp:
+      return Qt::Key_PageUp;
+    case kKeyPageDown:
+      return Qt::Key_PageDown;
+    case kKeyLeft:
+      return Qt::Key_Left;
+    case kKeyRight:
+      return Qt::Key_Right;
+    default:
+      return Qt::Key_unknown;
+  }
 }
 
 int g_argc = 1;
@@ -69,7 +87,10 @@ void QtFront::BuildUnits(const form::Form& form) {
     if (const auto s = form::ReadWindowSettings(*windowUnit)) {
       window_->setWindowTitle(FromGbk(s->title));
     }
-    window_->setGeometry(windowUnit->left, windowUnit->top, windowUnit->width, windowUnit->height);
+    // The stored place and size are the frame's; the client area inside it
+    // keeps its size.
+    window_->move(windowUnit->left, windowUnit->top);
+    window_->setFixedSize(ClientSizeOfFrame(windowUnit->width, windowUnit->height));
     widgets_[windowUnit->id] = window_.get();
   }
   // Containers first: records list children before the group box that holds
@@ -201,13 +222,28 @@ std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
     }
   }
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
-  return base::Utf8ToGbk(box.selectedFiles().first().toStdString());
+  return QFile::encodeName(box.selectedFiles().first()).toStdString();
 }
 
 void QtFront::MessageBox(const std::string& text, int, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, FromGbk(title), FromGbk(text), QMessageBox::Ok,
                   window_.get());
   box.exec();
+}
+
+void QtFront::BindKey(std::uint32_t unit, int key) {
+  const Qt::Key qtKey = QtKey(key);
+  if (qtKey == Qt::Key_unknown || !window_) return;
+  delete keys_[key];
+  // A window shortcut: it fires only while the window is the active one, so
+  // not while a popup menu, a dialog or a message box is open. Going through
+  // the button's own click, it does nothing while the button is disabled.
+  auto* shortcut = new QShortcut(QKeySequence(qtKey), window_.get());
+  shortcut->setContext(Qt::WindowShortcut);
+  QObject::connect(shortcut, &QShortcut::activated, [this, unit] {
+    if (auto* button = qobject_cast<QPushButton*>(UnitWidget(unit))) button->click();
+  });
+  keys_[key] = shortcut;
 }
 
 QWidget* QtFront::Window() const { return window_.get(); }

@@ -24,6 +24,7 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QShortcut;
 class QWidget;
 
 namespace korvex {
@@ -44,6 +45,7 @@ class QtFront final : public QObject, public Front {
   std::uint32_t PopupMenu(std::uint32_t menu) override;
   std::string SaveFileDialog(std::uint32_t dialog) override;
   void MessageBox(const std::string& text, int flags, const std::string& title) override;
+  void BindKey(std::uint32_t unit, int key) override;
 
   // For tests and screenshots.
   QWidget* Window() const;
@@ -65,13 +67,14 @@ class QtFront final : public QObject, public Front {
   const form::Form* form_ = nullptr;
   std::unique_ptr<MainWindow> window_;
   std::map<std::uint32_t, QPointer<QWidget>> widgets_;
-  std::map<std::uint32_t, QMenu*> menus_;              // top-level entry -> its popup
-  std::map<const void*, std::uint32_t> actionUnits_;   // QAction* -> entry unit id
+  std::map<std::uint32_t, QMenu*> menus_;             // top-level entry -> its popup
+  std::map<const void*, std::uint32_t> actionUnits_;  // QAction* -> entry unit id
+  std::map<int, QShortcut*> keys_;                    // key code -> its shortcut
 
   std::map<std::uint32_t, std::uint64_t> listClears_;  // per list, as last shown
 
   std::mutex pendingMutex_;
-  std::set<std::pair<int, std::uint32_t>> pending_;   // coalesced changes
+  std::set<std::pair<int, std::uint32_t>> pending_;  // coalesced changes
   bool refreshQueued_ = false;
 };
 

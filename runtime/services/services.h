@@ -1,20 +1,22 @@
 // The runtime's service interface: the one way the program reaches the
-// runtime (units, events, threads, message box, dialogs, running programs,
-// the event loop and the end of the program, the internet library's HTTP
-// read, the automation-object commands) and, through the DLL command table,
-// the platform layers. Everything with state lives once, behind this table,
-// in the runtime library; the program carries none of the runtime's code.
-// Only the pure text and byte-set operations of base/ are compiled into both.
+// runtime (units, events, keys, threads, message box, dialogs, writing files,
+// running programs, the event loop and the end of the program, the internet
+// library's HTTP read, the automation-object commands) and, through the DLL
+// command table, the platform layers. Everything with state lives once,
+// behind this table, in the runtime library; the program carries none of the
+// runtime's code. Only the pure text and byte-set operations of base/ are
+// compiled into both. Writing a file is a service since only the runtime
+// knows the names its dialogs handed out.
 //
 // The runtime fills one Services table when it loads a program and hands the
 // program a pointer to it; the table lives until the process ends.
 //
 // Threads: every entry may be called from the window thread and from worker
 // threads, except loadWindow, runEventLoop, endProgram, registerExitRoutine,
-// popupMenu and openDialog, which belong to the window thread; calling one of
-// those from another thread is a runtime fault that ends the program. A
-// worker's message box shows on the window thread and the worker waits until
-// it is closed (or returns at once once the window has gone).
+// popupMenu, openDialog and bindKey, which belong to the window thread;
+// calling one of those from another thread is a runtime fault that ends the
+// program. A worker's message box shows on the window thread and the worker
+// waits until it is closed (or returns at once once the window has gone).
 #pragma once
 
 #include <cstdint>
@@ -93,6 +95,12 @@ struct ObjectCommands {
                          const AutoArgValue& second);
 };
 
+// Keys, by the system's virtual-key codes.
+inline constexpr int kKeyPageUp = 0x21;
+inline constexpr int kKeyPageDown = 0x22;
+inline constexpr int kKeyLeft = 0x25;
+inline constexpr int kKeyRight = 0x27;
+
 struct Services {
   // Units. A list position past the last item reads as the empty text.
   int (*listCount)(UnitRef list);
@@ -111,6 +119,17 @@ struct Services {
   // Opens a common dialog as a save-file dialog; afterwards its property 10
   // holds the chosen file name (empty after cancel).
   void (*openDialog)(UnitRef dialog);
+  // From now on `key` (kKey...) acts as a click on `button` whenever the
+  // window is active and no menu or dialog is open. The click takes the
+  // button's own way, so a disabled button takes no key either. A key bound
+  // again goes to the later button.
+  void (*bindKey)(UnitRef button, int key);
+
+  // Files. Writes `data` to the file named by the text `fileName`, replacing
+  // it atomically; false when it could not. A name a dialog handed out
+  // reaches the very file the user chose, even one whose name GBK cannot
+  // spell; any other name must be plain GBK.
+  bool (*writeFile)(const std::string& fileName, const Bytes& data);
 
   // System.
   void (*messageBox)(const std::string& text, int flags, const std::string& title);

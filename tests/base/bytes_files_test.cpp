@@ -36,6 +36,19 @@ TEST(Bytes, ConversionsStopAtNulAndClamp) {
   EXPECT_EQ(copy, (Bytes{7, 8, 9}));
 }
 
+TEST(Files, NamesConvertBetweenGbkTextsAndFileSystemNames) {
+  bool exact = false;
+  EXPECT_EQ(TextFromFileName("/tmp/\xE5\x9B\xBE.bmp", &exact), "/tmp/\xCD\xBC.bmp");  // 图
+  EXPECT_TRUE(exact);
+  EXPECT_EQ(TextFromFileName("/tmp/\xC3\x96/a.bmp", &exact), "/tmp/?/a.bmp");  // Ö
+  EXPECT_FALSE(exact);
+  EXPECT_EQ(FileNameFromText(std::string_view("/tmp/\xCD\xBC.bmp\0/x", 14)),
+            "/tmp/\xE5\x9B\xBE.bmp");  // a text ends at its NUL
+  // Bytes GBK cannot read name no file.
+  EXPECT_EQ(FileNameFromText("/tmp/\xFF.bmp"), "");
+  EXPECT_EQ(FileNameFromText("/tmp/a\x81"), "");
+}
+
 TEST(Files, ProgramDirectoryEndsWithSeparator) {
   const auto dir = ProgramDirectory();
   ASSERT_FALSE(dir.empty());

@@ -13,8 +13,13 @@ TEST(Charset, GbkRoundTripsAndInvalidBytesAreReplaced) {
                       "b"),
             "a\xEF\xBF\xBD"
             "b");
-  EXPECT_EQ(GbkToUtf8("a\x81"), "a\xEF\xBF\xBD");           // truncated double-byte character
-  EXPECT_EQ(Utf8ToGbk("x\xF0\x9F\x98\x80y").front(), 'x');  // no GBK form: replaced
+  EXPECT_EQ(GbkToUtf8("a\x81"), "a\xEF\xBF\xBD");  // truncated double-byte character
+  // A character GBK lacks is one "?"; a malformed byte is one "?" too.
+  EXPECT_EQ(Utf8ToGbk("x\xF0\x9F\x98\x80y"), "x?y");
+  EXPECT_EQ(Utf8ToGbk("\xC3\x96-\xEA\xB0\x80"), "?-?");  // Ö-가
+  EXPECT_EQ(Utf8ToGbk("a\xC3"
+                      "b\xE6\x9B"),
+            "a?b??");
   EXPECT_EQ(GbkToUtf8(""), "");
 }
 

@@ -9,6 +9,7 @@
 #include "platform/wininet/wininet.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/fixtures/raw_http_server.h"
+#include "tests/fixtures/tls_server.h"
 
 namespace pixaroo {
 namespace {
@@ -187,6 +188,24 @@ TEST_F(WebRequestTest, RedirectTargetComesFromTheLastLocationLine) {
             "final");
   EXPECT_EQ(raw, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n");
   EXPECT_EQ(redirect, raw);
+}
+
+TEST_F(WebRequestTest, SiteMovedToHttpsIsFetchedFromItsNewAddress) {
+  testing::TlsLoopbackServer tls;
+  ASSERT_TRUE(tls.ok());
+  transfer::TrustCertificatesForTesting(tls.CertificatePem());
+  tls.server().Get("/list_1.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("secure list", "text/html");
+  });
+  RawHttpServer moved([&](const RawRequest&) {
+    return RawHttpServer::Response("HTTP/1.1 301 Moved Permanently",
+                                   "Location: " + tls.Url("/list_1.html") + "\r\n", "moved");
+  });
+  Text raw;
+  const Bytes body = WebRequest({.url = moved.Url("/list_1.html"), .rawHeaders = &raw});
+  transfer::TrustCertificatesForTesting("");
+  EXPECT_EQ(AsText(body), "secure list");
+  EXPECT_TRUE(raw.starts_with("HTTP/1.1 200")) << raw;
 }
 
 TEST_F(WebRequestTest, HeaderBlockLongerThanTheBufferIsStillRead) {

@@ -35,7 +35,7 @@ TEST(UnitModel, PropertiesOnlyApplyToTheirUnitTypes) {
   EXPECT_EQ(m.ListCount(kBox), 0);
   m.WriteProperty(99, kPropPicture, Bytes{1});  // unknown unit
   EXPECT_TRUE(std::holds_alternative<std::monostate>(m.ReadProperty(99, kPropPicture)));
-  m.SetDialogFileName(kDialog, "x.bmp");
+  m.SetDialogFileName(kDialog, "x.bmp", "x.bmp");
   EXPECT_EQ(std::get<std::string>(m.ReadProperty(kDialog, kPropDialogFile)), "x.bmp");
   m.SetStatusText(kStatus, -1, "ignored");
   EXPECT_EQ(m.StatusText(kStatus, -1), "");

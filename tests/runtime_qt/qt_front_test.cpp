@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <thread>
 
 #include "runtime/core/unit_model.h"
@@ -77,7 +79,17 @@ QString Utf8(const char* s) { return QString::fromUtf8(s); }
 TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
   QWidget* window = front_->Window();
   EXPECT_EQ(window->windowTitle(), "Vexora-QQPixaroo");
-  EXPECT_EQ(window->geometry(), QRect(50, 50, 517, 637));
+  // 517 x 637 is the outer size on the classic frame (4-pixel borders, a
+  // 25-pixel caption): the client area is 509 x 604, and it stays so.
+  EXPECT_EQ(window->pos(), QPoint(50, 50));
+  EXPECT_EQ(window->size(), QSize(509, 604));
+  EXPECT_EQ(window->minimumSize(), QSize(509, 604));
+  EXPECT_EQ(window->maximumSize(), QSize(509, 604));
+  window->resize(800, 700);
+  EXPECT_EQ(window->size(), QSize(509, 604));
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
 
   const std::array<QPoint, 6> grid = {QPoint(16, 32),  QPoint(184, 32),  QPoint(352, 32),
                                       QPoint(16, 272), QPoint(184, 272), QPoint(352, 272)};
@@ -108,11 +120,15 @@ TEST_F(QtWindow, LayoutCaptionsAndFontFollowTheDescription) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(InWindow(pixaroo::unit_id::kListBox1), QPoint(520, 16));
   EXPECT_GE(InWindow(pixaroo::unit_id::kListBox1).x(), window->width());
-  EXPECT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit_id::kGroupBox3)) != nullptr);
+  ASSERT_TRUE(qobject_cast<QGroupBox*>(W(pixaroo::unit_id::kGroupBox3)) != nullptr);
+  EXPECT_EQ(InWindow(pixaroo::unit_id::kGroupBox3), QPoint(512, 8));
+  EXPECT_TRUE(W(pixaroo::unit_id::kGroupBox3)->visibleRegion().isEmpty());
 
   auto* status = qobject_cast<QLabel*>(W(pixaroo::unit_id::kStatusBar1));
   ASSERT_NE(status, nullptr);
-  EXPECT_EQ(status->geometry(), QRect(0, 637 - 20, 517, 20));  // docked at the bottom
+  // Docked at the bottom of the client area, right under the button group.
+  EXPECT_EQ(status->geometry(), QRect(0, 584, 509, 20));
+  EXPECT_EQ(W(pixaroo::unit_id::kGroupBox2)->geometry().bottom() + 1, status->geometry().top());
   EXPECT_EQ(status->font().pixelSize(), 12);
   EXPECT_TRUE(QFontInfo(status->font()).family().contains("UMing"))
       << QFontInfo(status->font()).family().toStdString();
@@ -180,6 +196,51 @@ TEST_F(QtWindow, ClicksAndClosingAreReportedAsDescriptionEvents) {
   front_->Window()->close();
   front_->Window()->close();
   EXPECT_EQ(events_.closing, 1);
+}
+
+TEST_F(QtWindow, PagingKeysClickTheirButtonsOnlyWhenAButtonClickWould) {
+  front_->BindKey(kButton3, kKeyPageDown);
+  front_->BindKey(kButton3, kKeyRight);
+  front_->BindKey(kButton2, kKeyPageUp);
+  front_->BindKey(kButton2, kKeyLeft);
+  QWidget* window = front_->Window();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  W(kButton1)->setFocus();  // a focused button moves focus with the arrows otherwise
+  using E = std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>;
+  for (const Qt::Key key : {Qt::Key_PageDown, Qt::Key_Right, Qt::Key_PageUp, Qt::Key_Left}) {
+    QTest::keyClick(window, key);
+  }
+  EXPECT_EQ(events_.events, (std::vector<E>{E{kButton3, 0, 0, 0}, E{kButton3, 0, 0, 0},
+                                            E{kButton2, 0, 0, 0}, E{kButton2, 0, 0, 0}}));
+  events_.events.clear();
+
+  // A disabled button takes no key; an unbound key clicks nothing.
+  model_->WriteProperty(kButton3, kPropDisabled, true);
+  Pump();
+  QTest::keyClick(window, Qt::Key_PageDown);
+  QTest::keyClick(window, Qt::Key_Right);
+  QTest::keyClick(window, Qt::Key_Down);
+  EXPECT_TRUE(events_.events.empty());
+
+  // While the popup menu is open the keys go to the menu.
+  bool pressedInMenu = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (popup == nullptr) return;
+    pressedInMenu = true;
+    QTest::keyClick(popup, Qt::Key_PageUp);
+    QTest::keyClick(popup, Qt::Key_Left);
+    popup->close();
+  });
+  EXPECT_EQ(front_->PopupMenu(pixaroo::unit_id::kMenuPlay), 0u);
+  EXPECT_TRUE(pressedInMenu);
+  EXPECT_TRUE(events_.events.empty());
+  // The offscreen platform leaves the closed menu active; a desktop gives
+  // the window back its activation.
+  QApplication::setActiveWindow(window);
+  QTest::keyClick(window, Qt::Key_PageUp);
+  EXPECT_EQ(events_.events, (std::vector<E>{E{kButton2, 0, 0, 0}}));
 }
 
 }  // namespace

@@ -41,6 +41,24 @@ TEST(ExtractAllBetween, GbkPagesAreMatchedByCharacter) {
   EXPECT_EQ(All("src=\"\xFF\" src=\"ok\"", "src=\"", "\"")[1], "ok");
 }
 
+TEST(ExtractAllBetween, ValuesAreThePagesOwnBytes) {
+  // Bytes GBK cannot read, a lead byte with no trail before the closing
+  // quote, and sequences shaped like four-byte characters of the wider
+  // Chinese code page (lead, digit, lead, digit): each value comes back
+  // byte for byte, at its full length, and does not move the next one.
+  const Text undecodable = "\x80\xFF";
+  const Text loneLead = "/p/\xCD\xBC\x81";
+  const Text fourByte = "/\x81\x30\x81\x30/\x84\x31\xA4\x39.jpg";
+  const Text page = "<a href=\"" + undecodable + "\"><a href=\"" + loneLead + "\">\xFF<a HREF=\"" +
+                    fourByte + "\"><a href=\"ok\">";
+  EXPECT_EQ(All(page, "href=\"", "\""), (A{undecodable, loneLead, fourByte, "ok"}));
+  // Length limits, markers and the prefix and suffix keep the bytes too.
+  EXPECT_EQ(All(page, "href=\"", "\"", 3, "[", "]", true, false),
+            (A{"href=\"[" + undecodable + "]", "href=\"[ok]"}));
+  EXPECT_EQ(All("src=\"\xFE\xFF\xFE\"", "src=\"", "\"", 0, {}, {}, false, true),
+            (A{"\xFE\xFF\xFE\""}));
+}
+
 TEST(ExtractAllBetween, MarkerMetacharacters) {
   EXPECT_EQ(All("f(x)=1; f(y)=2;", "f(", ")"), (A{"x", "y"}));
   EXPECT_EQ(All("[a] [b]", "[", "]"), (A{"a", "b"}));

@@ -76,6 +76,24 @@ TEST(RegexMatcher, PositionsAreBytePositionsInTheGbkSubject) {
   EXPECT_EQ(pos, -1);
 }
 
+TEST(RegexMatcher, MatchesAndGroupsAreTheSubjectsOwnBytes) {
+  RegexMatcher m;
+  // \x80\xFF and the lone lead \x81 before the quote are no GBK characters
+  // the component can read; 0x81 0x30 is a lead byte and a digit.
+  const Text subject = "x\xFF src=\"\x80\xFF\x81\" src=\"\x81\x30\x81\x30\xFF\"";
+  ASSERT_TRUE(m.Search("src=\"(.*?)\"", subject));
+  ASSERT_EQ(m.MatchCount(), 2);
+  int pos = -7;
+  EXPECT_EQ(m.MatchText(1, &pos), "src=\"\x80\xFF\x81\"");
+  EXPECT_EQ(pos, 3);
+  EXPECT_EQ(m.SubMatchText(1, 1, &pos), "\x80\xFF\x81");
+  EXPECT_EQ(pos, 8);
+  EXPECT_EQ(m.MatchText(2, &pos), "src=\"\x81\x30\x81\x30\xFF\"");
+  EXPECT_EQ(pos, 13);
+  EXPECT_EQ(m.SubMatchText(2, 1, &pos), "\x81\x30\x81\x30\xFF");
+  EXPECT_EQ(pos, 18);
+}
+
 TEST(RegexMatcher, OwnsItsThreadsComUse) {
   const long objects = com::LiveObjectCount();
   {

@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "app/event_routines.h"
+#include "app/globals.h"
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
+#include "base/files.h"
 #include "demo/gallery.h"
 #include "imaging/convert_image_format.h"
 #include "platform/shell/run_program.h"
-#include "runtime/inet/http_read.h"
 #include "platform/transfer/transfer.h"
-#include "base/files.h"
+#include "runtime/inet/http_read.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 
@@ -94,7 +95,8 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
       expectPage(p, 5);
       // Four loaders at once, the window thread reading the boxes while they
       // write; the indices end where they started.
-      for (auto button : {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
+      for (auto button :
+           {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
         p.Click(button);
       }
       p.Then([&](ProgramHarness& p) {
@@ -134,12 +136,16 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
   transfer::CloseIdleConnections();  // the site need not wait out their keep-alive
 }
 
-TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
-  const fs::path dir = fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
+  // "Ö" and "가" have no GBK form: the program's text for the folder cannot
+  // spell it, yet the picture goes exactly where the user chose.
+  const fs::path top = fs::temp_directory_path() / ("pixaroo-save-" + std::to_string(::getpid()));
+  const fs::path dir = top / u8"Fotos-Ö-가";
+  fs::remove_all(top);
   fs::create_directories(dir);
   const fs::path saved = dir / u8"图片.bmp";
-  const std::string savedGbk = dir.string() + "/\xCD\xBC\xC6\xAC.bmp";  // 图片.bmp
+  // 图片.bmp in a folder whose "Ö" and "가" GBK lacks.
+  const std::string savedText = top.string() + "/Fotos-?-?/\xCD\xBC\xC6\xAC.bmp";
   const fs::path kept = dir / "keep.bmp";
   const Bytes old = {'o', 'l', 'd'};
   ASSERT_TRUE(base::WriteFileAtomic(kept.string(), old));
@@ -171,10 +177,14 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
     p.RightClick(kPictureBoxIds[1]);  // menu closed without a choice
     p.Then([&](ProgramHarness& p) {
       p.Front().AnswerMenu(unit_id::kMenuSavePicture);
-      p.Front().AnswerDialog(savedGbk);
+      p.Front().AnswerDialog(saved.string());
       p.RightClick(kPictureBoxIds[4]);
       AfterPosted(p, [&](ProgramHarness& p) {
         EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
+        EXPECT_EQ(rt::ReadDialogFileName(units::kDialog), savedText);
+        // A text that no dialog handed out must be plain GBK to name a file.
+        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five));
+        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two));
         p.Front().AnswerMenu(unit_id::kMenuSavePicture);  // and the dialog is cancelled
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {
@@ -200,7 +210,47 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderItsChineseName) {
     EXPECT_EQ(base::ReadWholeFile(eachFile[box].string()), each[box]) << "box " << box + 1;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 8);
-  fs::remove_all(dir);
+  // Beside the folder only the plain GBK name: no "Fotos-?-?" folder.
+  EXPECT_EQ(base::ReadWholeFile((top / u8"图.bmp").string()), two);
+  EXPECT_EQ(std::distance(fs::directory_iterator(top), fs::directory_iterator()), 2);
+  fs::remove_all(top);
+  transfer::CloseIdleConnections();
+}
+
+TEST(WindowRoutines, PagingKeysRunThePagingRoutinesUnlessTheButtonIsDisabled) {
+  ProgramHarness h;
+  std::vector<std::int32_t> firsts;  // pictureIndex1 after each key
+  auto press = [](ProgramHarness& p, int key) {
+    p.Front().PressKey(key);
+    p.Then([](ProgramHarness& q) { q.WaitForWorkers(); });
+  };
+  auto note = [&](ProgramHarness& p) {
+    p.Then([&](ProgramHarness&) { firsts.push_back(pictureIndex1.load()); });
+  };
+  EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    for (int key : {korvex::kKeyPageDown, korvex::kKeyRight, korvex::kKeyLeft, korvex::kKeyPageUp,
+                    korvex::kKeyPageUp}) {
+      press(p, key);
+      note(p);
+    }
+    p.Then([&](ProgramHarness& p) {
+      rt::SetDisabled(units::kNextButton, true);
+      press(p, korvex::kKeyPageDown);
+      press(p, korvex::kKeyRight);
+      note(p);
+      p.Then([&](ProgramHarness& p) {
+        rt::SetDisabled(units::kNextButton, false);
+        rt::SetDisabled(units::kPreviousButton, true);
+        press(p, korvex::kKeyRight);
+        press(p, korvex::kKeyLeft);
+        press(p, korvex::kKeyPageUp);
+        note(p);
+        p.Then([](ProgramHarness& p) { p.Close(); });
+      });
+    });
+  }),
+            0);
+  EXPECT_EQ(firsts, (std::vector<std::int32_t>{5, 10, 5, 0, 0, 0, 5}));
   transfer::CloseIdleConnections();
 }
 

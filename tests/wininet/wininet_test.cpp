@@ -9,6 +9,7 @@
 #include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/fixtures/raw_http_server.h"
+#include "tests/fixtures/tls_server.h"
 
 namespace wininet {
 namespace {
@@ -17,6 +18,7 @@ using namespace std::chrono_literals;
 using pixaroo::testing::LoopbackServer;
 using pixaroo::testing::RawHttpServer;
 using pixaroo::testing::RawRequest;
+using pixaroo::testing::TlsLoopbackServer;
 
 constexpr DWORD kPlainFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES;
 
@@ -66,6 +68,7 @@ class WinInetTest : public ::testing::Test {
     transfer::CloseIdleConnections();
     transfer::ResetTransferLimits();
     transfer::ResetTransferCancel();
+    transfer::TrustCertificatesForTesting("");
   }
   LoopbackServer server_;
 };
@@ -135,31 +138,57 @@ TEST_F(WinInetTest, ClosedMadeUpAndMismatchedHandlesFailCleanly) {
 }
 
 TEST_F(WinInetTest, RedirectFlagsDecideWhatIsFollowed) {
+  TlsLoopbackServer tls;
+  ASSERT_TRUE(tls.ok());
+  transfer::TrustCertificatesForTesting(tls.CertificatePem());
+  tls.server().Get("/secure", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("secure", "text/plain");
+  });
+  tls.server().Get("/to-secure", [](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect("/secure");
+    res.set_content("tls moved", "text/plain");
+  });
+  tls.server().Get("/to-http", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(server_.Url("/final"));
+    res.set_content("tls moved", "text/plain");
+  });
   server_.AddRedirect("/to-http", "/final");
-  server_.AddRedirect("/to-https", "https://127.0.0.1:1/secure");
+  server_.AddRedirect("/to-https", tls.Url("/secure"));
   server_.AddPage("/final", "final");
-  {
-    Call c(server_.port(), "GET", "/to-http", kPlainFlags | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
-    ASSERT_TRUE(c.Send());
-    EXPECT_EQ(c.Body(), "final");
+  constexpr DWORD kUpgrade = INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+  constexpr DWORD kSecure = INTERNET_FLAG_SECURE;
+  const struct {
+    int port;
+    const char* path;
+    DWORD flags;
+    const char* body;
+  } cases[] = {
+      // Same scheme: followed unless redirects are off.
+      {server_.port(), "/to-http", kPlainFlags, "final"},
+      {server_.port(), "/to-http", kPlainFlags | kUpgrade, "final"},
+      {server_.port(), "/to-http", kPlainFlags | kUpgrade | INTERNET_FLAG_NO_AUTO_REDIRECT,
+       "moved"},
+      {tls.port(), "/to-secure", kPlainFlags | kSecure, "secure"},
+      // http -> https only with the flag; otherwise the redirect comes back.
+      {server_.port(), "/to-https", kPlainFlags | kUpgrade, "secure"},
+      {server_.port(), "/to-https", kPlainFlags, "moved"},
+      // https -> http never.
+      {tls.port(), "/to-http", kPlainFlags | kSecure, "tls moved"},
+      {tls.port(), "/to-http", kPlainFlags | kSecure | kUpgrade, "tls moved"},
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::string(c.path) + " flags " + std::to_string(c.flags);
+    Call call(c.port, "GET", c.path, c.flags);
+    ASSERT_TRUE(call.Send()) << what;
+    EXPECT_EQ(call.Body(), c.body) << what;
+    const bool final = std::string(c.body).find("moved") == std::string::npos;
+    EXPECT_EQ(call.Headers().starts_with("HTTP/1.1 200"), final) << what << call.Headers();
   }
-  {
-    Call c(server_.port(), "GET", "/to-http", kPlainFlags | INTERNET_FLAG_NO_AUTO_REDIRECT);
-    ASSERT_TRUE(c.Send());
-    EXPECT_EQ(c.Body(), "moved");
-    EXPECT_TRUE(c.Headers().starts_with("HTTP/1.1 302")) << c.Headers();
-  }
-  {  // http only: the https target is not followed, the redirect is final
-    Call c(server_.port(), "GET", "/to-https",
-           kPlainFlags | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
-    ASSERT_TRUE(c.Send());
-    EXPECT_EQ(c.Body(), "moved");
-  }
-  {  // followed to https, where nothing listens
-    Call c(server_.port(), "GET", "/to-https", kPlainFlags);
-    EXPECT_FALSE(c.Send());
-    EXPECT_EQ(c.Body(), "");
-  }
+  // The secure request checked the certificate: untrusted, it fails.
+  transfer::TrustCertificatesForTesting("");
+  transfer::CloseIdleConnections();
+  Call untrusted(tls.port(), "GET", "/secure", kPlainFlags | kSecure);
+  EXPECT_FALSE(untrusted.Send());
 }
 
 TEST_F(WinInetTest, RedirectAfterPostGoesOnWithGetButTemporaryKeepsTheBody) {
