@@ -1,0 +1,92 @@
+"""The executable's command line as a user meets it: --help and --version
+work without a display, a bad --site is refused with exit code 2 before any
+window opens, a good one is the site the program asks, and without a display
+the program says so in one line instead of crashing.
+
+usage: command_line_process.py PIXAROO
+"""
+
+import http.server
+import os
+import subprocess
+import sys
+import threading
+import unittest
+
+PIXAROO = sys.argv[1]
+
+
+def env(**extra):
+    e = {k: v for k, v in os.environ.items()
+         if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    e.update(extra)
+    return e
+
+
+def run(args, **extra):
+    return subprocess.run([PIXAROO] + args, env=env(**extra), capture_output=True, text=True,
+                          timeout=30)
+
+
+class CommandLine(unittest.TestCase):
+    def test_help_and_version_need_no_display(self):
+        v = run(["--version"])
+        self.assertEqual(v.returncode, 0, v.stderr)
+        self.assertIn("1.0.0.0", v.stdout)
+        h = run(["--help"])
+        self.assertEqual(h.returncode, 0, h.stderr)
+        for option in ("--site", "--help", "--version"):
+            self.assertIn(option, h.stdout)
+
+    def test_a_bad_site_is_refused_before_any_window(self):
+        # With a display at hand (offscreen), a refused option must still
+        # end the program at once rather than open the window.
+        for bad in ["ftp://127.0.0.1", "http://127.0.0.1/gallery", "http://127.0.0.1:0",
+                    "http://", "127.0.0.1:8637", "http://u@127.0.0.1"]:
+            r = run(["--site", bad], QT_QPA_PLATFORM="offscreen")
+            self.assertEqual(r.returncode, 2, bad)
+            lines = r.stderr.strip().splitlines()
+            self.assertEqual(len(lines), 1, r.stderr)
+            self.assertIn(bad, lines[0])
+        self.assertEqual(run(["--site"], QT_QPA_PLATFORM="offscreen").returncode, 2)
+        self.assertEqual(run(["--colour"], QT_QPA_PLATFORM="offscreen").returncode, 2)
+
+    def test_without_a_display_one_line_and_no_crash(self):
+        r = run([])
+        self.assertGreater(r.returncode, 0, "ended by a signal or succeeded")
+        lines = r.stderr.strip().splitlines()
+        self.assertEqual(len(lines), 1, r.stderr)
+        self.assertIn("display", lines[0])
+
+    def test_the_site_given_is_the_site_asked(self):
+        asked = threading.Event()
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def log_message(self, *a):
+                pass
+
+            def do_GET(self):
+                # The support badge is the first thing the window asks for.
+                if self.path.startswith("/pa?p="):
+                    asked.set()
+                self.send_response(404)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        proc = subprocess.Popen(
+            [PIXAROO, "--site", f"http://127.0.0.1:{server.server_address[1]}/"],
+            env=env(QT_QPA_PLATFORM="offscreen"), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        try:
+            self.assertTrue(asked.wait(30), "the program never asked the site given")
+        finally:
+            proc.kill()
+            proc.wait()
+            server.shutdown()
+            server.server_close()
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0], "-v"])
