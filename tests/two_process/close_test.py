@@ -174,6 +174,21 @@ class CloseWhileStalled(unittest.TestCase):
             site.stop()
         self.assertEqual(self.index_file(), b"/p/a.jpg\r\n/p/b.jpg\r\n")
 
+    def test_closing_while_a_list_page_stalls(self):
+        # The web request for list page 2 never answers; list page 1's item
+        # gave one photo, so the index holds it when the window closes.
+        pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
+                 "/i/1.html": item_page(["/p/only.jpg"])}
+        site = StallingSite(pages, stall={"/nvshengzhenrenxiu/list_60_2.html"})
+        try:
+            window = self.start(site)
+            self.desktop.click(window, *UPDATE_BUTTON)
+            self.assertTrue(site.stalled.wait(20), "the update run never reached list page 2")
+            self.close_and_wait(window)
+        finally:
+            site.stop()
+        self.assertEqual(self.index_file(), b"/p/only.jpg\r\n")
+
     def test_closing_while_photos_stall(self):
         # The index fills from list page 1; then the first page of photos
         # (the update's first display) and a 下一页 page loader hang on
