@@ -11,8 +11,16 @@
 namespace korvex::dll {
 namespace {
 
-std::mutex g_mutex;
-std::vector<AnyFunction> g_table;  // guarded by g_mutex
+// The process's resolved table. Reached through a function so that a
+// program bound during static initialisation finds it constructed.
+struct Table {
+  std::mutex mutex;
+  std::vector<AnyFunction> functions;  // guarded by mutex
+};
+Table& TheTable() {
+  static Table table;
+  return table;
+}
 
 // "KERNEL32" -> "kernel32.dll"; an empty name stays empty.
 std::string NormalFile(std::string_view file) {
@@ -54,15 +62,17 @@ bool Resolve(std::span<const DllCommandName> table, std::string* error) {
     }
     resolved.push_back(f);
   }
-  std::lock_guard lock(g_mutex);
-  g_table = std::move(resolved);
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  t.functions = std::move(resolved);
   return true;
 }
 
 AnyFunction Address(int number) {
-  std::lock_guard lock(g_mutex);
-  if (number < 0 || static_cast<std::size_t>(number) >= g_table.size()) return nullptr;
-  return g_table[static_cast<std::size_t>(number)];
+  Table& t = TheTable();
+  std::lock_guard lock(t.mutex);
+  if (number < 0 || static_cast<std::size_t>(number) >= t.functions.size()) return nullptr;
+  return t.functions[static_cast<std::size_t>(number)];
 }
 
 }  // namespace korvex::dll
