@@ -131,7 +131,13 @@ class CloseWhileStalled(unittest.TestCase):
                     main = w
             return notice is not None and main is not None
 
-        Desktop.wait_until(windows_up, 20, "the window and the usage notice did not appear")
+        try:
+            Desktop.wait_until(windows_up, 60, "the window and the usage notice did not appear")
+        except AssertionError:
+            if self.proc.poll() is not None:
+                err = self.proc.stderr.read().decode(errors="replace")
+                self.fail(f"the program ended with {self.proc.returncode}: {err[:4000]}")
+            raise
         self.desktop.key(notice, "Return")
         Desktop.wait_until(lambda: len(self.desktop.windows_of(self.proc.pid)) == 1, 10,
                            "the usage notice did not close")
