@@ -14,15 +14,16 @@ bool Set(const char* name) {
 }  // namespace
 
 std::string MissingDisplay() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  const std::string_view p = platform != nullptr ? platform : "";
-  // Only the desktop platforms need a display server.
-  const bool wantsX = p.empty() || p.rfind("xcb", 0) == 0;
-  const bool wantsWayland = p.rfind("wayland", 0) == 0;
-  if (!wantsX && !wantsWayland) return {};
-  if (Set("WAYLAND_DISPLAY") && !wantsX) return {};
-  if (Set("DISPLAY") && !wantsWayland) return {};
-  if (p.empty() && Set("WAYLAND_DISPLAY")) return {};
+  const char* chosen = std::getenv("QT_QPA_PLATFORM");
+  const std::string_view platform = chosen != nullptr ? chosen : "";
+  // Qt's own choice on Linux takes either display server.
+  if (platform.empty() && (Set("DISPLAY") || Set("WAYLAND_DISPLAY"))) return {};
+  if (platform.starts_with("xcb") && Set("DISPLAY")) return {};
+  if (platform.starts_with("wayland") && Set("WAYLAND_DISPLAY")) return {};
+  // The other platforms (offscreen, minimal, vnc, ...) need no display server.
+  if (!platform.empty() && !platform.starts_with("xcb") && !platform.starts_with("wayland")) {
+    return {};
+  }
   return "no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 }
 
