@@ -3,6 +3,7 @@
 // notice. Each is written as escaped bytes with its text in a comment.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace pixaroo::texts {
@@ -52,11 +53,25 @@ inline constexpr std::string_view kIndexFileName = "confi.ini"sv;
 inline constexpr std::string_view kLineEnd = "\r\n"sv;
 // 温馨提示 (8 bytes)
 inline constexpr std::string_view kNoticeTitle = "\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE"sv;
-// 使用方法：首次打开本软件可打开 更新按钮 进行更新Pixaroo 如有更新过的朋友想在更新也可以点击更新按钮，保存图片方法： 右键到图片焦点可保存图片到桌面 (145 bytes)
+// 使用方法：首次打开本软件可打开 更新按钮 进行更新Pixaroo
+// 如有更新过的朋友想在更新也可以点击更新按钮，保存图片方法： 右键到图片焦点可保存图片到桌面 (145
+// bytes)
 inline constexpr std::string_view kUsageNotice =
     "\xCA\xB9\xD3\xC3\xB7\xBD\xB7\xA8\xA3\xBA\xCA\xD7\xB4\xCE\xB4\xF2\xBF\xAA\xB1\xBE\xC8\xED\xBC\xFE\xBF\xC9\xB4\xF2\xBF\xAA \xB8\xFC\xD0\xC2\xB0\xB4\xC5\xA5 \xBD\xF8\xD0\xD0\xB8\xFC\xD0\xC2Pixaroo \xC8\xE7\xD3\xD0\xB8\xFC\xD0\xC2\xB9\xFD\xB5\xC4\xC5\xF3\xD3\xD1\xCF\xEB\xD4\xDA\xB8\xFC\xD0\xC2\xD2\xB2\xBF\xC9\xD2\xD4\xB5\xE3\xBB\xF7\xB8\xFC\xD0\xC2\xB0\xB4\xC5\xA5\xA3\xAC\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB7\xBD\xB7\xA8\xA3\xBA \xD3\xD2\xBC\xFC\xB5\xBD\xCD\xBC\xC6\xAC\xBD\xB9\xB5\xE3\xBF\xC9\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB5\xBD\xD7\xC0\xC3\xE6"sv;
 // C:\Program Files\Internet Explorer\IEXPLORE.EXE (47 bytes)
 inline constexpr std::string_view kBrowserProgram =
     "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
+
+// Every text above, for the image builder, which stores each in the image's
+// `const` segment.
+inline constexpr std::array kAll = {
+    kListPagePath,      kListPageSuffix,   kListAreaStart,
+    kListAreaEnd,       kItemLinkLeft,     kQuote,
+    kExcludedLink,      kPictureAreaStart, kPictureAreaEnd,
+    kPictureSourceLeft, kStatusUpdating,   kStatusProgressPrefix,
+    kStatusCountSuffix, kStatusCollected,  kStatusDonePrefix,
+    kIndexSeparator,    kIndexFileName,    kLineEnd,
+    kNoticeTitle,       kUsageNotice,      kBrowserProgram,
+};
 
 }  // namespace pixaroo::texts

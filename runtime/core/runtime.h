@@ -46,10 +46,10 @@ using NativeRoutine = void (*)(std::int32_t, std::int32_t, std::int32_t);
 
 // What the runtime needs of a program.
 struct Program {
-  std::span<const std::uint8_t> form;                // the window description
-  NativeRoutine (*routineAt)(std::uint32_t offset);  // nullptr when no routine there
+  std::span<const std::uint8_t> form;                     // the window description
+  std::function<NativeRoutine(std::uint32_t)> routineAt;  // nullptr when no routine there
   std::uint32_t entryOffset = 0;
-  void (*bindServices)(const Services*) = nullptr;
+  std::function<void(const Services*)> bindServices;
   std::span<const DllCommandName> dllCommands;  // resolved before the entry routine
 };
 

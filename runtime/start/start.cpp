@@ -1,6 +1,7 @@
 // The runtime library's one export. GetNewSock(1000) hands out the start
-// function, which checks the program image, builds the runtime with the Qt
+// function, which reads, checks and binds the program image, builds the runtime with the Qt
 // front and runs the program to its end.
+#include <algorithm>
 #include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer_limits.h"
 #include "runtime/core/runtime.h"
+#include "runtime/image/program_loader.h"
+#include "runtime/image/reader.h"
 #include "runtime/qt/display_check.h"
 #include "runtime/qt/qt_front.h"
 #include "runtime/services/program_image.h"
@@ -19,24 +22,31 @@ namespace {
 constexpr int kExitBadImage = 2;
 constexpr int kExitNoDisplay = 8;
 
-int StartProgram(const void* image) {
-  const auto* dev = static_cast<const DevProgramImage*>(image);
-  if (dev == nullptr ||
-      std::memcmp(dev->signature, kDevImageSignature, sizeof kDevImageSignature) != 0 ||
-      dev->size != sizeof(DevProgramImage) || dev->form == nullptr) {
-    std::fprintf(stderr, "korvex: the program image is damaged or of an unknown kind\n");
+// The image's bytes, as long as its header says; empty when there is no image.
+std::span<const std::uint8_t> ImageBytes(const void* image) {
+  if (image == nullptr) return {};
+  const auto* bytes = static_cast<const std::uint8_t*>(image);
+  std::uint32_t size = 0;
+  for (int i = 3; i >= 0; --i) size = (size << 8) | bytes[image::kImageSizeField + i];
+  return {bytes, std::max(size, image::kHeaderSize)};
+}
+
+int StartProgram(const void* imageAddress) {
+  auto read = image::ReadImage(ImageBytes(imageAddress));
+  image::Result<std::unique_ptr<image::LoadedProgram>> loaded;
+  if (read.ok()) loaded = image::LoadProgram(*read.value, &image::ExecutableSymbol);
+  if (!loaded.ok()) {
+    const auto& refused = read.ok() ? loaded.refusal : read.refusal;
+    const auto& detail = read.ok() ? loaded.detail : read.detail;
+    std::fprintf(stderr, "korvex: the program image is refused (%s): %s\n",
+                 image::RefusalName(refused), detail.c_str());
     return kExitBadImage;
   }
   if (const std::string missing = MissingDisplay(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, missing.c_str());
     return kExitNoDisplay;
   }
-  Program program;
-  program.form = std::span<const std::uint8_t>(dev->form, dev->formSize);
-  program.routineAt = dev->routineAt;
-  program.entryOffset = dev->entryOffset;
-  program.bindServices = dev->bindServices;
-  program.dllCommands = std::span<const DllCommandName>(dev->dllCommands, dev->dllCommandCount);
+  const Program program = (*loaded.value)->Program();
   RuntimeOptions options;
   options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
   options.runProgram = [](const std::string& line, bool wait) {

@@ -32,8 +32,11 @@ ALLOWED = {
     "program": ["base", "runtime/services/"] + PROGRAM,
     "loader": ["base", "platform/module/", "platform/registry/", "app/site_base.h",
                "program/embedded_image.h", "loader"],
-    # Build tools run on the host; they may use the runtime's format writer.
-    "tools": ["base", "runtime/form/", "app", "ui/main_window_form.h", "tools"],
+    # Build tools run on the host; they may use the runtime's format writers
+    # and the list of runtime libraries the image names.
+    "tools": ["base", "runtime/form/", "runtime/image/format.h", "runtime/image/image.h",
+              "runtime/image/writer.h", "runtime/image/libraries.h", "app",
+              "program/routine_list.h", "ui/main_window_form.h", "tools"],
     "demo": ["base", "demo"],
 }
 

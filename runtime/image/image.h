@@ -1,0 +1,100 @@
+// The program image as plain data: what the writer lays out and what the
+// reader gives back, field for field (see FORMAT.md), and the refusals a
+// reader or loader can give.
+//
+// Plain values; not shared between threads unless the owner says so.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/bytes.h"
+#include "runtime/image/format.h"
+
+namespace korvex::image {
+
+struct DllEntry {
+  std::uint32_t fileOffset = 0;      // into `const`
+  std::uint32_t functionOffset = 0;  // into `const`
+  std::string file;                  // filled by the reader
+  std::string function;              // filled by the reader
+};
+
+struct Library {
+  std::string name;
+  std::string id;  // 32 hex digits
+  std::string major;
+  std::string minor;
+  std::string description;  // GBK
+  friend bool operator==(const Library&, const Library&) = default;
+};
+
+struct Segment {
+  std::string name;
+  std::uint32_t flags = 0;
+  std::uint32_t memorySize = 0;
+  base::Bytes stored;  // the bytes stored in the image (may be fewer than memorySize)
+  std::vector<std::uint32_t> relocations;
+  std::uint32_t headerOffset = 0;  // filled by the reader
+  std::uint32_t storedOffset = 0;  // filled by the reader; kNotStored when nothing is stored
+};
+
+struct Image {
+  std::uint32_t word28 = kWord28;
+  std::uint32_t word2C = kWord2C;
+  std::uint32_t entryOffset = 0;
+  std::vector<DllEntry> dllCommands;
+  std::vector<Library> libraries;
+  // In chain order: const, form, help, code, var, @reloc1. The writer takes
+  // `@reloc1`'s bytes from `fixups`; the reader fills both.
+  std::array<Segment, kSegmentCount> segments;
+  std::array<std::vector<std::uint32_t>, kFixupListCount> fixups;
+  std::uint32_t imageSize = 0;  // filled by the reader
+
+  Segment& At(Seg s) { return segments[static_cast<std::size_t>(s)]; }
+  const Segment& At(Seg s) const { return segments[static_cast<std::size_t>(s)]; }
+};
+
+// Why an image was refused. The detail text says where.
+enum class Refusal {
+  None,
+  Truncated,             // a field lies past the image's end
+  BadSignature,          // not "WJ", or reserved bytes set
+  BadHeader,             // a header word with a value the runtime cannot take
+  BadLibraryList,        // a record without its five fields, or unterminated
+  ChainLoops,            // a segment header is reached twice
+  BadSegmentHeader,      // header size, zero fields, name padding or flags
+  WrongSegment,          // a segment out of its place in the chain
+  SegmentTable,          // the header's segment table disagrees with the chain
+  BadRelocation,         // a relocation word's field or target lies outside
+  BadFixupList,          // a fix-up list's count or entry lies outside
+  BadDllName,            // a DLL command's name offset lies outside `const`
+  BadEntry,              // the entry offset names no routine
+  UnknownLibrary,        // a library the runtime does not have
+  BadRecord,             // a routine record's fields are not as laid out
+  UnknownRoutine,        // a routine record names a routine the program lacks
+  UnknownUnit,           // list 1 names a unit the window lacks
+  UnknownDllCommand,     // list 2 names a command past the table
+  UnknownLibraryNumber,  // list 3 names a library past the list
+  UnknownType,           // list 4 names a type the window lacks
+  BadWindow,             // `form` is not a valid window description
+};
+
+const char* RefusalName(Refusal r);
+
+// Either a value or a refusal with its detail.
+template <typename T>
+struct Result {
+  std::optional<T> value;
+  Refusal refusal = Refusal::None;
+  std::string detail;
+
+  bool ok() const { return value.has_value(); }
+  static Result Refuse(Refusal r, std::string d) { return {std::nullopt, r, std::move(d)}; }
+};
+
+}  // namespace korvex::image

@@ -1,0 +1,215 @@
+// The image reader and loader against damaged images: every kind of damage
+// is refused with its own reason, never a crash. Images start from the one
+// the build writes for the program and are damaged in one place.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "runtime/image/program_loader.h"
+#include "runtime/image/reader.h"
+#include "runtime/image/writer.h"
+#include "tools/image_builder/program_image.h"
+
+namespace korvex::image {
+namespace {
+
+base::Bytes Good() { return WriteImage(pixaroo::builder::BuildProgramImage()); }
+
+std::uint32_t Get32(const base::Bytes& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | b[at + i];
+  return v;
+}
+void Set32(base::Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// A segment header's offset, found by walking the chain as the layout has it.
+std::uint32_t HeaderOf(const base::Bytes& b, std::size_t index) {
+  std::uint32_t at = Get32(b, 0x24);
+  for (std::size_t i = 0; i < index; ++i) at = Get32(b, at + 4);
+  return at;
+}
+
+Refusal ReadRefusal(const base::Bytes& b) {
+  const auto r = ReadImage(b);
+  if (!r.ok()) EXPECT_FALSE(r.detail.empty());
+  return r.refusal;
+}
+
+void DummyRoutine() {}
+
+// Every exported name resolves, except those in `missing`.
+SymbolLookup Lookup(std::set<std::string> missing = {}) {
+  return [missing](const std::string& name) -> void* {
+    if (missing.contains(name) || name.rfind("pixaroo_", 0) != 0) return nullptr;
+    return reinterpret_cast<void*>(&DummyRoutine);
+  };
+}
+
+Refusal LoadRefusal(const Image& image, const SymbolLookup& lookup = Lookup()) {
+  const auto read = ReadImage(WriteImage(image));
+  if (!read.ok()) return read.refusal;
+  const auto loaded = LoadProgram(*read.value, lookup);
+  if (!loaded.ok()) EXPECT_FALSE(loaded.detail.empty());
+  return loaded.refusal;
+}
+
+TEST(ImageDamage, TruncationAtEveryFieldIsRefused) {
+  const base::Bytes good = Good();
+  ASSERT_TRUE(ReadImage(good).ok());
+  for (std::size_t cut = 0; cut < good.size(); ++cut) {
+    base::Bytes b(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+    // Keep the size field true to the cut bytes, so that the reader walks
+    // on to the field the cut really removed.
+    if (cut >= 0x38) Set32(b, 0x34, static_cast<std::uint32_t>(cut));
+    const auto r = ReadImage(b);
+    ASSERT_FALSE(r.ok()) << "cut at " << cut;
+    ASSERT_FALSE(r.detail.empty());
+  }
+  // The last four bytes are list 4's last entry, past `@reloc1`'s declared
+  // size: without them the list runs out of the image.
+  base::Bytes b(good.begin(), good.end() - 4);
+  Set32(b, 0x34, static_cast<std::uint32_t>(b.size()));
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadFixupList);
+  // A header cut short, or a size field that disagrees with the bytes.
+  EXPECT_EQ(ReadRefusal(base::Bytes(good.begin(), good.begin() + 0x40)), Refusal::Truncated);
+  b = good;
+  b.push_back(0);
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadHeader);
+}
+
+TEST(ImageDamage, HeaderAndChainDamageIsRefused) {
+  const base::Bytes good = Good();
+  base::Bytes b = good;
+  b[1] = 'K';
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadSignature);
+  b = good;
+  b[0x10] = 1;
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadSignature);
+  b = good;
+  Set32(b, 0x38, 0x7FFFFFFF);  // DLL command count
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadHeader);
+  b = good;
+  Set32(b, 0x38, 27);  // one more command than the table: the list is read from the wrong place
+  EXPECT_NE(ReadRefusal(b), Refusal::None);
+  b = good;
+  Set32(b, HeaderOf(good, 3) + 4, HeaderOf(good, 0));  // `code` leads back to `const`
+  EXPECT_EQ(ReadRefusal(b), Refusal::ChainLoops);
+  b = good;
+  Set32(b, HeaderOf(good, 3) + 4, HeaderOf(good, 3));  // `code` leads to itself
+  EXPECT_EQ(ReadRefusal(b), Refusal::ChainLoops);
+  b = good;
+  Set32(b, HeaderOf(good, 2) + 4, static_cast<std::uint32_t>(good.size() + 0x100));
+  EXPECT_EQ(ReadRefusal(b), Refusal::Truncated);
+  b = good;
+  Set32(b, HeaderOf(good, 2) + 4, 0xFFFFFFF0);  // near the top of the address range
+  EXPECT_EQ(ReadRefusal(b), Refusal::Truncated);
+  b = good;
+  Set32(b, HeaderOf(good, 4) + 4, 0xFFFFFFFF);  // the chain ends at `var`
+  EXPECT_EQ(ReadRefusal(b), Refusal::WrongSegment);
+  b = good;
+  b[HeaderOf(good, 1) + 0x0C] = 'F';  // "Form"
+  EXPECT_EQ(ReadRefusal(b), Refusal::WrongSegment);
+  b = good;
+  Set32(b, HeaderOf(good, 3) + 8, 1);  // `code` flags
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadSegmentHeader);
+  b = good;
+  Set32(b, HeaderOf(good, 0) + 0x28, Get32(good, HeaderOf(good, 0) + 0x24) + 1);  // stores more
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadSegmentHeader);
+  b = good;
+  Set32(b, HeaderOf(good, 1) + 0x2C, static_cast<std::uint32_t>(good.size() - 8));
+  EXPECT_EQ(ReadRefusal(b), Refusal::Truncated);
+  b = good;
+  Set32(b, HeaderOf(good, 3) + 0x30, 0x40000000);  // relocation count
+  EXPECT_EQ(ReadRefusal(b), Refusal::Truncated);
+  b = good;
+  Set32(b, 0x40 + 4 * 2, HeaderOf(good, 3));  // the table's `help` entry
+  EXPECT_EQ(ReadRefusal(b), Refusal::SegmentTable);
+  b = good;
+  b[0x128 + 6] = 'x';  // the CR after "korvex"
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadLibraryList);
+}
+
+TEST(ImageDamage, RelocationsAndFixupsOutsideTheirSegmentAreRefused) {
+  const base::Bytes good = Good();
+  const std::uint32_t constHeader = HeaderOf(good, 0);
+  const std::uint32_t constSize = Get32(good, constHeader + 0x24);
+  base::Bytes b = good;
+  Set32(b, constHeader + 0x38, constSize << 3 | 3);  // a field just past `const`
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadRelocation);
+  b = good;
+  Set32(b, constHeader + 0x38, (Get32(good, constHeader + 0x38) & ~7U) | 5);  // kind 5
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadRelocation);
+
+  Image image = pixaroo::builder::BuildProgramImage();
+  const std::uint32_t codeSize = image.At(Seg::Code).memorySize;
+  image.fixups[3].back() = codeSize - 2;  // a field that straddles the end of `code`
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadFixupList);
+
+  image = pixaroo::builder::BuildProgramImage();
+  image.At(Seg::Code).relocations.push_back((codeSize + 4) << 3 | 1);
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
+
+  // A kind-3 field that holds an offset inside `code` but not a record.
+  image = pixaroo::builder::BuildProgramImage();
+  auto& c = image.At(Seg::Const).stored;
+  Set32(c, kOperationTableOffset, kRecordSize + 4);
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
+
+  // `@reloc1` whose lists end four bytes before its declared size.
+  b = good;
+  const std::uint32_t relocHeader = HeaderOf(good, 5);
+  Set32(b, relocHeader + 0x24, Get32(good, relocHeader + 0x24) + 8);
+  Set32(b, relocHeader + 0x28, Get32(good, relocHeader + 0x28) + 8);
+  b.insert(b.end(), {0, 0, 0, 0, 0, 0, 0, 0});
+  Set32(b, 0x34, static_cast<std::uint32_t>(b.size()));
+  EXPECT_EQ(ReadRefusal(b), Refusal::BadFixupList);
+}
+
+TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
+  const Image good = pixaroo::builder::BuildProgramImage();
+  EXPECT_EQ(LoadRefusal(good), Refusal::None);
+  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_SavePicture"})), Refusal::UnknownRoutine);
+  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_BindProgram"})), Refusal::UnknownRoutine);
+
+  auto patched = [&](std::size_t list, std::size_t entry, std::uint32_t value) {
+    Image image = good;
+    Set32(image.At(Seg::Code).stored, image.fixups[list][entry], value);
+    return LoadRefusal(image);
+  };
+  EXPECT_EQ(patched(0, 1, 0x16010013), Refusal::UnknownUnit);  // no such button
+  EXPECT_EQ(patched(0, 0, 0x52010002), Refusal::UnknownUnit);  // no such window
+  EXPECT_EQ(patched(1, 0, 26), Refusal::UnknownDllCommand);
+  EXPECT_EQ(patched(2, 0, 4), Refusal::UnknownLibraryNumber);
+  EXPECT_EQ(patched(2, 0, 0), Refusal::UnknownLibraryNumber);  // the core is not called by number
+  EXPECT_EQ(patched(3, 0, 0x00010010), Refusal::UnknownType);  // a type the window lacks
+  EXPECT_EQ(patched(3, 0, 0x00050002), Refusal::UnknownType);  // a library past the list
+
+  Image image = good;
+  image.libraries[2].name = "inet";
+  EXPECT_EQ(LoadRefusal(image), Refusal::UnknownLibrary);
+  image = good;
+  image.libraries[1].id[0] = '0';
+  EXPECT_EQ(LoadRefusal(image), Refusal::UnknownLibrary);
+
+  image = good;
+  image.entryOffset = 19 * kRecordSize;  // the binding is no routine
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadEntry);
+  image.entryOffset = 0x44;
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadEntry);
+
+  image = good;
+  Set32(image.At(Seg::Code).stored, kRecordSize + kRecRoleField, 7);
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRecord);
+
+  image = good;
+  image.At(Seg::Form).stored.resize(0x20);
+  image.At(Seg::Form).memorySize = 0x20;
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadWindow);
+}
+
+}  // namespace
+}  // namespace korvex::image

@@ -1,0 +1,188 @@
+#include "tools/image_builder/program_image.h"
+
+#include <bit>
+#include <cstring>
+#include <map>
+
+#include "app/dll_commands.h"
+#include "app/global_cells.h"
+#include "app/program_texts.h"
+#include "app/routine_ids.h"
+#include "app/units.h"
+#include "program/routine_list.h"
+#include "runtime/form/writer.h"
+#include "runtime/image/libraries.h"
+#include "ui/main_window_form.h"
+
+namespace pixaroo::builder {
+namespace {
+
+using namespace korvex::image;
+
+struct RecordName {
+  const char* name;
+  Role role;
+};
+
+constexpr Role kRoleR = Role::Routine;
+constexpr Role kRoleB = Role::Binding;
+constexpr Role kRoleO = Role::Operation;
+#define PIXAROO_RECORD_NAME(name, role) RecordName{PIXAROO_EXPORT_PREFIX #name, kRole##role},
+constexpr RecordName kRecords[] = {PIXAROO_ROUTINE_RECORDS(PIXAROO_RECORD_NAME)};
+#undef PIXAROO_RECORD_NAME
+static_assert(std::size(kRecords) == kFirstRegexOperationRecord + kRegexOperationCount);
+static_assert(static_cast<std::uint32_t>(Routine::Count) == kBindingRecord);
+static_assert(kRecordSize == kRoutineRecordSize);
+static_assert(kVarSize == korvex::image::kVarSize);
+
+// The units the routines name.
+constexpr korvex::UnitRef kUnits[] = {
+    units::kWindow,    units::kSupportPicture, units::kDialog,         units::kMenuPlay,
+    units::kMenuSave,  units::kIndexList,      units::kPicture1,       units::kPicture2,
+    units::kPicture3,  units::kPicture4,       units::kPicture5,       units::kPicture6,
+    units::kStatusBar, units::kNextButton,     units::kPreviousButton, units::kUpdateButton,
+};
+// Library numbers the routines call: multithreading, internet, extended
+// user interface.
+constexpr std::uint32_t kLibraryCalls[] = {1, 2, 3};
+// Routines used as values: the exit routine and the three thread routines.
+constexpr Routine kRoutineValues[] = {Routine::ExitRoutine, Routine::PageLoaderThread,
+                                      Routine::UpdateRunThread, Routine::UpdateCompletionThread};
+
+void Put32(base::Bytes& b, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void Set32(base::Bytes& b, std::uint32_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void PutDouble(base::Bytes& b, double d) {
+  const auto bits = std::bit_cast<std::uint64_t>(d);
+  Put32(b, static_cast<std::uint32_t>(bits));
+  Put32(b, static_cast<std::uint32_t>(bits >> 32));
+}
+std::uint32_t Reloc(std::uint32_t field, RelocKind kind) {
+  return field << kKindBits | static_cast<std::uint32_t>(kind);
+}
+
+// `const`: the numbers and tables first, then each distinct text once.
+class ConstPool {
+ public:
+  explicit ConstPool(Segment& seg) : seg_(seg) {}
+  std::uint32_t Text(std::string_view text) {
+    const std::string key(text);
+    if (auto it = offsets_.find(key); it != offsets_.end()) return it->second;
+    const auto at = static_cast<std::uint32_t>(seg_.stored.size());
+    seg_.stored.insert(seg_.stored.end(), text.begin(), text.end());
+    seg_.stored.push_back(0);
+    offsets_.emplace(key, at);
+    return at;
+  }
+
+ private:
+  Segment& seg_;
+  std::map<std::string, std::uint32_t> offsets_;
+};
+
+void BuildConstHead(Segment& c) {
+  PutDouble(c.stored, 1.0);
+  PutDouble(c.stored, 2.0);
+  Put32(c.stored, 1);  // the empty-array template: one dimension of size 0
+  Put32(c.stored, 0);
+  for (std::uint32_t i = 0; i < kOperationCount; ++i) {
+    const std::uint32_t field = kOperationTableOffset + 4 * i;
+    Put32(c.stored, (kFirstRegexOperationRecord + i) * kRecordSize);
+    c.relocations.push_back(Reloc(field, RelocKind::Code));
+  }
+}
+
+void BuildRecords(Segment& code, ConstPool& pool) {
+  for (const RecordName& r : kRecords) {
+    const auto at = static_cast<std::uint32_t>(code.stored.size());
+    code.stored.resize(at + kRecordSize, 0);
+    Set32(code.stored, at + kRecNameField, pool.Text(r.name));
+    code.relocations.push_back(Reloc(at + kRecNameField, RelocKind::Const));
+    Set32(code.stored, at + kRecRoleField, static_cast<std::uint32_t>(r.role));
+    if (r.role == Role::Binding) {
+      // The service table's first slot and the start of `var`.
+      code.relocations.push_back(Reloc(at + kRecServicesField, RelocKind::Service));
+      code.relocations.push_back(Reloc(at + kRecVarField, RelocKind::Var));
+    }
+  }
+  const auto end = static_cast<std::uint32_t>(code.stored.size());
+  code.stored.resize(end + kRecordSize, 0);
+  Set32(code.stored, end + kRecNameField, kEndRecordName);
+}
+
+// The operand block: each list a count, then its entries.
+void BuildOperands(Image& image) {
+  Segment& code = image.At(Seg::Code);
+  auto here = [&] { return static_cast<std::uint32_t>(code.stored.size()); };
+  auto& unitList = image.fixups[static_cast<std::size_t>(Fixup::Unit)];
+  auto& typeList = image.fixups[static_cast<std::size_t>(Fixup::Type)];
+  Put32(code.stored, static_cast<std::uint32_t>(std::size(kUnits)));
+  for (const korvex::UnitRef& u : kUnits) {
+    unitList.push_back(here());
+    Put32(code.stored, u.window);
+    unitList.push_back(here());
+    Put32(code.stored, u.unit);
+    typeList.push_back(here());
+    Put32(code.stored, u.type);
+  }
+  Put32(code.stored, static_cast<std::uint32_t>(kDllCommandCount));
+  for (std::uint32_t n = 0; n < kDllCommandCount; ++n) {
+    image.fixups[static_cast<std::size_t>(Fixup::DllCommand)].push_back(here());
+    Put32(code.stored, n);
+  }
+  Put32(code.stored, static_cast<std::uint32_t>(std::size(kLibraryCalls)));
+  for (std::uint32_t n : kLibraryCalls) {
+    image.fixups[static_cast<std::size_t>(Fixup::Library)].push_back(here());
+    Put32(code.stored, n);
+  }
+  Put32(code.stored, static_cast<std::uint32_t>(std::size(kRoutineValues)));
+  for (Routine r : kRoutineValues) {
+    code.relocations.push_back(Reloc(here(), RelocKind::Code));
+    Put32(code.stored, RoutineOffset(r));
+  }
+}
+
+}  // namespace
+
+korvex::image::Image BuildProgramImage() {
+  Image image;
+  for (std::size_t i = 0; i < kSegmentCount; ++i) {
+    image.segments[i].name = kSegmentNames[i];
+    image.segments[i].flags = kSegmentFlags[i];
+  }
+  for (const RuntimeLibrary& l : kRuntimeLibraries) {
+    image.libraries.push_back({std::string(l.name), std::string(l.id), std::string(l.major),
+                               std::string(l.minor), std::string(l.description)});
+  }
+  Segment& c = image.At(Seg::Const);
+  BuildConstHead(c);
+  ConstPool pool(c);
+  for (std::string_view text : texts::kAll) pool.Text(text);
+  for (const korvex::DllCommandName& d : kDllCommands) {
+    DllEntry e;
+    e.fileOffset = pool.Text(d.file);
+    e.functionOffset = pool.Text(d.function);
+    image.dllCommands.push_back(e);
+  }
+  BuildRecords(image.At(Seg::Code), pool);
+  BuildOperands(image);
+  image.At(Seg::Form).stored = korvex::form::WriteForm(MainWindowForm());
+  image.At(Seg::Help).stored.assign(kHelpSize, 0);
+  image.At(Seg::Var).memorySize = kVarSize;
+  for (Segment& s : image.segments) {
+    if (!s.stored.empty()) s.memorySize = static_cast<std::uint32_t>(s.stored.size());
+  }
+  image.entryOffset = RoutineOffset(Routine::EntryRoutine);
+  return image;
+}
+
+std::vector<std::string> ExportedSymbols() {
+  std::vector<std::string> names;
+  for (const RecordName& r : kRecords) names.emplace_back(r.name);
+  return names;
+}
+
+}  // namespace pixaroo::builder
