@@ -17,6 +17,7 @@
 #include "runtime/qt/font_map.h"
 #include "runtime/qt/main_window.h"
 #include "runtime/qt/picture_box.h"
+#include "runtime/qt/status_progress.h"
 
 namespace korvex {
 namespace {
@@ -275,6 +276,11 @@ void QtFront::Apply(const UnitChange& change) {
     case UnitChange::What::StatusText:
       if (auto* label = dynamic_cast<QLabel*>(w)) {
         label->setText(FromGbk(model_->StatusText(change.unit, 0)));
+      }
+      break;
+    case UnitChange::What::StatusProgress:
+      if (auto* label = dynamic_cast<QLabel*>(w)) {
+        ShowStatusProgress(label, model_->StatusProgress(change.unit));
       }
       break;
     case UnitChange::What::Disabled: {

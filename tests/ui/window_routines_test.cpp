@@ -15,12 +15,12 @@
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
+#include "base/files.h"
 #include "demo/gallery.h"
 #include "imaging/convert_image_format.h"
 #include "platform/shell/run_program.h"
-#include "runtime/inet/http_read.h"
 #include "platform/transfer/transfer.h"
-#include "base/files.h"
+#include "runtime/inet/http_read.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 
@@ -81,7 +81,9 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
     EXPECT_EQ(shown[0].text, texts::kUsageNotice);
     EXPECT_EQ(shown[0].flags, 0);
     EXPECT_EQ(shown[0].title, texts::kNoticeTitle);
-    // The demo serves the badge only for the support account's address.
+    // The demo serves the badge only for the support account's address; it
+    // is fetched off the window thread and shows when it arrives.
+    EXPECT_TRUE(p.WaitUntil([&] { return !UnitPicture(p, unit_id::kQqSupport1).empty(); }));
     const Bytes badge = UnitPicture(p, unit_id::kQqSupport1);
     EXPECT_EQ(std::string(badge.begin(), badge.begin() + std::min<std::size_t>(badge.size(), 4)),
               "\x89PNG");
@@ -94,7 +96,8 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
       expectPage(p, 5);
       // Four loaders at once, the window thread reading the boxes while they
       // write; the indices end where they started.
-      for (auto button : {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
+      for (auto button :
+           {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
         p.Click(button);
       }
       p.Then([&](ProgramHarness& p) {
