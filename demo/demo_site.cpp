@@ -30,6 +30,9 @@ constexpr int kMaxPort = 65535;
 // stopping waits for a client that keeps its connection open.
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr std::size_t kKeepAliveRequests = 1000;
+// Serving threads: each open connection holds one while it is kept alive,
+// and a browser fetching ahead keeps a dozen or more open at once.
+constexpr std::size_t kServingThreads = 64;
 // The site takes no uploads; anything larger is refused unread.
 constexpr std::size_t kMaxRequestBody = std::size_t{64} * 1024;
 constexpr auto kStartPoll = std::chrono::milliseconds(1);
@@ -176,6 +179,7 @@ void DemoSite::Impl::Route() {
 
 bool DemoSite::Impl::Listen(int requestedPort) {
   if (requestedPort < 0 || requestedPort > kMaxPort) return false;
+  server.new_task_queue = [] { return new httplib::ThreadPool(kServingThreads); };
   server.set_keep_alive_timeout(kKeepAliveSeconds);
   server.set_keep_alive_max_count(kKeepAliveRequests);
   server.set_payload_max_length(kMaxRequestBody);
