@@ -253,9 +253,8 @@ void QtFront::Apply(const UnitChange& change) {
   switch (change.what) {
     case UnitChange::What::Picture:
       if (auto* box = dynamic_cast<PictureBox*>(w)) {
-        // The model's own bytes, shared: the view keeps only the decoded image.
-        const std::shared_ptr<const base::Bytes> bytes = model_->Picture(change.unit);
-        box->SetPicture(bytes != nullptr ? *bytes : base::Bytes());
+        // The model's own bytes, shared: the view keeps only the scaled image.
+        box->SetPicture(model_->Picture(change.unit));
       }
       break;
     case UnitChange::What::ListItems:

@@ -124,7 +124,8 @@ struct Program {
   korvex::HeadlessFront* front = nullptr;
   std::unique_ptr<korvex::Runtime> runtime;
   std::mutex statusMutex;
-  std::vector<std::string> statusTexts;  // every status text, in order
+  std::vector<std::string> statusTexts;               // every status text, in order
+  std::vector<korvex::UnitModel::Progress> progress;  // every progress bar change
 
   Program() {
     auto f = std::make_unique<korvex::HeadlessFront>();
@@ -135,9 +136,12 @@ struct Program {
   int Run(std::function<void()> body) {
     program.Hook(Routine::OnWindowCreated, [this, body = std::move(body)] {
       runtime->Model()->SetObserver([this](const korvex::UnitChange& change) {
-        if (change.what != korvex::UnitChange::What::StatusText) return;
         std::lock_guard lock(statusMutex);
-        statusTexts.push_back(runtime->Model()->StatusText(change.unit, 0));
+        if (change.what == korvex::UnitChange::What::StatusText) {
+          statusTexts.push_back(runtime->Model()->StatusText(change.unit, 0));
+        } else if (change.what == korvex::UnitChange::What::StatusProgress) {
+          progress.push_back(runtime->Model()->StatusProgress(change.unit));
+        }
       });
       for (int k = 0; k < 6; ++k) kPictureIndices[k]->store(k);
       body();
@@ -149,6 +153,10 @@ struct Program {
   std::vector<std::string> StatusTexts() {
     std::lock_guard lock(statusMutex);
     return statusTexts;
+  }
+  std::vector<korvex::UnitModel::Progress> Progress() {
+    std::lock_guard lock(statusMutex);
+    return progress;
   }
   base::Bytes Picture(int box) {
     auto v = runtime->Model()->ReadProperty(kPictureBoxIds[box - 1], korvex::kPropPicture);

@@ -31,6 +31,18 @@ RunResult RunWithWindow(int window) {
   RunResult r{program.Items(), program.StatusTexts(), {}};
   for (int box = 1; box <= 6; ++box) r.pictures.push_back(program.Picture(box));
   EXPECT_TRUE(program.CompletionStarted());
+  // The progress bar: shown from the start, never going back, full once the
+  // seventh list page is done.
+  const auto progress = program.Progress();
+  EXPECT_FALSE(progress.empty());
+  for (std::size_t i = 0; i < progress.size(); ++i) {
+    EXPECT_EQ(progress[i].maximum, kLastListPage * 100);
+    if (i > 0) EXPECT_GE(progress[i].value, progress[i - 1].value);
+  }
+  if (!progress.empty()) {
+    EXPECT_EQ(progress.front().value, 0);
+    EXPECT_EQ(progress.back().value, progress.back().maximum);
+  }
   return r;
 }
 

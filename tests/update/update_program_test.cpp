@@ -38,11 +38,16 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   std::string status;
   bool disabledAtOnce = false;
   std::size_t listRequests = 0;
+  auto progress = [](ProgramHarness& p) {
+    return p.Runtime().Model()->StatusProgress(unit_id::kStatusBar1);
+  };
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    EXPECT_EQ(progress(p).maximum, 0);  // no bar before the first click
     p.Click(unit_id::kButton1);
     p.Then([&](ProgramHarness& q) {
       disabledAtOnce = q.UpdateButtonDisabled();
       EXPECT_TRUE(q.WaitForWorkers(90s));
+      EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
       items = q.IndexItems();
       status = q.StatusText();
       for (int box = 1; box <= 6; ++box) {
