@@ -36,6 +36,7 @@ constexpr std::size_t kServingThreads = 64;
 // The site takes no uploads; anything larger is refused unread.
 constexpr std::size_t kMaxRequestBody = std::size_t{64} * 1024;
 constexpr auto kStartPoll = std::chrono::milliseconds(1);
+static_assert(DemoSiteOptions{}.itemsPerPage == kItemsPerPage);
 
 int Number(const httplib::Request& req) {
   const std::string digits = req.matches[1].str();
@@ -93,7 +94,12 @@ struct DemoSite::Impl {
   std::vector<std::shared_ptr<const std::string>> photoFiles;
   std::shared_ptr<const std::string> badgeFile;
 
-  Impl() : photoFiles(gallery.photos().size()) {}
+  std::chrono::milliseconds responseDelay{0};
+
+  explicit Impl(const DemoSiteOptions& options)
+      : gallery(options.itemsPerPage),
+        photoFiles(gallery.photos().size()),
+        responseDelay(options.responseDelay) {}
 
   void Count(const std::string& path) {
     std::lock_guard lock(mutex);
@@ -141,6 +147,7 @@ struct DemoSite::Impl {
 void DemoSite::Impl::Route() {
   server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     Count(req.path);
+    if (responseDelay.count() > 0) std::this_thread::sleep_for(responseDelay);
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Get("/", [](const httplib::Request&, httplib::Response& res) {
@@ -224,8 +231,8 @@ DemoSite::DemoSite(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DemoSite::~DemoSite() { Stop(); }
 
-std::unique_ptr<DemoSite> DemoSite::Start(int port) {
-  auto impl = std::make_unique<Impl>();
+std::unique_ptr<DemoSite> DemoSite::Start(int port, DemoSiteOptions options) {
+  auto impl = std::make_unique<Impl>(options);
   if (!impl->Listen(port)) return nullptr;
   return std::unique_ptr<DemoSite>(new DemoSite(std::move(impl)));
 }
