@@ -20,16 +20,20 @@ static_assert(std::size(kPictureIndices) == kPageBoxes);
 struct PageLoad {
   std::uint64_t serial = 0;
   std::array<std::int32_t, kPageBoxes> indices{};
+  // The scope of its reads while it runs (guarded by g_currentMutex). Only a
+  // running load holds one, so no scope outlives the runtime's services in
+  // a load left waiting when the program ends.
   rt::TransferScope scope;
 };
 
 namespace {
 
-// The current load's serial; guarded by g_currentMutex, which is also held
-// while a box is written, so "still current" and the write are one step.
+// The current load and its serial; guarded by g_currentMutex, which is also
+// held while a box is written, so "still current" and the write are one
+// step.
 std::mutex g_currentMutex;
 std::uint64_t g_currentSerial = 0;
-rt::TransferScope g_currentScope;
+std::weak_ptr<PageLoad> g_current;
 
 // Writes box `k` for `load` unless a later load has begun.
 void WriteBoxIfCurrent(const PageLoad& load, int k, base::Bytes bmp) {
@@ -45,13 +49,6 @@ base::Bytes FetchPhotoAsBmp(const std::string& item, const rt::TransferScope& sc
   base::Bytes bmp;
   ConvertImageFormat(downloaded, kFormatBmp, bmp);
   return bmp;
-}
-
-void LoadBox(const PageLoad& load, int k) {
-  if (!IsCurrentPageLoad(load)) return;
-  const std::string item = rt::ListItem(units::kIndexList, load.indices[k]);
-  base::Bytes bmp = FetchPhotoAsBmp(item, load.scope);
-  WriteBoxIfCurrent(load, k, std::move(bmp));
 }
 
 // Counts the boxes still loading on other threads.
@@ -70,17 +67,52 @@ struct BoxesLeft {
   }
 };
 
+void LoadBox(const PageLoad& load, const rt::TransferScope& scope, int k) {
+  if (!IsCurrentPageLoad(load)) return;
+  const std::string item = rt::ListItem(units::kIndexList, load.indices[k]);
+  base::Bytes bmp = FetchPhotoAsBmp(item, scope);
+  WriteBoxIfCurrent(load, k, std::move(bmp));
+}
+
+// Loads the boxes: `photosInFlight` at a time, box 1 on this thread.
+void LoadBoxes(const std::shared_ptr<PageLoad>& load, const rt::TransferScope& scope,
+               int photosInFlight) {
+  if (photosInFlight <= 1) {
+    for (int k = 0; k < kPageBoxes; ++k) LoadBox(*load, scope, k);
+    return;
+  }
+  // Boxes 2 .. 6 on worker tasks; a box whose task cannot start (the
+  // program is ending) is loaded here.
+  auto left = std::make_shared<BoxesLeft>();
+  for (int k = 1; k < kPageBoxes; ++k) {
+    {
+      std::lock_guard lock(left->mutex);
+      ++left->left;
+    }
+    const bool started = rt::StartTask([load, scope, left, k] {
+      LoadBox(*load, scope, k);
+      left->Finish();
+    });
+    if (!started) {
+      LoadBox(*load, scope, k);
+      left->Finish();
+    }
+  }
+  LoadBox(*load, scope, 0);
+  left->Wait();
+}
+
 }  // namespace
 
 std::shared_ptr<PageLoad> BeginPageLoad() {
   auto load = std::make_shared<PageLoad>();
   for (int k = 0; k < kPageBoxes; ++k) load->indices[k] = kPictureIndices[k]->load();
-  load->scope = rt::NewTransferScope();
   rt::TransferScope superseded;
   {
     std::lock_guard lock(g_currentMutex);
     load->serial = ++g_currentSerial;
-    superseded = std::exchange(g_currentScope, load->scope);
+    if (const auto older = g_current.lock()) superseded = older->scope;
+    g_current = load;
   }
   if (superseded) rt::CancelTransfers(superseded);
   return load;
@@ -92,29 +124,17 @@ bool IsCurrentPageLoad(const PageLoad& load) {
 }
 
 void RunPageLoad(const std::shared_ptr<PageLoad>& load, int photosInFlight) {
-  if (photosInFlight <= 1) {
-    for (int k = 0; k < kPageBoxes; ++k) LoadBox(*load, k);
-    return;
+  const rt::TransferScope scope = rt::NewTransferScope();
+  {
+    // Superseded before it began: nothing to do. Otherwise a later load
+    // finds the scope and stops its reads.
+    std::lock_guard lock(g_currentMutex);
+    if (load->serial != g_currentSerial) return;
+    load->scope = scope;
   }
-  // Boxes 2 .. 6 on worker tasks, box 1 here; a box whose task cannot start
-  // (the program is ending) is loaded here too.
-  auto left = std::make_shared<BoxesLeft>();
-  for (int k = 1; k < kPageBoxes; ++k) {
-    {
-      std::lock_guard lock(left->mutex);
-      ++left->left;
-    }
-    const bool started = rt::StartTask([load, left, k] {
-      LoadBox(*load, k);
-      left->Finish();
-    });
-    if (!started) {
-      LoadBox(*load, k);
-      left->Finish();
-    }
-  }
-  LoadBox(*load, 0);
-  left->Wait();
+  LoadBoxes(load, scope, photosInFlight);
+  std::lock_guard lock(g_currentMutex);
+  load->scope.reset();
 }
 
 base::Bytes LoadPhotoAsBmp(const std::string& item) { return FetchPhotoAsBmp(item, nullptr); }
