@@ -28,6 +28,10 @@ int ListCount(UnitRef list) { return S().listCount(list); }
 std::string ListItem(UnitRef list, int index) { return S().listItem(list, index); }
 void ListAdd(UnitRef list, const std::string& text) { S().listAdd(list, text); }
 void ListClear(UnitRef list) { S().listClear(list); }
+std::vector<std::string> ListItems(UnitRef list) { return S().listItems(list); }
+void ListReplace(UnitRef list, std::vector<std::string> items) {
+  S().listReplace(list, std::move(items));
+}
 
 Bytes ReadPicture(UnitRef picture) {
   auto v = S().readProperty(picture, korvex::kPropPicture);
@@ -53,6 +57,10 @@ void SetStatusText(UnitRef statusBar, int part, const std::string& text) {
   S().setStatusText(statusBar, part, text);
 }
 
+void SetStatusProgress(UnitRef statusBar, int value, int maximum) {
+  S().setStatusProgress(statusBar, value, maximum);
+}
+
 void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(window, menu); }
 void OpenDialog(UnitRef dialog) { S().openDialog(dialog); }
 void BindKey(UnitRef button, int key) { S().bindKey(button, key); }
@@ -65,12 +73,24 @@ void MessageBox(const std::string& text, int flags, const std::string& title) {
 void RunProgram(const std::string& commandLine, bool wait) { S().runProgram(commandLine, wait); }
 
 void StartThread(Routine routine) { S().startThread(RoutineOffset(routine)); }
+bool StartTask(std::function<void()> task) { return S().startTask(std::move(task)); }
 void RegisterExitRoutine(Routine routine) { S().registerExitRoutine(RoutineOffset(routine)); }
 void LoadWindow(std::uint32_t windowId) { S().loadWindow(windowId); }
 void RunEventLoop() { S().runEventLoop(); }
 void EndProgram(int exitCode) { S().endProgram(exitCode); }
 
 Bytes HttpRead(const std::string& url) { return S().httpRead(url); }
+
+TransferScope NewTransferScope() {
+  const korvex::TransferScopes& scopes = S().transferScopes;
+  return TransferScope(scopes.create(), scopes.release);
+}
+
+void CancelTransfers(const TransferScope& scope) { S().transferScopes.cancel(scope.get()); }
+
+Bytes HttpRead(const std::string& url, const TransferScope& scope) {
+  return S().transferScopes.httpRead(scope.get(), url);
+}
 korvex::AnyFunction DllCommandAddress(int number) { return S().dllCommand(number); }
 const korvex::ObjectCommands& Objects() { return S().objects; }
 

@@ -9,7 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/routine_ids.h"
 #include "runtime/services/services.h"
@@ -28,12 +31,18 @@ int ListCount(UnitRef list);
 std::string ListItem(UnitRef list, int index);
 void ListAdd(UnitRef list, const std::string& text);
 void ListClear(UnitRef list);
+// Every item, read in one step.
+std::vector<std::string> ListItems(UnitRef list);
+// Every item replaced in one step.
+void ListReplace(UnitRef list, std::vector<std::string> items);
 
 Bytes ReadPicture(UnitRef picture);               // property 10, a fresh copy
 void WritePicture(UnitRef picture, Bytes bytes);  // property 10, moved in
 std::string ReadDialogFileName(UnitRef dialog);   // property 10
 void SetDisabled(UnitRef button, bool disabled);  // property 6
 void SetStatusText(UnitRef statusBar, int part, const std::string& text);
+// The status bar's progress bar: `value` of `maximum`; maximum 0 hides it.
+void SetStatusProgress(UnitRef statusBar, int value, int maximum);
 
 void PopupMenu(UnitRef window, UnitRef menu);
 void OpenDialog(UnitRef dialog);
@@ -43,6 +52,9 @@ void MessageBox(const std::string& text, int flags, const std::string& title);
 void RunProgram(const std::string& commandLine, bool wait);
 
 void StartThread(Routine routine);
+// Runs `task` on a tracked worker thread; false (task not run) once the
+// program is ending.
+bool StartTask(std::function<void()> task);
 void RegisterExitRoutine(Routine routine);
 void LoadWindow(std::uint32_t windowId);
 void RunEventLoop();
@@ -50,6 +62,15 @@ void EndProgram(int exitCode);
 
 // The internet library's HTTP read: the body, or empty.
 Bytes HttpRead(const std::string& url);
+
+// A cancellation scope for HTTP reads, shared by everyone reading in it;
+// given back to the runtime when the last holder lets go.
+using TransferScope = std::shared_ptr<korvex::TransferScope>;
+TransferScope NewTransferScope();
+// Reads in `scope` stop promptly, now and later.
+void CancelTransfers(const TransferScope& scope);
+// The HTTP read, stopped when `scope` is cancelled.
+Bytes HttpRead(const std::string& url, const TransferScope& scope);
 // The function of DLL command `number` (see app/dll_commands.h).
 korvex::AnyFunction DllCommandAddress(int number);
 // The core library's automation-object commands (see app/automation_object.h).

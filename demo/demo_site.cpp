@@ -30,9 +30,13 @@ constexpr int kMaxPort = 65535;
 // stopping waits for a client that keeps its connection open.
 constexpr time_t kKeepAliveSeconds = 2;
 constexpr std::size_t kKeepAliveRequests = 1000;
+// Serving threads: each open connection holds one while it is kept alive,
+// and a browser fetching ahead keeps a dozen or more open at once.
+constexpr std::size_t kServingThreads = 64;
 // The site takes no uploads; anything larger is refused unread.
 constexpr std::size_t kMaxRequestBody = std::size_t{64} * 1024;
 constexpr auto kStartPoll = std::chrono::milliseconds(1);
+static_assert(DemoSiteOptions{}.itemsPerPage == kItemsPerPage);
 
 int Number(const httplib::Request& req) {
   const std::string digits = req.matches[1].str();
@@ -90,7 +94,12 @@ struct DemoSite::Impl {
   std::vector<std::shared_ptr<const std::string>> photoFiles;
   std::shared_ptr<const std::string> badgeFile;
 
-  Impl() : photoFiles(gallery.photos().size()) {}
+  std::chrono::milliseconds responseDelay{0};
+
+  explicit Impl(const DemoSiteOptions& options)
+      : gallery(options.itemsPerPage),
+        photoFiles(gallery.photos().size()),
+        responseDelay(options.responseDelay) {}
 
   void Count(const std::string& path) {
     std::lock_guard lock(mutex);
@@ -138,6 +147,7 @@ struct DemoSite::Impl {
 void DemoSite::Impl::Route() {
   server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     Count(req.path);
+    if (responseDelay.count() > 0) std::this_thread::sleep_for(responseDelay);
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Get("/", [](const httplib::Request&, httplib::Response& res) {
@@ -176,6 +186,7 @@ void DemoSite::Impl::Route() {
 
 bool DemoSite::Impl::Listen(int requestedPort) {
   if (requestedPort < 0 || requestedPort > kMaxPort) return false;
+  server.new_task_queue = [] { return new httplib::ThreadPool(kServingThreads); };
   server.set_keep_alive_timeout(kKeepAliveSeconds);
   server.set_keep_alive_max_count(kKeepAliveRequests);
   server.set_payload_max_length(kMaxRequestBody);
@@ -220,8 +231,8 @@ DemoSite::DemoSite(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 DemoSite::~DemoSite() { Stop(); }
 
-std::unique_ptr<DemoSite> DemoSite::Start(int port) {
-  auto impl = std::make_unique<Impl>();
+std::unique_ptr<DemoSite> DemoSite::Start(int port, DemoSiteOptions options) {
+  auto impl = std::make_unique<Impl>(options);
   if (!impl->Listen(port)) return nullptr;
   return std::unique_ptr<DemoSite>(new DemoSite(std::move(impl)));
 }

@@ -18,6 +18,7 @@
 // life of the site (the catalogue is fixed, so the cache is bounded).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -38,11 +39,18 @@ inline constexpr std::string_view kSupportAccount = "908741265";
 inline constexpr std::string_view kStatusImagePath = "/pa?p=2:908741265:41";
 inline constexpr std::string_view kStatusImageAddress = "http://127.0.0.1:8637/pa?p=2:908741265:41";
 
+// How the site behaves: a slower site (each answer held back by
+// `responseDelay`) or a larger gallery, for benchmarks.
+struct DemoSiteOptions {
+  std::chrono::milliseconds responseDelay{0};
+  int itemsPerPage = 6;  // kItemsPerPage (gallery.h)
+};
+
 class DemoSite {
  public:
   // Starts serving on 127.0.0.1:`port`, or on a free port when `port` is 0.
   // Null when the port cannot be bound (taken, or not a port number).
-  static std::unique_ptr<DemoSite> Start(int port = 0);
+  static std::unique_ptr<DemoSite> Start(int port = 0, DemoSiteOptions options = {});
 
   ~DemoSite();
   DemoSite(const DemoSite&) = delete;

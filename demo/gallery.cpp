@@ -74,9 +74,9 @@ Photo MakePhoto(const Item& item, std::size_t itemPos, int n, int number) {
 
 }  // namespace
 
-Gallery::Gallery() {
+Gallery::Gallery(int itemsPerPage) {
   for (int page = 1; page <= kListPageCount; ++page) {
-    for (int k = 0; k < kItemsPerPage; ++k) {
+    for (int k = 0; k < itemsPerPage; ++k) {
       const std::size_t pos = items_.size();
       Item item;
       item.id = kFirstItemId + static_cast<int>(pos);

@@ -45,7 +45,8 @@ struct Item {
 
 class Gallery {
  public:
-  Gallery();
+  // kListPageCount list pages of `itemsPerPage` items each.
+  explicit Gallery(int itemsPerPage = kItemsPerPage);
 
   const std::vector<Item>& items() const { return items_; }
   const std::vector<Photo>& photos() const { return photos_; }

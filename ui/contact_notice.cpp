@@ -1,7 +1,9 @@
-// The support contact picture and the usage notice, both on the window
-// thread: the window's creation routine shows the support account's online
-// badge and the usage notice and sets the paging indices to the first page;
-// a click on the badge opens a chat with the support account.
+// The support contact picture and the usage notice: the window's creation
+// routine starts fetching the support account's online badge on a worker
+// (the badge shows when it arrives; a host that does not answer leaves it
+// empty and holds nothing up), shows the usage notice and sets the paging
+// indices to the first page; a click on the badge opens a chat with the
+// support account.
 #include <string>
 #include <string_view>
 
@@ -32,11 +34,11 @@ constexpr int kMessageBoxOk = 0;
 
 void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   // Shown as it arrives: the badge is already a picture file. A failed
-  // download leaves the picture empty; the notice and the indices follow
-  // all the same.
+  // download leaves the picture empty; the notice and the indices do not
+  // wait for it.
   const std::string address = SiteBase() + std::string(kStatusImagePath) +
                               std::string(kSupportAccount) + std::string(kStatusImageStyle);
-  rt::WritePicture(units::kSupportPicture, rt::HttpRead(address));
+  rt::StartTask([address] { rt::WritePicture(units::kSupportPicture, rt::HttpRead(address)); });
   rt::MessageBox(std::string(texts::kUsageNotice), kMessageBoxOk, std::string(texts::kNoticeTitle));
   // The first page, 0 .. 5; nothing is loaded until a paging click.
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);

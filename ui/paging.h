@@ -5,16 +5,26 @@
 // "下一页" / "上一页" routines move all six by kPageStep and start a page
 // loader on a worker thread, so consecutive pages share one photo.
 //
-// LoadPage reads each box's index when that box's turn comes, downloads the
-// photo at siteBase + the index item, re-encodes it as BMP and writes it into
-// the box. A photo that cannot be downloaded or decoded leaves its box with
+// A page load carries the page it was started for: the six indices as they
+// stood when it began. It downloads the six photos together (siteBase + the
+// index item), re-encodes each as BMP and writes each box as its photo
+// arrives. A photo that cannot be downloaded or decoded leaves its box with
 // no picture (an empty byte set); it never shows another box's photo.
-// LoadPage blocks on the network: call it from a worker thread, never from
-// the window thread. Several loaders may run at once; the last writer of a
-// box wins.
+//
+// The load begun last is the current one. Beginning a load supersedes the
+// one before: from then on the older load writes no box and its transfers
+// stop. A box is written only while its load is current, checked and
+// written in one step, so a superseded load can never overwrite what a newer
+// one has shown.
+//
+// BeginPageLoad may be called on any thread (the click routines call it on
+// the window thread); RunPageLoad blocks on the network: call it from a
+// worker thread, never from the window thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/bytes.h"
@@ -26,8 +36,19 @@ namespace pixaroo {
 inline constexpr std::int32_t kPageStep = 5;
 inline constexpr int kPageBoxes = 6;
 
-// Loads the page the paging indices name into 图片框1 .. 图片框6, box by box.
-void LoadPage();
+struct PageLoad;
+
+// Starts a load of the page the paging indices name now; it becomes the
+// current load, superseding (and stopping) the one before.
+std::shared_ptr<PageLoad> BeginPageLoad();
+
+// Loads `load`'s page into 图片框1 .. 图片框6: `photosInFlight` photos are
+// fetched together (1: one after another, box by box). Returns once every
+// box is written or skipped; at once for a superseded load.
+void RunPageLoad(const std::shared_ptr<PageLoad>& load, int photosInFlight = kPageBoxes);
+
+// True while no later load has begun.
+bool IsCurrentPageLoad(const PageLoad& load);
 
 // The photo at `item` (a site-relative address from the index, GBK, used as
 // it is) as a BMP file, or the empty byte set when it cannot be downloaded

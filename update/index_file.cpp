@@ -25,14 +25,11 @@ std::string IndexFilePath() {
 }
 
 void SaveIndexFile(std::int32_t, std::int32_t, std::int32_t) {
+  // One snapshot: the index as it stood at one moment, even while the
+  // update or its completion is still changing it.
+  const base::TextArray items = rt::ListItems(units::kIndexList);
   // An empty index leaves the file of an earlier run as it is.
-  if (rt::ListCount(units::kIndexList) == 0) return;
-  const int count = rt::ListCount(units::kIndexList);
-  base::TextArray items;
-  items.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-  for (int i = 0; i < count; ++i) {
-    items.push_back(rt::ListItem(units::kIndexList, i));
-  }
+  if (items.empty()) return;
   // Nothing reads the file back and the window closes either way, so a
   // failed write is not reported; being atomic, it never leaves a torn file.
   static_cast<void>(base::WriteFileAtomic(IndexFilePath(), IndexFileBytes(items)));

@@ -25,6 +25,9 @@ namespace pixaroo {
 inline constexpr int kFirstListPage = 1;
 inline constexpr int kLastListPage = 7;
 
+// How many page fetches the update run keeps started ahead of use.
+inline constexpr int kMaxFetchesInFlight = 8;
+
 // siteBase + "/nvshengzhenrenxiu/list_60_" + page + ".html".
 std::string ListPageAddress(int page);
 
@@ -32,10 +35,17 @@ std::string ListPageAddress(int page);
 // link (".php" links skipped) adds its picture sources to the index, with a
 // progress text after each; after every list page, while 图片框1 shows no
 // picture, the page the paging indices name is loaded. Ends by starting the
-// completion.
+// completion. Pages are fetched ahead (kMaxFetchesInFlight at most) but
+// read strictly in page order, so the index, the status texts and their
+// order are those of a run that fetches one page after another.
 void UpdateRun();
+// The update run with `fetchWindow` fetches started ahead of use. A window
+// of 1 is the one-after-another run: every request, the photos of the first
+// page too, waits for the one before.
+void RunUpdate(int fetchWindow);
 
-// Replaces the index with its distinct items and shows the total.
+// Replaces the index with its distinct items in one step and shows the
+// total.
 void UpdateCompletion();
 
 // `items` with every repeat of an earlier item dropped, first occurrences in

@@ -7,6 +7,7 @@
 #include "app/units.h"
 #include "text/deduplicate.h"
 #include "update/update.h"
+#include "update/update_progress.h"
 
 namespace pixaroo {
 
@@ -21,19 +22,15 @@ base::TextArray DistinctIndexItems(const base::TextArray& items) {
 }
 
 void UpdateCompletion() {
-  const int count = rt::ListCount(units::kIndexList);
-  base::TextArray items;
-  items.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-  for (int i = 0; i < count; ++i) items.push_back(rt::ListItem(units::kIndexList, i));
-
-  const base::TextArray distinct = DistinctIndexItems(items);
-  rt::ListClear(units::kIndexList);
-  for (const base::Text& item : distinct) rt::ListAdd(units::kIndexList, item);
+  // One snapshot in, one replacement out: paging and closing never see the
+  // index empty or half refilled.
+  rt::ListReplace(units::kIndexList, DistinctIndexItems(rt::ListItems(units::kIndexList)));
 
   std::string status(texts::kStatusDonePrefix);
   status += base::ToText(rt::ListCount(units::kIndexList));
   status += texts::kStatusCountSuffix;
   rt::SetStatusText(units::kStatusBar, 0, status);
+  HideUpdateProgress();
 }
 
 void UpdateCompletionThread(std::int32_t, std::int32_t, std::int32_t) { UpdateCompletion(); }

@@ -13,7 +13,9 @@
 #include "text/extract_all_between.h"
 #include "text/extract_between.h"
 #include "ui/paging.h"
+#include "update/ordered_fetches.h"
 #include "update/update.h"
+#include "update/update_progress.h"
 
 namespace pixaroo {
 namespace {
@@ -52,25 +54,35 @@ void ShowProgress() {
   rt::SetStatusText(units::kStatusBar, 0, status);
 }
 
-// Adds the picture sources of every item page `links` names to the index.
 // Script pages (".php", matched with its case) are not item pages.
-void CollectItems(const TextArray& links) {
+TextArray ItemPageLinks(const TextArray& links) {
+  TextArray accepted;
   for (const Text& link : links) {
-    if (base::Find(link, texts::kExcludedLink) != -1) continue;
-    TextArray sources = ItemPageSources(link);
+    if (base::Find(link, texts::kExcludedLink) == -1) accepted.push_back(link);
+  }
+  return accepted;
+}
+
+// Takes the sources of `count` item pages from `fetches`, in page order,
+// and adds each to the index with a progress text.
+void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& progress) {
+  for (std::size_t i = 0; i < count; ++i) {
+    TextArray sources = fetches.Take();
     photoSources.Set(sources);
     for (const Text& source : sources) {
       rt::ListAdd(units::kIndexList, source);
       ShowProgress();
     }
+    progress.ItemPageDone();
   }
 }
 
 // Until 图片框1 shows a picture, each list page gives the first page of
-// photos another try.
-void ShowFirstPageIfEmpty() {
+// photos another try; it is a page load like a click's, superseding any
+// load still running.
+void ShowFirstPageIfEmpty(int photosInFlight) {
   if (!base::BytesToText(rt::ReadPicture(units::kPicture1)).empty()) return;
-  LoadPage();
+  RunPageLoad(BeginPageLoad(), photosInFlight);
 }
 
 }  // namespace
@@ -83,13 +95,27 @@ std::string ListPageAddress(int page) {
   return address;
 }
 
-void UpdateRun() {
+void UpdateRun() { RunUpdate(kMaxFetchesInFlight); }
+
+void RunUpdate(int fetchWindow) {
   rt::SetStatusText(units::kStatusBar, 0, Text(texts::kStatusUpdating));
-  for (int page = kFirstListPage; page <= kLastListPage; ++page) {
-    TextArray links = ListPageLinks(page);
-    itemLinks.Set(links);
-    CollectItems(links);
-    ShowFirstPageIfEmpty();
+  UpdateProgress progress;
+  {
+    // Fetches are added in the order the run reads them: a list page, the
+    // item pages it links, then the next list page.
+    OrderedFetches fetches(fetchWindow);
+    fetches.Add([] { return ListPageLinks(kFirstListPage); });
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      TextArray links = fetches.Take();
+      itemLinks.Set(links);
+      const TextArray accepted = ItemPageLinks(links);
+      for (const Text& link : accepted) fetches.Add([link] { return ItemPageSources(link); });
+      if (page < kLastListPage) fetches.Add([page] { return ListPageLinks(page + 1); });
+      progress.ListPageRead(accepted.size());
+      CollectItems(fetches, accepted.size(), progress);
+      ShowFirstPageIfEmpty(fetchWindow > 1 ? kPageBoxes : 1);
+      progress.ListPageDone();
+    }
   }
   rt::SetStatusText(units::kStatusBar, 0, Text(texts::kStatusCollected));
   rt::StartThread(Routine::UpdateCompletionThread);

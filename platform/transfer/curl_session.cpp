@@ -124,7 +124,10 @@ CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
   using Clock = std::chrono::steady_clock;
   CURLM* multi = session.multi.get();
   CURL* easy = session.easy.get();
-  if (TransfersCancelled()) return CURLE_ABORTED_BY_CALLBACK;
+  const auto cancelled = [&progress] {
+    return TransfersCancelled() || (progress.cancel != nullptr && progress.cancel->load());
+  };
+  if (cancelled()) return CURLE_ABORTED_BY_CALLBACK;
   if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
 
   CURLcode result = CURLE_RECV_ERROR;  // stands unless curl reports an end
@@ -143,7 +146,7 @@ CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
       }
     }
     if (done || running == 0) break;
-    if (TransfersCancelled()) {
+    if (cancelled()) {
       result = CURLE_ABORTED_BY_CALLBACK;
       break;
     }

@@ -10,6 +10,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -48,12 +49,14 @@ void CloseIdleSessions();
 void UseSharedCookies(Session& session);
 
 // Bytes seen so far by the session's callbacks; drives the no-progress check.
+// `cancel`, when set, stops this transfer as the cancel switch stops all.
 struct ProgressCounter {
   std::size_t bytes = 0;
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Runs the transfer already set up on session.easy to its end. Fails with
-// CURLE_ABORTED_BY_CALLBACK when the cancel switch is on, and with
+// CURLE_ABORTED_BY_CALLBACK when the cancel switch (or progress.cancel) is on, and with
 // CURLE_OPERATION_TIMEDOUT when neither `progress` nor the upload count
 // moved for `noProgress`.
 CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,

@@ -217,6 +217,7 @@ TransferResult PerformTransfer(const TransferRequest& request) {
   for (int redirects = 0;; ++redirects) {
     Exchange ex;
     ex.maxBody = limits.maxBodyBytes;
+    ex.progress.cancel = request.cancel;
     if (RunOnce(*session, hop, hop.url, ex, limits) != CURLE_OK) break;
     long status = 0;
     curl_easy_getinfo(session->easy.get(), CURLINFO_RESPONSE_CODE, &status);

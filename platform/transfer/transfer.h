@@ -9,6 +9,7 @@
 // caller's is kept. Safe to call from any number of threads at once.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ struct TransferRequest {
   RedirectPolicy redirects = RedirectPolicy::kAny;
   // Keep cookies in the process-wide cookie store (sent and stored).
   bool cookieEngine = false;
+  // When set and true, the transfer fails as under the cancel switch; it
+  // must outlive the call.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct TransferResult {

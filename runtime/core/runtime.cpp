@@ -39,6 +39,13 @@ Services MakeServices() {
   s.listClear = [](UnitRef u) {
     if (auto* m = ActiveModel()) m->ListClear(u.unit);
   };
+  s.listItems = [](UnitRef u) {
+    auto* m = ActiveModel();
+    return m ? m->ListItems(u.unit) : std::vector<std::string>();
+  };
+  s.listReplace = [](UnitRef u, std::vector<std::string>&& items) {
+    if (auto* m = ActiveModel()) m->ListReplace(u.unit, std::move(items));
+  };
   s.readProperty = [](UnitRef u, int p) {
     auto* m = ActiveModel();
     return m ? m->ReadProperty(u.unit, p) : PropertyValue();
@@ -48,6 +55,9 @@ Services MakeServices() {
   };
   s.setStatusText = [](UnitRef u, int part, const std::string& t) {
     if (auto* m = ActiveModel()) m->SetStatusText(u.unit, part, t);
+  };
+  s.setStatusProgress = [](UnitRef u, int value, int maximum) {
+    if (auto* m = ActiveModel()) m->SetStatusProgress(u.unit, {value, maximum});
   };
   s.popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
   s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
@@ -60,11 +70,23 @@ Services MakeServices() {
   };
   s.runProgram = [](const std::string& line, bool wait) { Active().RunProgramLine(line, wait); };
   s.startThread = [](std::uint32_t off) { Active().StartThread(off); };
+  s.startTask = [](std::function<void()> task) {
+    Runtime* r = g_active.load(std::memory_order_acquire);
+    return r != nullptr && r->Workers().Start(std::move(task));
+  };
   s.registerExitRoutine = [](std::uint32_t off) { Active().RegisterExitRoutine(off); };
   s.loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
   s.runEventLoop = [] { Active().RunEventLoop(); };
   s.endProgram = [](int code) { Active().EndProgram(code); };
   s.httpRead = [](const std::string& url) { return HttpRead(url); };
+  s.transferScopes.create = []() -> TransferScope* { return new TransferScope; };
+  s.transferScopes.cancel = [](TransferScope* scope) {
+    if (scope != nullptr) scope->cancelled = true;
+  };
+  s.transferScopes.release = [](TransferScope* scope) { delete scope; };
+  s.transferScopes.httpRead = [](TransferScope* scope, const std::string& url) {
+    return HttpRead(url, scope);
+  };
   s.dllCommand = [](int number) {
     AnyFunction f = dll::Address(number);
     if (f == nullptr) {

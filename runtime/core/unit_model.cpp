@@ -1,5 +1,7 @@
 #include "runtime/core/unit_model.h"
 
+#include <algorithm>
+
 #include "runtime/form/unit_types.h"
 
 namespace korvex {
@@ -97,6 +99,17 @@ void UnitModel::ListClear(std::uint32_t list) {
   Notify(UnitChange::What::ListItems, list);
 }
 
+void UnitModel::ListReplace(std::uint32_t list, std::vector<std::string> items) {
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(list);
+    if (it == units_.end() || it->second.kind != UnitKind::ListBox) return;
+    it->second.items = std::move(items);
+    ++it->second.clears;
+  }
+  Notify(UnitChange::What::ListItems, list);
+}
+
 PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
   std::lock_guard lock(mutex_);
   const auto it = units_.find(unit);
@@ -178,6 +191,25 @@ std::string UnitModel::StatusText(std::uint32_t statusBar, int part) const {
   if (it == units_.end()) return {};
   const auto t = it->second.statusTexts.find(part);
   return t == it->second.statusTexts.end() ? std::string() : t->second;
+}
+
+void UnitModel::SetStatusProgress(std::uint32_t statusBar, Progress progress) {
+  if (progress.maximum < 0) progress.maximum = 0;
+  progress.value = std::clamp(progress.value, 0, progress.maximum);
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(statusBar);
+    if (it == units_.end() || it->second.kind != UnitKind::StatusBar) return;
+    if (it->second.progress == progress) return;
+    it->second.progress = progress;
+  }
+  Notify(UnitChange::What::StatusProgress, statusBar);
+}
+
+UnitModel::Progress UnitModel::StatusProgress(std::uint32_t statusBar) const {
+  std::lock_guard lock(mutex_);
+  const auto it = units_.find(statusBar);
+  return it == units_.end() ? Progress{} : it->second.progress;
 }
 
 void UnitModel::SetDialogFileName(std::uint32_t dialog, const std::string& text,

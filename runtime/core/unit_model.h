@@ -38,7 +38,7 @@ UnitKind KindOfType(std::uint32_t typeId);
 
 // What changed, for views.
 struct UnitChange {
-  enum class What { ListItems, Picture, StatusText, Disabled } what;
+  enum class What { ListItems, Picture, StatusText, StatusProgress, Disabled } what;
   std::uint32_t unit;
 };
 
@@ -70,6 +70,9 @@ class UnitModel {
   ListTail ListItemsFrom(std::uint32_t list, std::size_t from) const;
   void ListAdd(std::uint32_t list, const std::string& text);
   void ListClear(std::uint32_t list);
+  // Replaces every item in one step: a reader sees the old items or the new
+  // ones, never a list in between. Counts as a clear for ListItemsFrom.
+  void ListReplace(std::uint32_t list, std::vector<std::string> items);
 
   PropertyValue ReadProperty(std::uint32_t unit, int property) const;
   // A picture box's bytes as the model holds them, shared rather than
@@ -82,6 +85,15 @@ class UnitModel {
 
   void SetStatusText(std::uint32_t statusBar, int part, const std::string& text);
   std::string StatusText(std::uint32_t statusBar, int part) const;
+
+  // A status bar's progress bar: `value` of `maximum`; maximum 0 hides it.
+  struct Progress {
+    int value = 0;
+    int maximum = 0;
+    friend bool operator==(const Progress&, const Progress&) = default;
+  };
+  void SetStatusProgress(std::uint32_t statusBar, Progress progress);
+  Progress StatusProgress(std::uint32_t statusBar) const;
 
   // Set when a dialog closes: the chosen name as the program's text (read as
   // its property 10) and as the file system spells it; both "" after cancel.
@@ -100,6 +112,7 @@ class UnitModel {
     std::uint64_t clears = 0;
     std::shared_ptr<const base::Bytes> picture;  // null: no picture
     std::map<int, std::string> statusTexts;
+    Progress progress;
     bool disabled = false;
     std::string dialogFile;      // the program's text
     std::string dialogFileName;  // the file system's spelling

@@ -4,8 +4,11 @@
 
 namespace korvex {
 
-base::Bytes HttpRead(const std::string& url) {
+base::Bytes HttpRead(const std::string& url) { return HttpRead(url, nullptr); }
+
+base::Bytes HttpRead(const std::string& url, const TransferScope* scope) {
   transfer::TransferRequest request;
+  request.cancel = scope != nullptr ? &scope->cancelled : nullptr;
   // A text ends at its first NUL byte.
   request.url = url.substr(0, url.find('\0'));
   request.redirects = transfer::RedirectPolicy::kAny;

@@ -9,12 +9,20 @@
 // the body has arrived. Callable from any thread.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "base/bytes.h"
 
 namespace korvex {
 
+// A cancellation scope of the service table (runtime/services/services.h).
+struct TransferScope {
+  std::atomic<bool> cancelled{false};
+};
+
 base::Bytes HttpRead(const std::string& url);
+// The same read, failing promptly once `scope` (when given) is cancelled.
+base::Bytes HttpRead(const std::string& url, const TransferScope* scope);
 
 }  // namespace korvex

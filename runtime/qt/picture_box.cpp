@@ -2,36 +2,81 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QThreadPool>
+#include <mutex>
 
 #include "runtime/form/unit_types.h"
 
 namespace korvex {
 
-PictureBox::PictureBox(QWidget* parent, PressHandler onPress)
-    : QWidget(parent), onPress_(std::move(onPress)) {}
+// Where a pool thread hands a finished image back; emptied when the box
+// goes, so a late decode finds no box rather than a dead one.
+struct PictureBox::Sink {
+  std::mutex mutex;
+  PictureBox* box = nullptr;  // guarded by mutex
+};
 
-void PictureBox::SetPicture(const base::Bytes& bytes) {
-  image_ =
-      bytes.empty() ? QImage() : QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
+PictureBox::PictureBox(QWidget* parent, PressHandler onPress)
+    : QWidget(parent), sink_(std::make_shared<Sink>()), onPress_(std::move(onPress)) {
+  sink_->box = this;
+}
+
+PictureBox::~PictureBox() {
+  std::lock_guard lock(sink_->mutex);
+  sink_->box = nullptr;
+}
+
+QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
+  if (bytes.empty() || box.isEmpty()) return {};
+  const QImage image = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
+  if (image.isNull()) return {};
+  return image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void PictureBox::SetPicture(std::shared_ptr<const base::Bytes> bytes) {
+  const std::uint64_t generation = ++generation_;
+  if (bytes == nullptr || bytes->empty()) {
+    Decoded(generation, QImage());
+    return;
+  }
+  QThreadPool::globalInstance()->start(
+      [sink = sink_, bytes = std::move(bytes), box = size(), generation] {
+        QImage image = DecodeToFit(*bytes, box);
+        std::lock_guard lock(sink->mutex);
+        if (sink->box == nullptr) return;
+        // Queued to the box: dropped with it if it goes before it runs.
+        PictureBox* target = sink->box;
+        QMetaObject::invokeMethod(
+            target,
+            [target, generation, image = std::move(image)]() mutable {
+              target->Decoded(generation, std::move(image));
+            },
+            Qt::QueuedConnection);
+      });
+}
+
+void PictureBox::Decoded(std::uint64_t generation, QImage image) {
+  if (generation != generation_) return;  // a newer picture is on its way
+  scaled_ = std::move(image);
   update();
 }
 
 QRect PictureBox::ImageRect() const {
-  if (image_.isNull() || width() <= 0 || height() <= 0) return {};
-  const QSize scaled = image_.size().scaled(size(), Qt::KeepAspectRatio);
-  return QRect(QPoint((width() - scaled.width()) / 2, (height() - scaled.height()) / 2), scaled);
+  if (scaled_.isNull()) return {};
+  const QSize s = scaled_.size();
+  return QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  if (image_.isNull()) {
+  if (scaled_.isNull()) {
     // An empty box shows where its photo will go.
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     return;
   }
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(ImageRect(), image_);
+  painter.drawImage(ImageRect().topLeft(), scaled_);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

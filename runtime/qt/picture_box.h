@@ -1,10 +1,17 @@
 // PictureBox: shows one picture unit's image, scaled to fit the box with its
-// aspect ratio kept, centred; reports mouse presses. GUI thread only.
+// aspect ratio kept, centred; reports mouse presses.
+//
+// A picture is decoded and scaled for the box once, on a pool thread; the
+// window thread only swaps the finished image in and draws it as it is, so
+// no photo, however large, holds the window thread up. Until the new
+// picture is ready the box keeps showing the one before. GUI thread only.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "base/bytes.h"
 
@@ -16,19 +23,30 @@ class PictureBox final : public QWidget {
   using PressHandler = std::function<void(int event, int x, int y)>;
 
   PictureBox(QWidget* parent, PressHandler onPress);
+  ~PictureBox() override;
 
-  // Decodes and shows `bytes`; bytes that are not an image show nothing.
-  void SetPicture(const base::Bytes& bytes);
-  bool HasImage() const { return !image_.isNull(); }
+  // Shows `bytes` once decoded; bytes that are not an image show nothing.
+  // The bytes are shared, never copied, and must not change.
+  void SetPicture(std::shared_ptr<const base::Bytes> bytes);
+  bool HasImage() const { return !scaled_.isNull(); }
   // Where the image is drawn inside the box (empty without an image).
   QRect ImageRect() const;
+
+  // The image decoded and scaled to fit `box` (null when `bytes` is no
+  // image); any thread.
+  static QImage DecodeToFit(const base::Bytes& bytes, QSize box);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  QImage image_;
+  struct Sink;
+  void Decoded(std::uint64_t generation, QImage image);
+
+  QImage scaled_;  // already the size it is drawn at
+  std::uint64_t generation_ = 0;
+  std::shared_ptr<Sink> sink_;
   PressHandler onPress_;
 };
 

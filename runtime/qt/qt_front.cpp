@@ -19,6 +19,7 @@
 #include "runtime/qt/font_map.h"
 #include "runtime/qt/main_window.h"
 #include "runtime/qt/picture_box.h"
+#include "runtime/qt/status_progress.h"
 
 namespace korvex {
 namespace {
@@ -288,9 +289,8 @@ void QtFront::Apply(const UnitChange& change) {
   switch (change.what) {
     case UnitChange::What::Picture:
       if (auto* box = dynamic_cast<PictureBox*>(w)) {
-        // The model's own bytes, shared: the view keeps only the decoded image.
-        const std::shared_ptr<const base::Bytes> bytes = model_->Picture(change.unit);
-        box->SetPicture(bytes != nullptr ? *bytes : base::Bytes());
+        // The model's own bytes, shared: the view keeps only the scaled image.
+        box->SetPicture(model_->Picture(change.unit));
       }
       break;
     case UnitChange::What::ListItems:
@@ -311,6 +311,11 @@ void QtFront::Apply(const UnitChange& change) {
     case UnitChange::What::StatusText:
       if (auto* label = dynamic_cast<QLabel*>(w)) {
         label->setText(FromGbk(model_->StatusText(change.unit, 0)));
+      }
+      break;
+    case UnitChange::What::StatusProgress:
+      if (auto* label = dynamic_cast<QLabel*>(w)) {
+        ShowStatusProgress(label, model_->StatusProgress(change.unit));
       }
       break;
     case UnitChange::What::Disabled: {

@@ -20,9 +20,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "base/bytes.h"
 #include "base/text_ops.h"
@@ -101,18 +103,42 @@ inline constexpr int kKeyPageDown = 0x22;
 inline constexpr int kKeyLeft = 0x25;
 inline constexpr int kKeyRight = 0x27;
 
+// A cancellation scope for HTTP reads: cancelling it stops the reads made in
+// it and no others. Created and released by the program.
+struct TransferScope;
+
+struct TransferScopes {
+  // A new scope, not cancelled. The program gives it back with release once
+  // no read in it is running any more.
+  TransferScope* (*create)();
+  // Reads running in the scope fail within a fraction of a second; later
+  // reads in it fail at once. Idempotent; any thread.
+  void (*cancel)(TransferScope* scope);
+  void (*release)(TransferScope* scope);
+  // httpRead within `scope` (null: in no scope).
+  base::Bytes (*httpRead)(TransferScope* scope, const std::string& url);
+};
+
 struct Services {
   // Units. A list position past the last item reads as the empty text.
   int (*listCount)(UnitRef list);
   std::string (*listItem)(UnitRef list, int index);
   void (*listAdd)(UnitRef list, const std::string& text);
   void (*listClear)(UnitRef list);
+  // Every item at once, read in one step: one consistent snapshot.
+  std::vector<std::string> (*listItems)(UnitRef list);
+  // Replaces every item in one step: readers see the old items or the new
+  // ones, never an empty or partly filled list.
+  void (*listReplace)(UnitRef list, std::vector<std::string>&& items);
   // Reading gives a fresh copy owned by the caller; an unknown unit or
   // property reads as std::monostate and a write to one is ignored.
   PropertyValue (*readProperty)(UnitRef unit, int property);
   // The value is moved into the unit: a picture's bytes are not copied.
   void (*writeProperty)(UnitRef unit, int property, PropertyValue&& value);
   void (*setStatusText)(UnitRef statusBar, int part, const std::string& text);
+  // The status bar's progress bar, beside its texts: `value` of `maximum`
+  // done; a maximum of 0 hides it (it starts hidden).
+  void (*setStatusProgress)(UnitRef statusBar, int value, int maximum);
   // Pops up `menu` over `window`; returns when the menu closes. The chosen
   // entry's routine runs afterwards as its own event on the window thread.
   void (*popupMenu)(UnitRef window, UnitRef menu);
@@ -138,6 +164,11 @@ struct Services {
 
   // Threads and lifetime. Routines are named by their code offset.
   void (*startThread)(std::uint32_t routineOffset);
+  // Runs a piece of the program's own work on a tracked worker thread (the
+  // end of the program waits for it as for any worker). False, and the task
+  // is dropped unrun, once the program is ending or when no thread can be
+  // made; the caller then does the work itself.
+  bool (*startTask)(std::function<void()> task);
   void (*registerExitRoutine)(std::uint32_t routineOffset);
   void (*loadWindow)(std::uint32_t windowId);
   void (*runEventLoop)();
@@ -147,6 +178,7 @@ struct Services {
   // (redirects followed), empty when nothing could be read. Blocks; fails
   // at once after the window has closed.
   base::Bytes (*httpRead)(const std::string& url);
+  TransferScopes transferScopes;
 
   // The DLL command table, resolved when the program was loaded: the
   // function of command `number`. A number outside the table is a runtime

@@ -13,9 +13,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <functional>
 #include <thread>
 
 #include "runtime/core/unit_model.h"
@@ -66,6 +69,14 @@ class QtWindow : public ::testing::Test {
   QPoint InWindow(std::uint32_t unit) { return W(unit)->mapTo(front_->Window(), QPoint(0, 0)); }
   static void Pump() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  // Pumps until `done` holds (true) or a few seconds pass.
+  static bool PumpUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 2000 && !done(); ++i) {
+      QCoreApplication::processEvents();
+      QThread::msleep(2);
+    }
+    return done();
   }
 
   form::Form form_;
@@ -164,10 +175,26 @@ TEST_F(QtWindow, WorkerChangesReachTheWidgetsOnTheGuiThread) {
   EXPECT_EQ(list->count(), 200);
   EXPECT_EQ(list->item(199)->text(), "/p/199");
   auto* box = static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2));
-  ASSERT_TRUE(box->HasImage());
+  // Decoded off the window thread: shown once the scaled image is back.
+  ASSERT_TRUE(PumpUntil([&] { return box->HasImage(); }));
   EXPECT_EQ(box->ImageRect(), QRect(0, 90, 150, 50));  // fit, aspect kept, centred
   EXPECT_EQ(qobject_cast<QLabel*>(W(pixaroo::unit_id::kStatusBar1))->text(), Utf8("正在"));
   EXPECT_FALSE(W(kButton1)->isEnabled());
+
+  // The status bar's progress bar beside the text: shown with its value,
+  // hidden again with a maximum of 0.
+  auto* statusBar = W(pixaroo::unit_id::kStatusBar1);
+  EXPECT_EQ(statusBar->findChild<QProgressBar*>(), nullptr);
+  model_->SetStatusProgress(pixaroo::unit_id::kStatusBar1, {300, 700});
+  Pump();
+  auto* bar = statusBar->findChild<QProgressBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_EQ(bar->value(), 300);
+  EXPECT_EQ(bar->maximum(), 700);
+  model_->SetStatusProgress(pixaroo::unit_id::kStatusBar1, {0, 0});
+  Pump();
+  EXPECT_FALSE(bar->isVisible());
 
   // A cleared and refilled list is shown afresh; bytes that are no image
   // show nothing.
@@ -177,7 +204,7 @@ TEST_F(QtWindow, WorkerChangesReachTheWidgetsOnTheGuiThread) {
   Pump();
   ASSERT_EQ(list->count(), 1);
   EXPECT_EQ(list->item(0)->text(), "only");
-  EXPECT_FALSE(box->HasImage());
+  EXPECT_TRUE(PumpUntil([&] { return !box->HasImage(); }));
 }
 
 TEST_F(QtWindow, ClicksAndClosingAreReportedAsDescriptionEvents) {

@@ -82,7 +82,9 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
     EXPECT_EQ(shown[0].text, texts::kUsageNotice);
     EXPECT_EQ(shown[0].flags, 0);
     EXPECT_EQ(shown[0].title, texts::kNoticeTitle);
-    // The demo serves the badge only for the support account's address.
+    // The demo serves the badge only for the support account's address; it
+    // is fetched off the window thread and shows when it arrives.
+    EXPECT_TRUE(p.WaitUntil([&] { return !UnitPicture(p, unit_id::kQqSupport1).empty(); }));
     const Bytes badge = UnitPicture(p, unit_id::kQqSupport1);
     EXPECT_EQ(std::string(badge.begin(), badge.begin() + std::min<std::size_t>(badge.size(), 4)),
               "\x89PNG");

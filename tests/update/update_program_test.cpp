@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/program_texts.h"
-#include "demo/gallery.h"
-#include "runtime/core/unit_model.h"
-#include "platform/transfer/transfer_limits.h"
 #include "base/files.h"
+#include "demo/gallery.h"
+#include "platform/transfer/transfer_limits.h"
+#include "runtime/core/unit_model.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
 #include "update/update.h"
@@ -38,11 +38,16 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   std::string status;
   bool disabledAtOnce = false;
   std::size_t listRequests = 0;
+  auto progress = [](ProgramHarness& p) {
+    return p.Runtime().Model()->StatusProgress(unit_id::kStatusBar1);
+  };
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    EXPECT_EQ(progress(p).maximum, 0);  // no bar before the first click
     p.Click(unit_id::kButton1);
     p.Then([&](ProgramHarness& q) {
       disabledAtOnce = q.UpdateButtonDisabled();
       EXPECT_TRUE(q.WaitForWorkers(90s));
+      EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
       items = q.IndexItems();
       status = q.StatusText();
       for (int box = 1; box <= 6; ++box) {
@@ -99,7 +104,8 @@ std::size_t CloseWhenTheIndex(ProgramHarness& h,
       // The close cancels transfers once the window's closing routine has
       // returned: by then the file is written, or never will be.
       h.WaitUntil(
-          [&] { return std::filesystem::exists(indexFile) || transfer::TransfersCancelled(); }, 60s);
+          [&] { return std::filesystem::exists(indexFile) || transfer::TransfersCancelled(); },
+          60s);
       fileWritten = std::filesystem::exists(indexFile);
     });
     p.Click(unit_id::kButton1);
@@ -138,19 +144,16 @@ TEST(UpdateProgram, ClosingDuringTheRunEndsTheProgramCleanlyWithWhatTheIndexHeld
     EXPECT_TRUE(IsPrefixOf(lines, collected)) << lines.size() << " lines";
   }
   {
-    // While the completion refills the cleared list: distinct photos only.
+    // Right after the completion replaced the list: the whole distinct
+    // index, never a list part-way refilled.
     ProgramHarness h;
     const std::vector<std::string> distinct = h.Site().gallery().DistinctSources();
     ASSERT_GT(distinct.size(), kHeld);
-    const std::size_t held = CloseWhenTheIndex(h, [&](const korvex::UnitModel::ListTail& index) {
-      return index.clears == 1 && index.items.size() >= kHeld;
-    });
-    ASSERT_GE(held, kHeld);
+    const std::size_t held = CloseWhenTheIndex(
+        h, [&](const korvex::UnitModel::ListTail& index) { return index.clears == 1; });
+    EXPECT_EQ(held, distinct.size());
     ASSERT_TRUE(std::filesystem::exists(IndexFilePath()));
-    const std::vector<std::string> lines = IndexFileLines();
-    EXPECT_GE(lines.size(), held);
-    EXPECT_LT(lines.size(), distinct.size());  // closed part-way through the refill
-    EXPECT_TRUE(IsPrefixOf(lines, distinct)) << lines.size() << " lines";
+    EXPECT_EQ(IndexFileLines(), distinct);
   }
   std::remove(IndexFilePath().c_str());
 }

@@ -22,8 +22,8 @@
 #include "demo/photo_files.h"
 #include "platform/transfer/transfer.h"
 #include "runtime/core/headless_front.h"
-#include "tests/fixtures/loopback_server.h"
 #include "tests/runtime_core/test_program.h"
+#include "tests/update/crafted_site.h"
 #include "ui/main_window_form.h"
 #include "update/update.h"
 
@@ -33,97 +33,6 @@ namespace {
 using base::Bytes;
 using testing::LoopbackServer;
 using testing::TestProgram;
-
-const std::string kListPath = "/nvshengzhenrenxiu/list_60_";
-// <div class="pagination"><a>首页</a>
-const std::string kListEnd = "<div class=\"pagination\"><a>\xCA\xD7\xD2\xB3</a>";
-const std::string kPictureStart = "<div style=\"text-align: center\">";
-const std::string kPictureEnd = "\t\t\t\t\t\t</div>";
-
-// A site whose pages the test writes; counts the requests for every path.
-class CraftedSite {
- public:
-  CraftedSite() : png_(demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1))) {
-    OverrideSiteBase(server_.Url(""));
-  }
-  ~CraftedSite() {
-    OverrideSiteBase("");
-    // Kept-alive connections would hold the server's stop for seconds.
-    transfer::CloseIdleConnections();
-  }
-
-  // `seen` runs on the server's thread before the answer, while the
-  // program waits for it.
-  void Page(const std::string& path, const std::string& body, const std::string& type = "text/html",
-            std::function<void()> seen = {}) {
-    server_.server().Get(
-        path, [this, path, body, type, seen](const httplib::Request&, httplib::Response& res) {
-          Count(path);
-          if (seen) seen();
-          res.set_content(body, type);
-        });
-  }
-  void Photo(const std::string& path, std::function<void()> seen = {}) {
-    Page(path, png_, "image/png", std::move(seen));
-  }
-  // Counts, then answers 404 with an empty body.
-  void Missing(const std::string& path, std::function<void()> seen = {}) {
-    server_.server().Get(path, [this, path, seen](const httplib::Request&, httplib::Response& res) {
-      Count(path);
-      if (seen) seen();
-      res.status = 404;
-    });
-  }
-  int Requests(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    return counts_[path];
-  }
-
- private:
-  void Count(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    ++counts_[path];
-  }
-  LoopbackServer server_;
-  std::string png_;
-  std::mutex mutex_;
-  std::map<std::string, int> counts_;
-};
-
-// Runs `body` as the window's creation routine of a headless program run,
-// then closes the window.
-struct Program {
-  TestProgram program;
-  korvex::HeadlessFront* front = nullptr;
-  std::unique_ptr<korvex::Runtime> runtime;
-
-  Program() {
-    auto f = std::make_unique<korvex::HeadlessFront>();
-    front = f.get();
-    runtime = std::make_unique<korvex::Runtime>(program.Program(), std::move(f));
-    front->OnCreated([](korvex::HeadlessFront& f) { f.Close(); });
-  }
-  int Run(std::function<void()> body) {
-    program.Hook(Routine::OnWindowCreated, [body = std::move(body)] {
-      for (int k = 0; k < 6; ++k) kPictureIndices[k]->store(k);
-      body();
-    });
-    return runtime->Run();
-  }
-  std::vector<std::string> Items() { return runtime->Model()->ListItems(unit_id::kListBox1); }
-  std::string Status() { return runtime->Model()->StatusText(unit_id::kStatusBar1, 0); }
-  Bytes Picture(int box) {
-    auto v = runtime->Model()->ReadProperty(kPictureBoxIds[box - 1], korvex::kPropPicture);
-    auto* b = std::get_if<Bytes>(&v);
-    return b != nullptr ? *b : Bytes();
-  }
-  bool CompletionStarted() {
-    for (auto offset : program.Offsets()) {
-      if (offset == RoutineOffset(Routine::UpdateCompletionThread)) return true;
-    }
-    return false;
-  }
-};
 
 bool IsBmp(const Bytes& b) { return b.size() > 2 && b[0] == 'B' && b[1] == 'M'; }
 

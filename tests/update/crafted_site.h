@@ -1,0 +1,174 @@
+// A crafted gallery site and a headless program run for the update's and
+// the page loader's tests.
+//
+// CraftedSite serves the pages a test writes on a loopback server, counts
+// the requests for every path and the most requests it had in flight at
+// once. Program runs a test body as the window's creation routine of a
+// headless runtime (every other routine a recorder unless hooked), records
+// every status text in order, and closes the window after the body.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/event_routines.h"
+#include "app/globals.h"
+#include "app/site_base.h"
+#include "base/bytes.h"
+#include "demo/photo_art.h"
+#include "demo/photo_files.h"
+#include "platform/transfer/transfer.h"
+#include "runtime/core/headless_front.h"
+#include "runtime/core/runtime.h"
+#include "tests/fixtures/loopback_server.h"
+#include "tests/runtime_core/test_program.h"
+#include "ui/main_window_form.h"
+
+namespace pixaroo {
+
+inline const std::string kListPath = "/nvshengzhenrenxiu/list_60_";
+// <div class="pagination"><a>首页</a>
+inline const std::string kListEnd = "<div class=\"pagination\"><a>\xCA\xD7\xD2\xB3</a>";
+inline const std::string kPictureStart = "<div style=\"text-align: center\">";
+inline const std::string kPictureEnd = "\t\t\t\t\t\t</div>";
+
+// A site whose pages the test writes; counts the requests for every path.
+class CraftedSite {
+ public:
+  CraftedSite() : png_(demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1))) {
+    OverrideSiteBase(server_.Url(""));
+  }
+  ~CraftedSite() {
+    OverrideSiteBase("");
+    // Kept-alive connections would hold the server's stop for seconds.
+    transfer::CloseIdleConnections();
+  }
+
+  // `seen` runs on the server's thread before the answer, while the
+  // program waits for it.
+  void Page(const std::string& path, const std::string& body, const std::string& type = "text/html",
+            std::function<void()> seen = {}) {
+    server_.server().Get(
+        path, [this, path, body, type, seen](const httplib::Request&, httplib::Response& res) {
+          Begin(path);
+          if (seen) seen();
+          res.set_content(body, type);
+          End();
+        });
+  }
+  void Photo(const std::string& path, std::function<void()> seen = {}) {
+    Page(path, png_, "image/png", std::move(seen));
+  }
+  // A photo of its own look (`number` painted on it).
+  void Photo(const std::string& path, int number, std::function<void()> seen = {}) {
+    Page(path, demo::EncodePng(demo::PaintPhoto(20, 30, number, 1)), "image/png", std::move(seen));
+  }
+  // Counts, then answers 404 with an empty body.
+  void Missing(const std::string& path, std::function<void()> seen = {}) {
+    server_.server().Get(path, [this, path, seen](const httplib::Request&, httplib::Response& res) {
+      Begin(path);
+      if (seen) seen();
+      res.status = 404;
+      End();
+    });
+  }
+  int Requests(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    return counts_[path];
+  }
+  std::map<std::string, int> AllRequests() {
+    std::lock_guard lock(mutex_);
+    return counts_;
+  }
+  // The most requests answered at the same time so far.
+  int MostInFlight() {
+    std::lock_guard lock(mutex_);
+    return mostInFlight_;
+  }
+  void ResetCounts() {
+    std::lock_guard lock(mutex_);
+    counts_.clear();
+    mostInFlight_ = 0;
+  }
+  testing::LoopbackServer& server() { return server_; }
+
+ private:
+  void Begin(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    ++counts_[path];
+    mostInFlight_ = std::max(mostInFlight_, ++inFlight_);
+  }
+  void End() {
+    std::lock_guard lock(mutex_);
+    --inFlight_;
+  }
+  testing::LoopbackServer server_;
+  std::string png_;
+  std::mutex mutex_;
+  std::map<std::string, int> counts_;
+  int inFlight_ = 0;
+  int mostInFlight_ = 0;
+};
+
+// Runs `body` as the window's creation routine of a headless program run,
+// then closes the window.
+struct Program {
+  testing::TestProgram program;
+  korvex::HeadlessFront* front = nullptr;
+  std::unique_ptr<korvex::Runtime> runtime;
+  std::mutex statusMutex;
+  std::vector<std::string> statusTexts;               // every status text, in order
+  std::vector<korvex::UnitModel::Progress> progress;  // every progress bar change
+
+  Program() {
+    auto f = std::make_unique<korvex::HeadlessFront>();
+    front = f.get();
+    runtime = std::make_unique<korvex::Runtime>(program.Program(), std::move(f));
+    front->OnCreated([](korvex::HeadlessFront& f) { f.Close(); });
+  }
+  int Run(std::function<void()> body) {
+    program.Hook(Routine::OnWindowCreated, [this, body = std::move(body)] {
+      runtime->Model()->SetObserver([this](const korvex::UnitChange& change) {
+        std::lock_guard lock(statusMutex);
+        if (change.what == korvex::UnitChange::What::StatusText) {
+          statusTexts.push_back(runtime->Model()->StatusText(change.unit, 0));
+        } else if (change.what == korvex::UnitChange::What::StatusProgress) {
+          progress.push_back(runtime->Model()->StatusProgress(change.unit));
+        }
+      });
+      for (int k = 0; k < 6; ++k) kPictureIndices[k]->store(k);
+      body();
+    });
+    return runtime->Run();
+  }
+  std::vector<std::string> Items() { return runtime->Model()->ListItems(unit_id::kListBox1); }
+  std::string Status() { return runtime->Model()->StatusText(unit_id::kStatusBar1, 0); }
+  std::vector<std::string> StatusTexts() {
+    std::lock_guard lock(statusMutex);
+    return statusTexts;
+  }
+  std::vector<korvex::UnitModel::Progress> Progress() {
+    std::lock_guard lock(statusMutex);
+    return progress;
+  }
+  base::Bytes Picture(int box) {
+    auto v = runtime->Model()->ReadProperty(kPictureBoxIds[box - 1], korvex::kPropPicture);
+    auto* b = std::get_if<base::Bytes>(&v);
+    return b != nullptr ? *b : base::Bytes();
+  }
+  bool CompletionStarted() {
+    for (auto offset : program.Offsets()) {
+      if (offset == RoutineOffset(Routine::UpdateCompletionThread)) return true;
+    }
+    return false;
+  }
+};
+
+}  // namespace pixaroo
