@@ -14,8 +14,8 @@
 
 namespace pixaroo::testing {
 
-ProgramHarness::ProgramHarness()
-    : site_(demo::DemoSite::Start(0)), form_(korvex::form::WriteForm(MainWindowForm())) {
+ProgramHarness::ProgramHarness(demo::DemoSiteOptions site)
+    : site_(demo::DemoSite::Start(0, site)), form_(korvex::form::WriteForm(MainWindowForm())) {
   if (site_) OverrideSiteBase(site_->BaseAddress());
   transfer::ResetTransferCancel();
   korvex::Program program;

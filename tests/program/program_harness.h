@@ -33,7 +33,8 @@ namespace pixaroo::testing {
 
 class ProgramHarness {
  public:
-  ProgramHarness();
+  // The demo gallery answers as `site` says (at once by default).
+  explicit ProgramHarness(demo::DemoSiteOptions site = {});
   ~ProgramHarness();
   ProgramHarness(const ProgramHarness&) = delete;
   ProgramHarness& operator=(const ProgramHarness&) = delete;

@@ -48,7 +48,9 @@ Bytes UnitPicture(ProgramHarness& p, std::uint32_t unit) {
 }
 
 TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
-  ProgramHarness h;
+  // Each answer is held back a little, so that the page loaders are still at
+  // work when the window thread reads the boxes (the race this test is for).
+  ProgramHarness h(demo::DemoSiteOptions{.responseDelay = std::chrono::milliseconds(60)});
   std::vector<std::string> index;
   std::vector<Bytes> expected;  // each item's photo as BMP, empty when it fails
   for (std::size_t i = 0; i < kIndexSize; ++i) {
