@@ -24,8 +24,8 @@ void HeadlessFront::Raise(std::uint32_t unit, std::int32_t event, std::int32_t a
 void HeadlessFront::Deliver(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
                             std::int32_t c) {
   if (!open_) return;
-  const PropertyValue disabled = model_->ReadProperty(unit, kPropDisabled);
-  if (const bool* d = std::get_if<bool>(&disabled); d != nullptr && *d) return;
+  // A disabled unit's input is dropped by the runtime's routing, as for
+  // every front.
   events_->OnUnitEvent(unit, event, a, b, c);
 }
 

@@ -165,35 +165,38 @@ class CloseWhileStalled(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
+    def update_then_close(self, pages, stall, while_stalled=None):
+        """Clicks 更新, waits until the site holds a stalling request, does
+        `while_stalled(window, site)` if given, closes the window and gives
+        back what confi.ini holds."""
+        site = StallingSite(pages, stall)
+        try:
+            window = self.start(site)
+            self.desktop.click(window, *UPDATE_BUTTON)
+            self.assertTrue(site.stalled.wait(20), "the update run never reached the stall")
+            if while_stalled is not None:
+                while_stalled(window, site)
+            self.close_and_wait(window)
+        finally:
+            site.stop()
+        return self.index_file()
+
     def test_closing_while_an_item_page_stalls(self):
         # List page 1 links two item pages: the first gives two photos, the
         # second never answers. The photos themselves are missing (404).
         pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html", "/i/2.html"]),
                  "/i/1.html": item_page(["/p/a.jpg", "/p/b.jpg"])}
-        site = StallingSite(pages, stall={"/i/2.html"})
-        try:
-            window = self.start(site)
-            self.desktop.click(window, *UPDATE_BUTTON)
-            self.assertTrue(site.stalled.wait(20), "the update run never reached the stall")
-            self.close_and_wait(window)
-        finally:
-            site.stop()
-        self.assertEqual(self.index_file(), b"/p/a.jpg\r\n/p/b.jpg\r\n")
+        self.assertEqual(self.update_then_close(pages, stall={"/i/2.html"}),
+                         b"/p/a.jpg\r\n/p/b.jpg\r\n")
 
     def test_closing_while_a_list_page_stalls(self):
         # The web request for list page 2 never answers; list page 1's item
         # gave one photo, so the index holds it when the window closes.
         pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
                  "/i/1.html": item_page(["/p/only.jpg"])}
-        site = StallingSite(pages, stall={"/nvshengzhenrenxiu/list_60_2.html"})
-        try:
-            window = self.start(site)
-            self.desktop.click(window, *UPDATE_BUTTON)
-            self.assertTrue(site.stalled.wait(20), "the update run never reached list page 2")
-            self.close_and_wait(window)
-        finally:
-            site.stop()
-        self.assertEqual(self.index_file(), b"/p/only.jpg\r\n")
+        self.assertEqual(
+            self.update_then_close(pages, stall={"/nvshengzhenrenxiu/list_60_2.html"}),
+            b"/p/only.jpg\r\n")
 
     def test_closing_while_photos_stall(self):
         # The index fills from list page 1; then the first page of photos
@@ -201,20 +204,16 @@ class CloseWhileStalled(unittest.TestCase):
         # photos that never come.
         pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
                  "/i/1.html": item_page([f"/p/{n}.jpg" for n in range(8)])}
-        site = StallingSite(pages, stall={f"/p/{n}.jpg" for n in range(8)})
-        try:
-            window = self.start(site)
-            self.desktop.click(window, *UPDATE_BUTTON)
-            self.assertTrue(site.stalled.wait(20), "no photo download reached the stall")
+
+        def next_page(window, site):
             self.desktop.click(window, *NEXT_BUTTON)
-            Desktop.wait_until(lambda: any(p == "/p/5.jpg" or p == "/p/6.jpg"
+            Desktop.wait_until(lambda: any(p in ("/p/5.jpg", "/p/6.jpg")
                                            for p in site.requests[-20:]), 10,
                                "the page loader did not start")
-            self.close_and_wait(window)
-        finally:
-            site.stop()
-        expected = b"".join(f"/p/{n}.jpg\r\n".encode() for n in range(8))
-        self.assertEqual(self.index_file(), expected)
+
+        written = self.update_then_close(pages, stall={f"/p/{n}.jpg" for n in range(8)},
+                                         while_stalled=next_page)
+        self.assertEqual(written, b"".join(f"/p/{n}.jpg\r\n".encode() for n in range(8)))
 
 
 if __name__ == "__main__":
