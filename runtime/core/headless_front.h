@@ -37,7 +37,7 @@ class HeadlessFront final : public Front {
   void AnswerDialog(const std::string& fileName);  // as the file system spells it
 
   // Simulated user input, run on the window thread in order. Input on a
-  // disabled unit is dropped, as a real window drops it.
+  // disabled unit reaches no routine (the runtime's routing drops it).
   void Raise(std::uint32_t unit, std::int32_t event, std::int32_t a = 0, std::int32_t b = 0,
              std::int32_t c = 0);
   // A key press while no menu or dialog is open (the headless window is
@@ -61,8 +61,7 @@ class HeadlessFront final : public Front {
   void BindKey(std::uint32_t unit, int key) override;
 
  private:
-  // Window thread: reports the input unless the window has gone or the
-  // unit is disabled.
+  // Window thread: reports the input unless the window has gone.
   void Deliver(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,
                std::int32_t c);
 
