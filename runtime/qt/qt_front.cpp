@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QThreadPool>
 #include <QTimer>
 
 #include "base/charset.h"
@@ -68,6 +69,10 @@ QtFront::QtFront() {
 QtFront::~QtFront() {
   if (model_ != nullptr) model_->SetObserver(nullptr);
   window_.reset();
+  // Pictures still being decoded for the boxes that just went: wait for
+  // them (each is one bounded decode), so that no pool thread outlives the
+  // window into the end of the process.
+  QThreadPool::globalInstance()->waitForDone();
 }
 
 void QtFront::CreateWindow(const form::Form& form, UnitModel& model, FrontEvents& events) {
