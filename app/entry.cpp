@@ -14,7 +14,7 @@ void EntryRoutine(std::int32_t, std::int32_t, std::int32_t) {
   photoSources.Set({});
   rt::RegisterExitRoutine(Routine::ExitRoutine);
   StartHook();
-  rt::LoadWindow(kMainWindowId);
+  rt::LoadWindow(units::kWindow);
   // Paging from the keyboard: the keys click the paging buttons.
   rt::BindKey(units::kNextButton, korvex::kKeyPageDown);
   rt::BindKey(units::kNextButton, korvex::kKeyRight);

@@ -1,8 +1,8 @@
 // The program's 32-bit global cells, which live in the `var` block the
 // runtime allocates (zero-filled) when it loads the program image and hands
-// over through the binding routine. Until a block is bound (module tests
-// that run routines without an image), the cells use a zero-filled block of
-// the program's own with the same layout.
+// over through the binding routine. The binding states kVarSize as the size
+// the cells need, and the runtime refuses an image whose `var` is smaller.
+// Using a cell before a block is bound is a programming error and aborts.
 //
 // Every access is atomic; any thread.
 #pragma once
@@ -20,9 +20,9 @@ inline constexpr std::uint32_t kCellPictureIndex1 = 0x04;  // .. pictureIndex6 a
 inline constexpr std::uint32_t kCellItemLinks = 0x1C;
 inline constexpr std::uint32_t kCellPhotoSources = 0x20;
 
-// Makes `var` (kVarSize bytes, 4-byte aligned, zero-filled, alive until the
-// process ends) the block the cells live in. Called by the binding routine
-// before the entry routine runs.
+// Makes `var` (at least kVarSize bytes, 4-byte aligned, zero-filled, alive
+// until the process ends) the block the cells live in. Called by the binding
+// routine before the entry routine runs.
 void BindGlobalCells(void* var);
 
 // One 32-bit integer cell at an offset of the `var` block.

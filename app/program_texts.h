@@ -1,9 +1,12 @@
 // The program's constant texts, GBK bytes as the program uses them: page
 // markers, status-bar texts, the index separator and file name, the usage
 // notice. Each is written as escaped bytes with its text in a comment.
+// These are what the builder stores in the image; routines read them from
+// the image (ImageText), tests take them as the expected texts.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace pixaroo::texts {
@@ -62,16 +65,45 @@ inline constexpr std::string_view kUsageNotice =
 inline constexpr std::string_view kBrowserProgram =
     "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
 
-// Every text above, for the image builder, which stores each in the image's
-// `const` segment.
+// Every text above, once, in the order of the image's text operands: the
+// builder stores each in `const` and lists its place; a routine reads a
+// text by its Id (ImageText, app/program_memory.h), so the image decides
+// what the program shows and writes.
+// clang-format off
+#define PIXAROO_PROGRAM_TEXTS(X) \
+  X(ListPagePath)                \
+  X(ListPageSuffix)              \
+  X(ListAreaStart)               \
+  X(ListAreaEnd)                 \
+  X(ItemLinkLeft)                \
+  X(Quote)                       \
+  X(ExcludedLink)                \
+  X(PictureAreaStart)            \
+  X(PictureAreaEnd)              \
+  X(PictureSourceLeft)           \
+  X(StatusUpdating)              \
+  X(StatusProgressPrefix)        \
+  X(StatusCountSuffix)           \
+  X(StatusCollected)             \
+  X(StatusDonePrefix)            \
+  X(IndexSeparator)              \
+  X(IndexFileName)               \
+  X(LineEnd)                     \
+  X(NoticeTitle)                 \
+  X(UsageNotice)                 \
+  X(BrowserProgram)
+// clang-format on
+
+enum class Id : std::size_t {
+#define PIXAROO_TEXT_ID(name) name,
+  PIXAROO_PROGRAM_TEXTS(PIXAROO_TEXT_ID)
+#undef PIXAROO_TEXT_ID
+};
+
 inline constexpr std::array kAll = {
-    kListPagePath,      kListPageSuffix,   kListAreaStart,
-    kListAreaEnd,       kItemLinkLeft,     kQuote,
-    kExcludedLink,      kPictureAreaStart, kPictureAreaEnd,
-    kPictureSourceLeft, kStatusUpdating,   kStatusProgressPrefix,
-    kStatusCountSuffix, kStatusCollected,  kStatusDonePrefix,
-    kIndexSeparator,    kIndexFileName,    kLineEnd,
-    kNoticeTitle,       kUsageNotice,      kBrowserProgram,
+#define PIXAROO_TEXT_VALUE(name) k##name,
+    PIXAROO_PROGRAM_TEXTS(PIXAROO_TEXT_VALUE)
+#undef PIXAROO_TEXT_VALUE
 };
 
 }  // namespace pixaroo::texts

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "app/program_memory.h"
+
 namespace pixaroo {
 namespace {
 
@@ -14,6 +16,9 @@ const korvex::Services& S() {
   return *s;
 }
 
+// Units as the image names them.
+korvex::UnitRef Unit(const korvex::UnitRef& unit) { return ImageUnit(unit); }
+
 }  // namespace
 
 void BindRuntime(const korvex::Services* services) {
@@ -24,46 +29,46 @@ bool RuntimeBound() { return g_services.load(std::memory_order_acquire) != nullp
 
 namespace rt {
 
-int ListCount(UnitRef list) { return S().listCount(list); }
-std::string ListItem(UnitRef list, int index) { return S().listItem(list, index); }
-void ListAdd(UnitRef list, const std::string& text) { S().listAdd(list, text); }
-void ListClear(UnitRef list) { S().listClear(list); }
-std::vector<std::string> ListItems(UnitRef list) { return S().listItems(list); }
+int ListCount(UnitRef list) { return S().listCount(Unit(list)); }
+std::string ListItem(UnitRef list, int index) { return S().listItem(Unit(list), index); }
+void ListAdd(UnitRef list, const std::string& text) { S().listAdd(Unit(list), text); }
+void ListClear(UnitRef list) { S().listClear(Unit(list)); }
+std::vector<std::string> ListItems(UnitRef list) { return S().listItems(Unit(list)); }
 void ListReplace(UnitRef list, std::vector<std::string> items) {
-  S().listReplace(list, std::move(items));
+  S().listReplace(Unit(list), std::move(items));
 }
 
 Bytes ReadPicture(UnitRef picture) {
-  auto v = S().readProperty(picture, korvex::kPropPicture);
+  auto v = S().readProperty(Unit(picture), korvex::kPropPicture);
   auto* b = std::get_if<Bytes>(&v);
   return b != nullptr ? std::move(*b) : Bytes();
 }
 
 void WritePicture(UnitRef picture, Bytes bytes) {
-  S().writeProperty(picture, korvex::kPropPicture, std::move(bytes));
+  S().writeProperty(Unit(picture), korvex::kPropPicture, std::move(bytes));
 }
 
 std::string ReadDialogFileName(UnitRef dialog) {
-  auto v = S().readProperty(dialog, korvex::kPropDialogFile);
+  auto v = S().readProperty(Unit(dialog), korvex::kPropDialogFile);
   auto* t = std::get_if<std::string>(&v);
   return t != nullptr ? std::move(*t) : std::string();
 }
 
 void SetDisabled(UnitRef button, bool disabled) {
-  S().writeProperty(button, korvex::kPropDisabled, disabled);
+  S().writeProperty(Unit(button), korvex::kPropDisabled, disabled);
 }
 
 void SetStatusText(UnitRef statusBar, int part, const std::string& text) {
-  S().setStatusText(statusBar, part, text);
+  S().setStatusText(Unit(statusBar), part, text);
 }
 
 void SetStatusProgress(UnitRef statusBar, int value, int maximum) {
-  S().setStatusProgress(statusBar, value, maximum);
+  S().setStatusProgress(Unit(statusBar), value, maximum);
 }
 
-void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(window, menu); }
-void OpenDialog(UnitRef dialog) { S().openDialog(dialog); }
-void BindKey(UnitRef button, int key) { S().bindKey(button, key); }
+void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(Unit(window), Unit(menu)); }
+void OpenDialog(UnitRef dialog) { S().openDialog(Unit(dialog)); }
+void BindKey(UnitRef button, int key) { S().bindKey(Unit(button), key); }
 bool WriteFile(const std::string& fileName, const Bytes& data) {
   return S().writeFile(fileName, data);
 }
@@ -72,10 +77,10 @@ void MessageBox(const std::string& text, int flags, const std::string& title) {
 }
 void RunProgram(const std::string& commandLine, bool wait) { S().runProgram(commandLine, wait); }
 
-void StartThread(Routine routine) { S().startThread(RoutineOffset(routine)); }
+void StartThread(Routine routine) { S().startThread(ImageRoutine(routine)); }
 bool StartTask(std::function<void()> task) { return S().startTask(std::move(task)); }
-void RegisterExitRoutine(Routine routine) { S().registerExitRoutine(RoutineOffset(routine)); }
-void LoadWindow(std::uint32_t windowId) { S().loadWindow(windowId); }
+void RegisterExitRoutine(Routine routine) { S().registerExitRoutine(ImageRoutine(routine)); }
+void LoadWindow(UnitRef window) { S().loadWindow(Unit(window).window); }
 void RunEventLoop() { S().runEventLoop(); }
 void EndProgram(int exitCode) { S().endProgram(exitCode); }
 
@@ -91,7 +96,9 @@ void CancelTransfers(const TransferScope& scope) { S().transferScopes.cancel(sco
 Bytes HttpRead(const std::string& url, const TransferScope& scope) {
   return S().transferScopes.httpRead(scope.get(), url);
 }
-korvex::AnyFunction DllCommandAddress(int number) { return S().dllCommand(number); }
+korvex::AnyFunction DllCommandAddress(int number) {
+  return S().dllCommand(ImageDllCommand(number));
+}
 const korvex::ObjectCommands& Objects() { return S().objects; }
 
 }  // namespace rt

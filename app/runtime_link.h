@@ -1,8 +1,10 @@
 // The program's side of the runtime's service interface.
 //
 // The runtime binds its Services table once, before it calls the entry
-// routine; from then on every routine reaches the window, its units, the
-// threads and the event loop through the wrappers below. Each wrapper may be
+// routine (app/program_memory.h); from then on every routine reaches the
+// window, its units, the threads and the event loop through the wrappers
+// below. The wrappers name units, routines and DLL commands as the image's
+// operands give them. Each wrapper may be
 // called from any thread the table allows (see runtime/services/services.h).
 // Calling a wrapper before a table is bound is a programming error and
 // aborts.
@@ -56,7 +58,8 @@ void StartThread(Routine routine);
 // program is ending.
 bool StartTask(std::function<void()> task);
 void RegisterExitRoutine(Routine routine);
-void LoadWindow(std::uint32_t windowId);
+// Loads and shows `window` (units::kWindow).
+void LoadWindow(UnitRef window);
 void RunEventLoop();
 void EndProgram(int exitCode);
 
@@ -71,7 +74,8 @@ TransferScope NewTransferScope();
 void CancelTransfers(const TransferScope& scope);
 // The HTTP read, stopped when `scope` is cancelled.
 Bytes HttpRead(const std::string& url, const TransferScope& scope);
-// The function of DLL command `number` (see app/dll_commands.h).
+// The function of the DLL command that the image's DLL command operand
+// `number` names (see app/dll_commands.h).
 korvex::AnyFunction DllCommandAddress(int number);
 // The core library's automation-object commands (see app/automation_object.h).
 const korvex::ObjectCommands& Objects();

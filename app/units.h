@@ -52,5 +52,12 @@ inline constexpr UnitRef kUpdateButton{kMainWindowId, unit_id::kButton1,
 inline constexpr UnitRef kPictures[6] = {kPicture1, kPicture2, kPicture3,
                                          kPicture4, kPicture5, kPicture6};
 
+// Every unit the routines name, in the order of the image's unit operands.
+inline constexpr UnitRef kAll[] = {
+    kWindow,    kSupportPicture, kDialog,         kMenuPlay,     kMenuSave, kIndexList,
+    kPicture1,  kPicture2,       kPicture3,       kPicture4,     kPicture5, kPicture6,
+    kStatusBar, kNextButton,     kPreviousButton, kUpdateButton,
+};
+
 }  // namespace units
 }  // namespace pixaroo

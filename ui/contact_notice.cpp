@@ -9,7 +9,7 @@
 
 #include "app/event_routines.h"
 #include "app/globals.h"
-#include "app/program_texts.h"
+#include "app/program_memory.h"
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "app/units.h"
@@ -39,7 +39,8 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   const std::string address = SiteBase() + std::string(kStatusImagePath) +
                               std::string(kSupportAccount) + std::string(kStatusImageStyle);
   rt::StartTask([address] { rt::WritePicture(units::kSupportPicture, rt::HttpRead(address)); });
-  rt::MessageBox(std::string(texts::kUsageNotice), kMessageBoxOk, std::string(texts::kNoticeTitle));
+  rt::MessageBox(std::string(ImageText(texts::Id::UsageNotice)), kMessageBoxOk,
+                 std::string(ImageText(texts::Id::NoticeTitle)));
   // The first page, 0 .. 5; nothing is loaded until a paging click.
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);
 }
@@ -47,8 +48,8 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
 void OpenSupportChat(std::int32_t, std::int32_t, std::int32_t) {
   // The browser path stays unquoted, spaces and all; the run-program layer
   // knows the browser's path as a whole.
-  rt::RunProgram(std::string(texts::kBrowserProgram) + " " + std::string(kChatLinkPrefix) +
-                     std::string(kSupportAccount),
+  rt::RunProgram(std::string(ImageText(texts::Id::BrowserProgram)) + " " +
+                     std::string(kChatLinkPrefix) + std::string(kSupportAccount),
                  false);
 }
 

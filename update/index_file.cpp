@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/event_routines.h"
-#include "app/program_texts.h"
+#include "app/program_memory.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
 #include "base/files.h"
@@ -14,14 +14,14 @@ base::Bytes IndexFileBytes(const base::TextArray& items) {
   std::string content;
   for (const base::Text& item : items) {
     content += item;
-    content += texts::kLineEnd;
+    content += ImageText(texts::Id::LineEnd);
   }
   return base::TextToBytes(content);
 }
 
 std::string IndexFilePath() {
   // The directory text ends with its separator; nothing goes between.
-  return base::ProgramDirectory() + std::string(texts::kIndexFileName);
+  return base::ProgramDirectory() + std::string(ImageText(texts::Id::IndexFileName));
 }
 
 void SaveIndexFile(std::int32_t, std::int32_t, std::int32_t) {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/event_routines.h"
-#include "app/program_texts.h"
+#include "app/program_memory.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
 #include "text/deduplicate.h"
@@ -14,10 +14,10 @@ namespace pixaroo {
 base::TextArray DistinctIndexItems(const base::TextArray& items) {
   base::Text joined;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) joined += texts::kIndexSeparator;
+    if (i > 0) joined += ImageText(texts::Id::IndexSeparator);
     joined += items[i];
   }
-  const base::Text separator(texts::kIndexSeparator);
+  const base::Text separator(ImageText(texts::Id::IndexSeparator));
   return base::Split(DeduplicateJoined(joined, separator), separator);
 }
 
@@ -26,9 +26,9 @@ void UpdateCompletion() {
   // index empty or half refilled.
   rt::ListReplace(units::kIndexList, DistinctIndexItems(rt::ListItems(units::kIndexList)));
 
-  std::string status(texts::kStatusDonePrefix);
+  std::string status(ImageText(texts::Id::StatusDonePrefix));
   status += base::ToText(rt::ListCount(units::kIndexList));
-  status += texts::kStatusCountSuffix;
+  status += ImageText(texts::Id::StatusCountSuffix);
   rt::SetStatusText(units::kStatusBar, 0, status);
   HideUpdateProgress();
 }

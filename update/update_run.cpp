@@ -4,7 +4,7 @@
 
 #include "app/event_routines.h"
 #include "app/globals.h"
-#include "app/program_texts.h"
+#include "app/program_memory.h"
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "app/units.h"
@@ -33,24 +33,27 @@ Text CutArea(const Text& page, std::string_view start, std::string_view end, boo
 
 TextArray ListPageLinks(int page) {
   const Text body = base::BytesToText(WebRequest(WebRequestParams{.url = ListPageAddress(page)}));
-  const Text area = CutArea(body, texts::kListAreaStart, texts::kListAreaEnd, true);
+  const Text area =
+      CutArea(body, ImageText(texts::Id::ListAreaStart), ImageText(texts::Id::ListAreaEnd), true);
   TextArray links;
-  ExtractAllBetween(area, texts::kItemLinkLeft, texts::kQuote, links);
+  ExtractAllBetween(area, ImageText(texts::Id::ItemLinkLeft), ImageText(texts::Id::Quote), links);
   return links;
 }
 
 TextArray ItemPageSources(const Text& link) {
   const Text body = base::BytesToText(rt::HttpRead(SiteBase() + link));
-  const Text area = CutArea(body, texts::kPictureAreaStart, texts::kPictureAreaEnd, false);
+  const Text area = CutArea(body, ImageText(texts::Id::PictureAreaStart),
+                            ImageText(texts::Id::PictureAreaEnd), false);
   TextArray sources;
-  ExtractAllBetween(area, texts::kPictureSourceLeft, texts::kQuote, sources);
+  ExtractAllBetween(area, ImageText(texts::Id::PictureSourceLeft), ImageText(texts::Id::Quote),
+                    sources);
   return sources;
 }
 
 void ShowProgress() {
-  Text status(texts::kStatusProgressPrefix);
+  Text status(ImageText(texts::Id::StatusProgressPrefix));
   status += base::ToText(rt::ListCount(units::kIndexList));
-  status += texts::kStatusCountSuffix;
+  status += ImageText(texts::Id::StatusCountSuffix);
   rt::SetStatusText(units::kStatusBar, 0, status);
 }
 
@@ -58,7 +61,7 @@ void ShowProgress() {
 TextArray ItemPageLinks(const TextArray& links) {
   TextArray accepted;
   for (const Text& link : links) {
-    if (base::Find(link, texts::kExcludedLink) == -1) accepted.push_back(link);
+    if (base::Find(link, ImageText(texts::Id::ExcludedLink)) == -1) accepted.push_back(link);
   }
   return accepted;
 }
@@ -89,16 +92,16 @@ void ShowFirstPageIfEmpty(int photosInFlight) {
 
 std::string ListPageAddress(int page) {
   std::string address = SiteBase();
-  address += texts::kListPagePath;
+  address += ImageText(texts::Id::ListPagePath);
   address += base::ToText(page);
-  address += texts::kListPageSuffix;
+  address += ImageText(texts::Id::ListPageSuffix);
   return address;
 }
 
 void UpdateRun() { RunUpdate(kMaxFetchesInFlight); }
 
 void RunUpdate(int fetchWindow) {
-  rt::SetStatusText(units::kStatusBar, 0, Text(texts::kStatusUpdating));
+  rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusUpdating)));
   UpdateProgress progress;
   {
     // Fetches are added in the order the run reads them: a list page, the
@@ -117,7 +120,7 @@ void RunUpdate(int fetchWindow) {
       progress.ListPageDone();
     }
   }
-  rt::SetStatusText(units::kStatusBar, 0, Text(texts::kStatusCollected));
+  rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusCollected)));
   rt::StartThread(Routine::UpdateCompletionThread);
 }
 

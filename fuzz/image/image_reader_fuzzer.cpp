@@ -11,8 +11,16 @@
 namespace {
 
 void Routine() {}
+void Bind(const korvex::Services*, const korvex::ProgramMemory&) {}
+const korvex::ProgramBinding kBinding = {0x28, &Bind};
 
-void* AnySymbol(const std::string&) { return reinterpret_cast<void*>(&Routine); }
+// Every name with a role's prefix resolves to something of this executable.
+void* AnySymbol(const std::string& name) {
+  if (name.starts_with(korvex::kRoleSymbolPrefixes[1])) {
+    return const_cast<korvex::ProgramBinding*>(&kBinding);
+  }
+  return reinterpret_cast<void*>(&Routine);
+}
 
 }  // namespace
 
@@ -23,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.refusal == Refusal::None || read.detail.empty()) std::abort();
     return 0;
   }
-  const auto loaded = LoadProgram(*read.value, &AnySymbol);
+  const auto loaded = LoadProgram(*read.value, &AnySymbol, &InExecutable);
   if (!loaded.ok() && (loaded.refusal == Refusal::None || loaded.detail.empty())) std::abort();
   return 0;
 }

@@ -85,6 +85,17 @@ enum class Role : std::uint32_t {
 };
 inline constexpr std::uint32_t kRoleCount = 3;
 
+// The operand block after the end record: these lists in this order, each
+// a 32-bit count followed by its entries of kOperandWidth bytes.
+enum class Operand : std::uint8_t {
+  Unit = 0,        // window id, unit id, unit type id (fix-up lists 1, 1, 4)
+  DllCommand = 1,  // a DLL command number (fix-up list 2)
+  Routine = 2,     // a routine's code offset, used as a value (kind 3)
+  Text = 3,        // a text's place in `const` (kind 1)
+};
+inline constexpr std::size_t kOperandListCount = 4;
+inline constexpr std::array<std::uint32_t, kOperandListCount> kOperandWidth = {12, 4, 4, 4};
+
 // `const`: what opens the segment before the texts.
 inline constexpr std::uint32_t kOneDoubleOffset = 0x00;
 inline constexpr std::uint32_t kTwoDoubleOffset = 0x08;

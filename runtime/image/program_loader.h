@@ -1,46 +1,54 @@
 // Binding a read program image to this runtime and to the program's native
 // routines.
 //
-// LoadProgram checks what the reader cannot check alone: that every listed
-// library is one the runtime has, that each routine record names a routine
-// the program exports (looked up by name once, here), that the relocated
-// fields of the records refer to what their role needs, that every unit,
-// DLL command, library and type the four fix-up lists name exists, and that
-// `form` is a window description. It then allocates `var` zero-filled and
-// gives the Program the Runtime runs. Every refusal names its reason.
+// LoadProgram checks what the reader cannot check alone, one step after the
+// other: that every listed library is one the runtime has; that each
+// routine record names, by the prefix of its role, a symbol the executable
+// itself exports (looked up once, here, and checked to lie in the
+// executable); that the binding's `var` size fits what the image declares;
+// that every routine used as a value, as an event routine, as a menu
+// entry's routine or as the entry routine has the role that use needs; that
+// the operand block holds exactly the fields the fix-up lists and
+// relocations describe, each naming a unit, type, DLL command, routine or
+// text that exists. It then allocates `var` zero-filled and gives the
+// Program the Runtime runs. Every refusal names its reason.
 //
 // A LoadedProgram owns everything its Program() refers to (the window
-// description, the DLL names, the routine table, `var`); it must outlive the
-// Runtime that runs it. Its Program() may be read from any thread once made.
+// description, `const`, the operand block, the DLL names, the routine
+// table, `var`); it must outlive the Runtime that runs it. Its Program() may
+// be read from any thread once made.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "runtime/core/runtime.h"
 #include "runtime/image/image.h"
+#include "runtime/services/program_image.h"
 
 namespace korvex::image {
 
 // The address of a symbol the program exports, or nullptr.
 using SymbolLookup = std::function<void*(const std::string&)>;
-
-// What a binding record's routine is called with: the service table and
-// the program's `var` block.
-using BindingRoutine = void (*)(const Services*, void* var);
+// True when `address` lies in the executable's own loaded image.
+using ExecutableCheck = std::function<bool(const void*)>;
 
 class LoadedProgram {
  public:
   korvex::Program Program() const;
   std::uint8_t* Var() { return var_.data(); }
   std::size_t RecordCount() const { return records_.size(); }
+  // What the binding hands the program.
+  ProgramMemory Memory() const;
 
  private:
-  friend Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image&, const SymbolLookup&);
+  friend class ProgramBuilder;
   struct Record {
     Role role = Role::Routine;
     void* address = nullptr;
@@ -50,15 +58,27 @@ class LoadedProgram {
   std::vector<std::uint8_t> form_;
   std::uint32_t entryOffset_ = 0;
   std::vector<Record> records_;
-  BindingRoutine binding_ = nullptr;
+  const ProgramBinding* binding_ = nullptr;
+  std::vector<std::uint8_t> const_;
+  std::vector<std::uint8_t> operands_;
   std::vector<std::string> dllNames_;  // file, function, file, function, ...
   std::vector<DllCommandName> dllCommands_;
   std::vector<std::uint8_t> var_;
 };
 
-Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image& image, const SymbolLookup& lookup);
+Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image& image, const SymbolLookup& lookup,
+                                                   const ExecutableCheck& inExecutable);
+// The same, against the running executable's exports.
+Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image& image);
 
-// Looks a symbol up among what the running executable exports.
+// Looks a symbol up among what the running process exports.
 void* ExecutableSymbol(const std::string& name);
+// The loaded segment of the process that holds `address` (with
+// `executableOnly`, only one of the running executable itself, not of a
+// library it loaded), or nothing.
+std::optional<std::span<const std::uint8_t>> LoadedSegmentOf(const void* address,
+                                                             bool executableOnly);
+// True when `address` lies in a loaded segment of the running executable.
+bool InExecutable(const void* address);
 
 }  // namespace korvex::image

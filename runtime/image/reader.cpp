@@ -363,6 +363,14 @@ const char* RefusalName(Refusal r) {
       return "bad entry";
     case Refusal::UnknownLibrary:
       return "unknown library";
+    case Refusal::NotAProgramRoutine:
+      return "not a program routine";
+    case Refusal::WrongRole:
+      return "wrong role";
+    case Refusal::SmallVar:
+      return "var too small";
+    case Refusal::ImageSize:
+      return "image size";
     case Refusal::BadRecord:
       return "bad routine record";
     case Refusal::UnknownRoutine:

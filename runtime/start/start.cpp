@@ -1,15 +1,20 @@
 // The runtime library's one export. GetNewSock(1000) hands out the start
-// function, which reads, checks and binds the program image, builds the runtime with the Qt
-// front and runs the program to its end.
-#include <algorithm>
+// function, which reads, checks and binds the program image, builds the
+// runtime with the Qt front and runs the program to its end. An image (or
+// DLL command table) it refuses is reported through the same failure
+// message the loader uses: a message window where a display exists, stderr
+// always; the process then ends with kExitRefusedImage.
 #include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
+#include "platform/module/message_box.h"
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer_limits.h"
 #include "runtime/core/runtime.h"
+#include "runtime/dll/dll_commands.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/qt/display_check.h"
@@ -19,34 +24,56 @@
 namespace korvex {
 namespace {
 
-constexpr int kExitBadImage = 2;
 constexpr int kExitNoDisplay = 8;
 
-// The image's bytes, as long as its header says; empty when there is no image.
-std::span<const std::uint8_t> ImageBytes(const void* image) {
-  if (image == nullptr) return {};
+// True when [begin, begin + size) lies inside one loaded segment of the
+// module that holds `begin`.
+bool InOneLoadedSegment(const std::uint8_t* begin, std::size_t size) {
+  const auto segment = image::LoadedSegmentOf(begin, false);
+  return segment && size <= segment->size() - static_cast<std::size_t>(begin - segment->data());
+}
+
+// The image's bytes, as long as its header says, once the size word is
+// checked: within kMaxImageSize and inside the module that carries the
+// image. Empty, with `why` said, otherwise.
+std::span<const std::uint8_t> ImageBytes(const void* image, std::string* why) {
   const auto* bytes = static_cast<const std::uint8_t*>(image);
+  if (bytes == nullptr || !InOneLoadedSegment(bytes, image::kHeaderSize)) {
+    *why = "no image header at the address handed over";
+    return {};
+  }
   std::uint32_t size = 0;
   for (int i = 3; i >= 0; --i) size = (size << 8) | bytes[image::kImageSizeField + i];
-  return {bytes, std::max(size, image::kHeaderSize)};
+  if (size < image::kHeaderSize || size > kMaxImageSize || !InOneLoadedSegment(bytes, size)) {
+    *why = "the header's image size " + std::to_string(size) +
+           " is out of bounds or runs past the executable's image";
+    return {};
+  }
+  return {bytes, size};
+}
+
+int Refuse(const std::string& what) {
+  const std::string text = "The program image is refused: " + what;
+  user32::MessageBoxA(nullptr, text.c_str(), "Error", user32::MB_OK | user32::MB_ICONSTOP);
+  return kExitRefusedImage;
 }
 
 int StartProgram(const void* imageAddress) {
-  auto read = image::ReadImage(ImageBytes(imageAddress));
-  image::Result<std::unique_ptr<image::LoadedProgram>> loaded;
-  if (read.ok()) loaded = image::LoadProgram(*read.value, &image::ExecutableSymbol);
-  if (!loaded.ok()) {
-    const auto& refused = read.ok() ? loaded.refusal : read.refusal;
-    const auto& detail = read.ok() ? loaded.detail : read.detail;
-    std::fprintf(stderr, "korvex: the program image is refused (%s): %s\n",
-                 image::RefusalName(refused), detail.c_str());
-    return kExitBadImage;
-  }
+  std::string why;
+  const auto bytes = ImageBytes(imageAddress, &why);
+  if (bytes.empty())
+    return Refuse(std::string(image::RefusalName(image::Refusal::ImageSize)) + ": " + why);
+  auto read = image::ReadImage(bytes);
+  if (!read.ok()) return Refuse(std::string(image::RefusalName(read.refusal)) + ": " + read.detail);
+  auto loaded = image::LoadProgram(*read.value);
+  if (!loaded.ok())
+    return Refuse(std::string(image::RefusalName(loaded.refusal)) + ": " + loaded.detail);
+  const Program program = (*loaded.value)->Program();
+  if (!dll::Resolve(program.dllCommands, &why)) return Refuse("DLL command table: " + why);
   if (const std::string missing = MissingDisplay(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, missing.c_str());
     return kExitNoDisplay;
   }
-  const Program program = (*loaded.value)->Program();
   RuntimeOptions options;
   options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
   options.runProgram = [](const std::string& line, bool wait) {

@@ -3,10 +3,13 @@
 // the build writes for the program and are damaged in one place.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "runtime/form/reader.h"
+#include "runtime/form/writer.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
@@ -40,11 +43,17 @@ Refusal ReadRefusal(const base::Bytes& b) {
 }
 
 void DummyRoutine() {}
+void DummyBind(const Services*, const ProgramMemory&) {}
+const ProgramBinding kBinding = {kVarSize, &DummyBind};
 
-// Every exported name resolves, except those in `missing`.
-SymbolLookup Lookup(std::set<std::string> missing = {}) {
-  return [missing](const std::string& name) -> void* {
+// Every exported name resolves, to a routine of this executable (the
+// binding to its object), except those in `missing`; those in `elsewhere`
+// resolve to a routine of the C library.
+SymbolLookup Lookup(std::set<std::string> missing = {}, std::set<std::string> elsewhere = {}) {
+  return [missing, elsewhere](const std::string& name) -> void* {
     if (missing.contains(name) || name.rfind("pixaroo_", 0) != 0) return nullptr;
+    if (elsewhere.contains(name)) return reinterpret_cast<void*>(&::abort);
+    if (name.rfind("pixaroo_binding_", 0) == 0) return const_cast<ProgramBinding*>(&kBinding);
     return reinterpret_cast<void*>(&DummyRoutine);
   };
 }
@@ -52,7 +61,7 @@ SymbolLookup Lookup(std::set<std::string> missing = {}) {
 Refusal LoadRefusal(const Image& image, const SymbolLookup& lookup = Lookup()) {
   const auto read = ReadImage(WriteImage(image));
   if (!read.ok()) return read.refusal;
-  const auto loaded = LoadProgram(*read.value, lookup);
+  const auto loaded = LoadProgram(*read.value, lookup, &InExecutable);
   if (!loaded.ok()) EXPECT_FALSE(loaded.detail.empty());
   return loaded.refusal;
 }
@@ -169,11 +178,19 @@ TEST(ImageDamage, RelocationsAndFixupsOutsideTheirSegmentAreRefused) {
   EXPECT_EQ(ReadRefusal(b), Refusal::BadFixupList);
 }
 
+// Overwrites the text at `place` in `const` with `text` (no longer than
+// what was there).
+void PutText(Image& image, std::uint32_t place, std::string_view text) {
+  auto& c = image.At(Seg::Const).stored;
+  std::memcpy(c.data() + place, text.data(), text.size());
+  c[place + text.size()] = 0;
+}
+
 TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
   const Image good = pixaroo::builder::BuildProgramImage();
   EXPECT_EQ(LoadRefusal(good), Refusal::None);
-  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_SavePicture"})), Refusal::UnknownRoutine);
-  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_BindProgram"})), Refusal::UnknownRoutine);
+  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_routine_SavePicture"})), Refusal::UnknownRoutine);
+  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_binding_BindProgram"})), Refusal::UnknownRoutine);
 
   auto patched = [&](std::size_t list, std::size_t entry, std::uint32_t value) {
     Image image = good;
@@ -183,12 +200,22 @@ TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
   EXPECT_EQ(patched(0, 1, 0x16010013), Refusal::UnknownUnit);  // no such button
   EXPECT_EQ(patched(0, 0, 0x52010002), Refusal::UnknownUnit);  // no such window
   EXPECT_EQ(patched(1, 0, 26), Refusal::UnknownDllCommand);
-  EXPECT_EQ(patched(2, 0, 4), Refusal::UnknownLibraryNumber);
-  EXPECT_EQ(patched(2, 0, 0), Refusal::UnknownLibraryNumber);  // the core is not called by number
   EXPECT_EQ(patched(3, 0, 0x00010010), Refusal::UnknownType);  // a type the window lacks
   EXPECT_EQ(patched(3, 0, 0x00050002), Refusal::UnknownType);  // a library past the list
-
+  // No routine calls a library by number; an entry in list 3 is still
+  // checked (DLL command number 0 is no library number).
   Image image = good;
+  image.fixups[2].push_back(image.fixups[1][0]);
+  EXPECT_EQ(LoadRefusal(image), Refusal::UnknownLibraryNumber);
+  // An operand that no list describes: the checks above would miss it.
+  image = good;
+  image.fixups[1].pop_back();
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRecord);
+  image = good;
+  image.fixups[0].erase(image.fixups[0].begin() + 5);
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRecord);
+
+  image = good;
   image.libraries[2].name = "inet";
   EXPECT_EQ(LoadRefusal(image), Refusal::UnknownLibrary);
   image = good;
@@ -196,8 +223,6 @@ TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
   EXPECT_EQ(LoadRefusal(image), Refusal::UnknownLibrary);
 
   image = good;
-  image.entryOffset = 19 * kRecordSize;  // the binding is no routine
-  EXPECT_EQ(LoadRefusal(image), Refusal::BadEntry);
   image.entryOffset = 0x44;
   EXPECT_EQ(LoadRefusal(image), Refusal::BadEntry);
 
@@ -209,6 +234,90 @@ TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
   image.At(Seg::Form).stored.resize(0x20);
   image.At(Seg::Form).memorySize = 0x20;
   EXPECT_EQ(LoadRefusal(image), Refusal::BadWindow);
+}
+
+// The program's cells take 0x28 bytes of `var`, as its binding says: a
+// smaller `var` would let them write past the block.
+TEST(ImageDamage, AVarSmallerThanTheProgramsCellsIsRefused) {
+  Image image = pixaroo::builder::BuildProgramImage();
+  image.At(Seg::Var).memorySize = 4;
+  EXPECT_EQ(LoadRefusal(image), Refusal::SmallVar);
+  image.At(Seg::Var).memorySize = 0x24;
+  EXPECT_EQ(LoadRefusal(image), Refusal::SmallVar);
+  image.At(Seg::Var).memorySize = 0x28;
+  EXPECT_EQ(LoadRefusal(image), Refusal::None);
+}
+
+// A record resolves only to a symbol of its role's prefix that lies in the
+// executable, and each use of a routine needs the role that fits it.
+TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
+  const Image good = pixaroo::builder::BuildProgramImage();
+  const auto nameOf = [&](std::uint32_t record) {
+    const auto& code = good.At(Seg::Code).stored;
+    return Get32(code, record * kRecordSize + kRecNameField);
+  };
+  // A name that is not a program symbol: refused before any lookup.
+  Image image = good;
+  PutText(image, nameOf(15), "abort");
+  EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
+  // A routine named with an operation's prefix, and an operation record
+  // whose name has the routine prefix.
+  image = good;
+  PutText(image, nameOf(15), "pixaroo_operation_RegexNoOp");
+  EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
+  image = good;
+  Set32(image.At(Seg::Code).stored, 15 * kRecordSize + kRecRoleField, 2);
+  EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
+  // A program name whose symbol lies outside the executable.
+  EXPECT_EQ(LoadRefusal(good, Lookup({}, {"pixaroo_routine_SavePicture"})),
+            Refusal::NotAProgramRoutine);
+  EXPECT_EQ(LoadRefusal(good, Lookup({}, {"pixaroo_binding_BindProgram"})),
+            Refusal::NotAProgramRoutine);
+
+  // Uses: the entry offset, an event of the window, a menu entry, a routine
+  // value of the code and an entry of the operation table.
+  image = good;
+  image.entryOffset = 19 * kRecordSize;  // the binding
+  EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
+  auto withForm = [&](const std::function<void(form::Form&)>& change) {
+    Image changed = good;
+    auto form = form::ReadForm(good.At(Seg::Form).stored);
+    EXPECT_TRUE(form.ok());
+    change(*form.form);
+    changed.At(Seg::Form).stored = form::WriteForm(*form.form);
+    return LoadRefusal(changed);
+  };
+  for (std::uint32_t record : {19U, 20U, 25U}) {  // the binding, two operations
+    EXPECT_EQ(withForm([&](form::Form& f) {
+                for (auto& u : f.units) {
+                  if (u.id == 0x16010010) u.events[0].routineOffset = record * kRecordSize;
+                }
+              }),
+              Refusal::WrongRole)
+        << record;
+    EXPECT_EQ(withForm([&](form::Form& f) {
+                for (auto& u : f.units) {
+                  if (u.id == 0x26011AB7)
+                    u.routineOffset = static_cast<std::int32_t>(record * kRecordSize);
+                }
+              }),
+              Refusal::WrongRole)
+        << record;
+  }
+  EXPECT_EQ(withForm([&](form::Form& f) { f.units[0].events[0].routineOffset = 0x48; }),
+            Refusal::BadWindow);
+  image = good;
+  auto& code = image.At(Seg::Code).stored;
+  for (std::uint32_t w : image.At(Seg::Code).relocations) {
+    if ((w & 7) == 3) {
+      Set32(code, w >> 3, 22 * kRecordSize);  // a thread routine that is an operation
+      break;
+    }
+  }
+  EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
+  image = good;
+  Set32(image.At(Seg::Const).stored, kOperationTableOffset + 8, 3 * kRecordSize);
+  EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
 }
 
 }  // namespace

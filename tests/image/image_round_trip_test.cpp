@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/dll_commands.h"
+#include "runtime/form/reader.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
@@ -48,22 +49,30 @@ TEST(ImageRoundTrip, EveryTableComesBackAsBuilt) {
 }
 
 const Services* g_boundServices = nullptr;
-void* g_boundVar = nullptr;
-void Bind(const Services* s, void* var) {
+ProgramMemory g_bound;
+void Bind(const Services* s, const ProgramMemory& memory) {
   g_boundServices = s;
-  g_boundVar = var;
+  g_bound = memory;
 }
+const ProgramBinding kBinding = {0x28, &Bind};
 void Routine(std::int32_t, std::int32_t, std::int32_t) {}
 
-TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverVar) {
+std::uint32_t Word(const std::uint8_t* at) {
+  return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
   const auto read = ReadImage(WriteImage(pixaroo::builder::BuildProgramImage()));
   ASSERT_TRUE(read.ok());
   std::vector<std::string> asked;
-  auto loaded = LoadProgram(*read.value, [&](const std::string& name) -> void* {
-    asked.push_back(name);
-    if (name == "pixaroo_BindProgram") return reinterpret_cast<void*>(&Bind);
-    return reinterpret_cast<void*>(&Routine);
-  });
+  auto loaded = LoadProgram(
+      *read.value,
+      [&](const std::string& name) -> void* {
+        asked.push_back(name);
+        if (name == "pixaroo_binding_BindProgram") return const_cast<ProgramBinding*>(&kBinding);
+        return reinterpret_cast<void*>(&Routine);
+      },
+      &InExecutable);
   ASSERT_TRUE(loaded.ok()) << loaded.detail;
   // Each record's name is looked up once, in record order.
   ASSERT_EQ(asked, pixaroo::builder::ExportedSymbols());
@@ -84,9 +93,62 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverVar) {
   const Services services{};
   program.bindServices(&services);
   EXPECT_EQ(g_boundServices, &services);
-  ASSERT_EQ(g_boundVar, p.Var());
-  const auto* var = static_cast<const std::uint8_t*>(g_boundVar);
+  ASSERT_EQ(g_bound.var, p.Var());
+  const auto* var = static_cast<const std::uint8_t*>(g_bound.var);
   for (std::size_t i = 0; i < 0x28; ++i) EXPECT_EQ(var[i], 0) << i;
+  const base::Bytes& constSeg = read.value->At(Seg::Const).stored;
+  ASSERT_EQ(g_bound.constSize, constSeg.size());
+  EXPECT_EQ(0, std::memcmp(g_bound.constants, constSeg.data(), constSeg.size()));
+  // The operand block: 16 units, 26 DLL command numbers, 4 routine values,
+  // 21 text places, and nothing after them.
+  const std::uint8_t* o = g_bound.operands;
+  std::size_t at = 0;
+  for (auto [count, width] : {std::pair{16U, 12U}, {26U, 4U}, {4U, 4U}, {21U, 4U}}) {
+    ASSERT_LE(at + 4, g_bound.operandSize);
+    EXPECT_EQ(Word(o + at), count);
+    at += 4 + count * width;
+  }
+  EXPECT_EQ(at, g_bound.operandSize);
+}
+
+// The text at a place in `const`.
+std::string ConstText(const Image& image, std::uint32_t place) {
+  const base::Bytes& c = image.At(Seg::Const).stored;
+  std::string text;
+  while (place < c.size() && c[place] != 0) text += static_cast<char>(c[place++]);
+  return text;
+}
+std::string RecordName(const Image& image, std::uint32_t offset) {
+  return ConstText(image, Word(image.At(Seg::Code).stored.data() + offset));
+}
+
+// From the header to what runs and what it writes, through the image's own
+// tables only: the entry offset names the entry routine's record; 按钮1's
+// click names the update's record; the index file's name is the text the
+// seventeenth text operand names.
+TEST(ImageRoundTrip, TheImagesTablesLeadToTheRoutinesAndTexts) {
+  const auto read = ReadImage(WriteImage(pixaroo::builder::BuildProgramImage()));
+  ASSERT_TRUE(read.ok());
+  const Image& image = *read.value;
+  EXPECT_EQ(RecordName(image, image.entryOffset), "pixaroo_routine_EntryRoutine");
+  const auto form = form::ReadForm(image.At(Seg::Form).stored);
+  ASSERT_TRUE(form.ok());
+  const form::Unit* button = form.form->FindUnit(0x16010010);
+  ASSERT_NE(button, nullptr);
+  ASSERT_EQ(button->events.size(), 1U);
+  EXPECT_EQ(RecordName(image, button->events[0].routineOffset), "pixaroo_routine_StartUpdate");
+  // The operand block follows the end record (the first name 0xFFFFFFFF).
+  const base::Bytes& code = image.At(Seg::Code).stored;
+  std::uint32_t at = 0;
+  while (Word(code.data() + at) != 0xFFFFFFFF) at += 0x40;
+  at += 0x40;
+  for (std::uint32_t width : {12U, 4U, 4U}) at += 4 + Word(code.data() + at) * width;
+  const std::uint32_t texts = Word(code.data() + at);
+  ASSERT_EQ(texts, 21U);
+  // Text operands 16 to 18: "#分割符#", "confi.ini", "\r\n".
+  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 15)), "#\xB7\xD6\xB8\xEE\xB7\xFB#");
+  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 16)), "confi.ini");
+  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 17)), "\r\n");
 }
 
 }  // namespace

@@ -169,6 +169,15 @@ def program_texts(path):
     return out
 
 
+def operand_list(code, at, words):
+    """One operand list at `at`: its entries as tuples of field offsets."""
+    count = struct.unpack_from("<I", code, at)[0]
+    at += 4
+    check(at + 4 * words * count <= len(code), "operand list runs past code")
+    entries = [tuple(at + 4 * (words * i + w) for w in range(words)) for i in range(count)]
+    return entries, at + 4 * words * count
+
+
 def main():
     img = Image(open(sys.argv[1], "rb").read())
     form = open(sys.argv[2], "rb").read()
@@ -199,15 +208,17 @@ def main():
         check(code_relocs.get(at) == 1, f"record {at:#x} name not a const relocation")
         names.append(ctext_in(const, struct.unpack_from("<I", code, at)[0]).decode())
         at += RECORD
-    expected = ["pixaroo_" + n for n in ROUTINES + ["BindProgram"]] + \
-        ["pixaroo_Regex" + o for o in OPERATIONS]
+    expected = ["pixaroo_routine_" + n for n in ROUTINES] + ["pixaroo_binding_BindProgram"] + \
+        ["pixaroo_operation_Regex" + o for o in OPERATIONS]
     check(names == expected, f"routine records {names}")
-    check(h[0x3C] == RECORD * names.index("pixaroo_EntryRoutine"), "entry offset")
+    roles = [struct.unpack_from("<I", code, RECORD * i + 4)[0] for i in range(len(names))]
+    check(roles == [0] * len(ROUTINES) + [1] + [2] * len(OPERATIONS), f"record roles {roles}")
+    check(h[0x3C] == RECORD * names.index("pixaroo_routine_EntryRoutine"), "entry offset")
     ops = [struct.unpack_from("<I", const, 0x18 + 4 * i)[0] for i in range(10)]
     check(sorted(const_relocs.items()) == [(0x18 + 4 * i, 3) for i in range(10)],
           "const's ten kind-3 words")
-    check([names[o // RECORD] for o in ops] == ["pixaroo_Regex" + o for o in OPERATIONS],
-          "operation table")
+    check([names[o // RECORD] for o in ops] ==
+          ["pixaroo_operation_Regex" + o for o in OPERATIONS], "operation table")
     kinds = sorted(set(code_relocs.values()))
     check(kinds == [0, 1, 2, 3], f"code relocation kinds {kinds}")
     lists = fixup_lists(img, segs["@reloc1"], len(code))
@@ -216,8 +227,29 @@ def main():
         return struct.unpack_from("<I", code, off)[0]
     check(all(val(e) in UNIT_IDS | {WINDOW_ID} for e in lists[0]), "list 1")
     check(sorted(val(e) for e in lists[1]) == list(range(26)), "list 2")
-    check(all(val(e) in (1, 2, 3) for e in lists[2]), "list 3")
+    check(lists[2] == [], "list 3 is empty: no routine calls a library by number")
     check(all(val(e) in TYPES for e in lists[3]), "list 4")
+    # The operand block after the end record: units (window, unit, type),
+    # DLL command numbers, routine values, text places; each field named by
+    # its fix-up list or relocation.
+    at += RECORD
+    units, at = operand_list(code, at, 3)
+    check([u[0:2] for u in units] == [(lists[0][2 * i], lists[0][2 * i + 1])
+                                       for i in range(len(units))], "unit operands are list 1")
+    check([u[2] for u in units] == lists[3], "unit type operands are list 4")
+    dlls, at = operand_list(code, at, 1)
+    check([d[0] for d in dlls] == lists[1], "DLL command operands are list 2")
+    check([val(d[0]) for d in dlls] == list(range(26)), "DLL command operands 0 to 25")
+    routines, at = operand_list(code, at, 1)
+    check(all(code_relocs.get(r[0]) == 3 for r in routines), "routine operands are kind 3")
+    check([names[val(r[0]) // RECORD] for r in routines] ==
+          ["pixaroo_routine_" + n for n in ["ExitRoutine", "PageLoaderThread", "UpdateRunThread",
+                                           "UpdateCompletionThread"]], "routine operands")
+    texts, at = operand_list(code, at, 1)
+    check(all(code_relocs.get(t[0]) == 1 for t in texts), "text operands are kind 1")
+    check([ctext_in(const, val(t[0])) for t in texts] == program_texts(sys.argv[3]),
+          "text operands name the program's texts in order")
+    check(at == len(code), "the operand block ends the code segment")
     if "--print" in sys.argv:
         print("libraries:", libs)
         print("DLL commands:", dll)

@@ -34,9 +34,9 @@ ALLOWED = {
                "program/embedded_image.h", "loader"],
     # Build tools run on the host; they may use the runtime's format writers
     # and the list of runtime libraries the image names.
-    "tools": ["base", "runtime/form/", "runtime/image/format.h", "runtime/image/image.h",
+    "tools": ["base", "runtime/form/", "runtime/services/program_image.h", "runtime/image/format.h", "runtime/image/image.h",
               "runtime/image/writer.h", "runtime/image/libraries.h", "app",
-              "program/routine_list.h", "ui/main_window_form.h", "tools"],
+              "ui/main_window_form.h", "tools"],
     "demo": ["base", "demo"],
 }
 

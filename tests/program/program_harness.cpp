@@ -1,34 +1,53 @@
 #include "tests/program/program_harness.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
-#include "app/dll_commands.h"
-#include "app/entry.h"
-#include "app/runtime_link.h"
 #include "app/site_base.h"
+#include "app/unit_ids.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
-#include "program/routine_table.h"
-#include "runtime/form/writer.h"
-#include "ui/main_window_form.h"
+#include "runtime/image/program_loader.h"
+#include "runtime/image/reader.h"
+#include "runtime/image/writer.h"
+#include "tools/image_builder/program_image.h"
 
 namespace pixaroo::testing {
+namespace {
+
+// `image` written, read and loaded as the runtime does with pixaroo's;
+// kept until the process ends, as a program's memory is (the cells and
+// texts of one harness may still be read while the next one starts).
+const korvex::image::LoadedProgram& Load(const korvex::image::Image& image) {
+  static std::vector<std::unique_ptr<korvex::image::LoadedProgram>> kept;
+  auto refused = [](korvex::image::Refusal r, const std::string& detail) {
+    std::fprintf(stderr, "program harness: the image is refused (%s): %s\n",
+                 korvex::image::RefusalName(r), detail.c_str());
+    std::abort();
+  };
+  auto read = korvex::image::ReadImage(korvex::image::WriteImage(image));
+  if (!read.ok()) refused(read.refusal, read.detail);
+  auto loaded = korvex::image::LoadProgram(*read.value);
+  if (!loaded.ok()) refused(loaded.refusal, loaded.detail);
+  return *kept.emplace_back(std::move(*loaded.value));
+}
+
+}  // namespace
 
 ProgramHarness::ProgramHarness(demo::DemoSiteOptions site)
-    : site_(demo::DemoSite::Start(0, site)), form_(korvex::form::WriteForm(MainWindowForm())) {
+    : ProgramHarness(builder::BuildProgramImage(), std::move(site)) {}
+
+ProgramHarness::ProgramHarness(const korvex::image::Image& image, demo::DemoSiteOptions site)
+    : site_(demo::DemoSite::Start(0, site)) {
   if (site_) OverrideSiteBase(site_->BaseAddress());
   transfer::ResetTransferCancel();
-  korvex::Program program;
-  program.form = form_;
-  program.routineAt = &RoutineAt;
-  program.entryOffset = RoutineOffset(Routine::EntryRoutine);
-  program.bindServices = &BindRuntime;
-  program.dllCommands = kDllCommands;
   korvex::RuntimeOptions options;
   options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
   auto front = std::make_unique<korvex::HeadlessFront>();
   front_ = front.get();
-  runtime_ = std::make_unique<korvex::Runtime>(program, std::move(front), std::move(options));
+  runtime_ = std::make_unique<korvex::Runtime>(Load(image).Program(), std::move(front),
+                                               std::move(options));
 }
 
 ProgramHarness::~ProgramHarness() {

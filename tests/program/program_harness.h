@@ -1,6 +1,8 @@
-// ProgramHarness: the real program (its routine table, window description,
-// entry and exit routines) on the runtime with the headless front, against
-// the demo gallery served on an ephemeral loopback port.
+// ProgramHarness: the real program on the runtime with the headless front,
+// against the demo gallery served on an ephemeral loopback port. The
+// program is the image the builder writes (or a test's changed copy of it),
+// read and loaded by the runtime's reader and loader against the routines
+// the test executable exports, as pixaroo's image is.
 //
 // A test gives Run() a script; the script runs on the window thread once the
 // window exists and its creation routine has run, and drives the program the
@@ -28,6 +30,7 @@
 #include "demo/demo_site.h"
 #include "runtime/core/headless_front.h"
 #include "runtime/core/runtime.h"
+#include "runtime/image/image.h"
 
 namespace pixaroo::testing {
 
@@ -35,6 +38,8 @@ class ProgramHarness {
  public:
   // The demo gallery answers as `site` says (at once by default).
   explicit ProgramHarness(demo::DemoSiteOptions site = {});
+  // The program in `image` instead; the harness aborts when it is refused.
+  explicit ProgramHarness(const korvex::image::Image& image, demo::DemoSiteOptions site = {});
   ~ProgramHarness();
   ProgramHarness(const ProgramHarness&) = delete;
   ProgramHarness& operator=(const ProgramHarness&) = delete;
@@ -72,7 +77,6 @@ class ProgramHarness {
   std::unique_ptr<demo::DemoSite> site_;
   korvex::HeadlessFront* front_ = nullptr;
   std::unique_ptr<korvex::Runtime> runtime_;
-  base::Bytes form_;
 };
 
 }  // namespace pixaroo::testing

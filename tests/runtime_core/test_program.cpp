@@ -6,8 +6,10 @@
 
 #include "app/dll_commands.h"
 #include "app/entry.h"
+#include "app/program_memory.h"
 #include "app/runtime_link.h"
 #include "runtime/form/writer.h"
+#include "tests/support/program_services.h"
 #include "ui/main_window_form.h"
 
 namespace pixaroo::testing {
@@ -44,13 +46,13 @@ void ExitRecorder(std::int32_t a, std::int32_t b, std::int32_t c) {
 
 template <std::size_t... I>
 constexpr auto MakeRecorders(std::index_sequence<I...>) {
-  return std::array<RoutineFn, sizeof...(I)>{&Recorder<I>...};
+  return std::array<korvex::NativeRoutine, sizeof...(I)>{&Recorder<I>...};
 }
 
 constexpr auto kRecorders =
     MakeRecorders(std::make_index_sequence<static_cast<std::size_t>(Routine::Count)>());
 
-RoutineFn TestRoutineAt(std::uint32_t offset) {
+korvex::NativeRoutine TestRoutineAt(std::uint32_t offset) {
   {
     std::lock_guard lock(g_mutex);
     if (g_removed.count(offset) != 0) return nullptr;
@@ -106,7 +108,7 @@ korvex::Program TestProgram::Program() {
   p.form = form_;
   p.routineAt = &TestRoutineAt;
   p.entryOffset = RoutineOffset(Routine::EntryRoutine);
-  p.bindServices = &BindRuntime;
+  p.bindServices = [](const korvex::Services* s) { BindProgram(s, BuilderImageMemory()); };
   p.dllCommands = kDllCommands;
   return p;
 }

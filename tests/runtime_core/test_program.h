@@ -1,6 +1,7 @@
 // A test program for the runtime: the real entry and exit routines and
 // window description, with every other routine replaced by a recorder that
 // logs its code offset (or runs a hook the test installs for that offset).
+// The program is bound to the memory of the image the builder writes.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 #include <mutex>
 #include <vector>
 
+#include "app/routine_ids.h"
 #include "base/bytes.h"
-#include "program/routine_table.h"
 #include "runtime/core/runtime.h"
 
 namespace pixaroo::testing {

@@ -9,9 +9,9 @@
 #include "app/program_texts.h"
 #include "app/routine_ids.h"
 #include "app/units.h"
-#include "program/routine_list.h"
 #include "runtime/form/writer.h"
 #include "runtime/image/libraries.h"
+#include "runtime/services/program_image.h"
 #include "ui/main_window_form.h"
 
 namespace pixaroo::builder {
@@ -20,34 +20,28 @@ namespace {
 using namespace korvex::image;
 
 struct RecordName {
-  const char* name;
+  std::string name;
   Role role;
 };
 
 constexpr Role kRoleR = Role::Routine;
 constexpr Role kRoleB = Role::Binding;
 constexpr Role kRoleO = Role::Operation;
-#define PIXAROO_RECORD_NAME(name, role) RecordName{PIXAROO_EXPORT_PREFIX #name, kRole##role},
-constexpr RecordName kRecords[] = {PIXAROO_ROUTINE_RECORDS(PIXAROO_RECORD_NAME)};
+
+// The records of app/routine_ids.h, each named with its role's prefix.
+std::vector<RecordName> Records() {
+  std::vector<RecordName> records;
+  auto add = [&](const char* name, Role role) {
+    records.push_back(
+        {std::string(korvex::kRoleSymbolPrefixes[static_cast<std::size_t>(role)]) + name, role});
+  };
+#define PIXAROO_RECORD_NAME(name, role) add(#name, kRole##role);
+  PIXAROO_ROUTINE_RECORDS(PIXAROO_RECORD_NAME)
 #undef PIXAROO_RECORD_NAME
-static_assert(std::size(kRecords) == kFirstRegexOperationRecord + kRegexOperationCount);
-static_assert(static_cast<std::uint32_t>(Routine::Count) == kBindingRecord);
+  return records;
+}
 static_assert(kRecordSize == kRoutineRecordSize);
 static_assert(kVarSize == korvex::image::kVarSize);
-
-// The units the routines name.
-constexpr korvex::UnitRef kUnits[] = {
-    units::kWindow,    units::kSupportPicture, units::kDialog,         units::kMenuPlay,
-    units::kMenuSave,  units::kIndexList,      units::kPicture1,       units::kPicture2,
-    units::kPicture3,  units::kPicture4,       units::kPicture5,       units::kPicture6,
-    units::kStatusBar, units::kNextButton,     units::kPreviousButton, units::kUpdateButton,
-};
-// Library numbers the routines call: multithreading, internet, extended
-// user interface.
-constexpr std::uint32_t kLibraryCalls[] = {1, 2, 3};
-// Routines used as values: the exit routine and the three thread routines.
-constexpr Routine kRoutineValues[] = {Routine::ExitRoutine, Routine::PageLoaderThread,
-                                      Routine::UpdateRunThread, Routine::UpdateCompletionThread};
 
 void Put32(base::Bytes& b, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -88,15 +82,16 @@ void BuildConstHead(Segment& c) {
   PutDouble(c.stored, 2.0);
   Put32(c.stored, 1);  // the empty-array template: one dimension of size 0
   Put32(c.stored, 0);
+  static_assert(kRegexOperationCount == kOperationCount);
   for (std::uint32_t i = 0; i < kOperationCount; ++i) {
     const std::uint32_t field = kOperationTableOffset + 4 * i;
-    Put32(c.stored, (kFirstRegexOperationRecord + i) * kRecordSize);
+    Put32(c.stored, RoutineOffset(kFirstRegexOperation) + i * kRecordSize);
     c.relocations.push_back(Reloc(field, RelocKind::Code));
   }
 }
 
 void BuildRecords(Segment& code, ConstPool& pool) {
-  for (const RecordName& r : kRecords) {
+  for (const RecordName& r : Records()) {
     const auto at = static_cast<std::uint32_t>(code.stored.size());
     code.stored.resize(at + kRecordSize, 0);
     Set32(code.stored, at + kRecNameField, pool.Text(r.name));
@@ -113,35 +108,38 @@ void BuildRecords(Segment& code, ConstPool& pool) {
   Set32(code.stored, end + kRecNameField, kEndRecordName);
 }
 
-// The operand block: each list a count, then its entries.
-void BuildOperands(Image& image) {
+// The operand block: each list a count, then its entries; every field is
+// named by the fix-up list or relocation that describes it. The program
+// reads its units, DLL command numbers, routine values and texts here.
+void BuildOperands(Image& image, const std::vector<std::uint32_t>& textPlaces) {
   Segment& code = image.At(Seg::Code);
   auto here = [&] { return static_cast<std::uint32_t>(code.stored.size()); };
-  auto& unitList = image.fixups[static_cast<std::size_t>(Fixup::Unit)];
-  auto& typeList = image.fixups[static_cast<std::size_t>(Fixup::Type)];
-  Put32(code.stored, static_cast<std::uint32_t>(std::size(kUnits)));
-  for (const korvex::UnitRef& u : kUnits) {
-    unitList.push_back(here());
+  auto list = [&](Fixup f) -> std::vector<std::uint32_t>& {
+    return image.fixups[static_cast<std::size_t>(f)];
+  };
+  Put32(code.stored, static_cast<std::uint32_t>(std::size(units::kAll)));
+  for (const korvex::UnitRef& u : units::kAll) {
+    list(Fixup::Unit).push_back(here());
     Put32(code.stored, u.window);
-    unitList.push_back(here());
+    list(Fixup::Unit).push_back(here());
     Put32(code.stored, u.unit);
-    typeList.push_back(here());
+    list(Fixup::Type).push_back(here());
     Put32(code.stored, u.type);
   }
   Put32(code.stored, static_cast<std::uint32_t>(kDllCommandCount));
   for (std::uint32_t n = 0; n < kDllCommandCount; ++n) {
-    image.fixups[static_cast<std::size_t>(Fixup::DllCommand)].push_back(here());
-    Put32(code.stored, n);
-  }
-  Put32(code.stored, static_cast<std::uint32_t>(std::size(kLibraryCalls)));
-  for (std::uint32_t n : kLibraryCalls) {
-    image.fixups[static_cast<std::size_t>(Fixup::Library)].push_back(here());
+    list(Fixup::DllCommand).push_back(here());
     Put32(code.stored, n);
   }
   Put32(code.stored, static_cast<std::uint32_t>(std::size(kRoutineValues)));
   for (Routine r : kRoutineValues) {
     code.relocations.push_back(Reloc(here(), RelocKind::Code));
     Put32(code.stored, RoutineOffset(r));
+  }
+  Put32(code.stored, static_cast<std::uint32_t>(textPlaces.size()));
+  for (std::uint32_t place : textPlaces) {
+    code.relocations.push_back(Reloc(here(), RelocKind::Const));
+    Put32(code.stored, place);
   }
 }
 
@@ -160,7 +158,8 @@ korvex::image::Image BuildProgramImage() {
   Segment& c = image.At(Seg::Const);
   BuildConstHead(c);
   ConstPool pool(c);
-  for (std::string_view text : texts::kAll) pool.Text(text);
+  std::vector<std::uint32_t> textPlaces;
+  for (std::string_view text : texts::kAll) textPlaces.push_back(pool.Text(text));
   for (const korvex::DllCommandName& d : kDllCommands) {
     DllEntry e;
     e.fileOffset = pool.Text(d.file);
@@ -168,7 +167,7 @@ korvex::image::Image BuildProgramImage() {
     image.dllCommands.push_back(e);
   }
   BuildRecords(image.At(Seg::Code), pool);
-  BuildOperands(image);
+  BuildOperands(image, textPlaces);
   image.At(Seg::Form).stored = korvex::form::WriteForm(MainWindowForm());
   image.At(Seg::Help).stored.assign(kHelpSize, 0);
   image.At(Seg::Var).memorySize = kVarSize;
@@ -181,7 +180,7 @@ korvex::image::Image BuildProgramImage() {
 
 std::vector<std::string> ExportedSymbols() {
   std::vector<std::string> names;
-  for (const RecordName& r : kRecords) names.emplace_back(r.name);
+  for (const RecordName& r : Records()) names.push_back(r.name);
   return names;
 }
 

@@ -1,7 +1,8 @@
 // The program image built from the program's own tables: its constant
 // texts, window description, routine records, DLL command table, the
-// runtime libraries it was built against, the units, DLL commands and
-// library numbers its routines name, and its global cells.
+// runtime libraries it was built against, the operands its routines read
+// (units, DLL command numbers, routine values, text places), and its global
+// cells.
 //
 // Pure functions over constant data; any thread.
 #pragma once
