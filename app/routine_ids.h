@@ -11,8 +11,7 @@
 //
 // Role: R a routine the runtime calls (three 32-bit arguments, declared in
 // app/event_routines.h), B the binding that hands the program the runtime's
-// services and its memory, O an operation of the regular-expression object,
-// in its operation table's order, which only the program calls.
+// services and its memory.
 //
 // Constant data; any thread.
 #pragma once
@@ -39,17 +38,7 @@
   X(PageLoaderThread, R)           \
   X(UpdateRunThread, R)            \
   X(UpdateCompletionThread, R)     \
-  X(BindProgram, B)                \
-  X(RegexDestroy, O)               \
-  X(RegexCopy, O)                  \
-  X(RegexSearch, O)                \
-  X(RegexNoOp, O)                  \
-  X(RegexPatternText, O)           \
-  X(RegexReplaceMatches, O)        \
-  X(RegexMatchCount, O)            \
-  X(RegexMatchText, O)             \
-  X(RegexSubMatchText, O)          \
-  X(RegexSubMatchCount, O)
+  X(BindProgram, B)
 
 namespace pixaroo {
 
@@ -63,9 +52,6 @@ enum class Routine : std::uint32_t {
 #undef PIXAROO_ROUTINE_ID
       Count
 };
-
-inline constexpr Routine kFirstRegexOperation = Routine::RegexDestroy;
-inline constexpr std::uint32_t kRegexOperationCount = 10;
 
 // Routines the program uses as values, in the order of the image's operand
 // list of routines: the exit routine and the three thread routines.

@@ -3,7 +3,7 @@
 // MainWindowForm() builds the description the program image carries: the
 // nineteen units of the main window with their ids, types, names, positions,
 // parents, children, flags, event entries (routine offsets of
-// app/routine_table.h) and type-specific settings. The build writes the same
+// app/routine_ids.h) and type-specific settings. The build writes the same
 // bytes to form.bin for inspection. The unit ids below are how the program's
 // routines name the units.
 //

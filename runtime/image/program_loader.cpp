@@ -188,8 +188,7 @@ class ProgramBuilder {
         const std::uint32_t field = w >> kKindBits;
         std::uint32_t target = 0;
         for (int i = 3; i >= 0; --i) target = (target << 8) | seg.stored[field + i];
-        const Role role = s == Seg::Const ? Role::Operation : Role::Routine;
-        if (!NeedRole(target, role,
+        if (!NeedRole(target, Role::Routine,
                       "field " + Hex(field) + " of " + Quoted(seg.name) + " refers to",
                       Refusal::BadRelocation))
           return false;

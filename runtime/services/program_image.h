@@ -51,8 +51,8 @@ struct ProgramBinding {
   void (*bind)(const Services* services, const ProgramMemory& memory);
 };
 
-// Symbol prefixes by record role (routine, binding, operation).
-inline constexpr std::array<std::string_view, 3> kRoleSymbolPrefixes = {
-    "pixaroo_routine_", "pixaroo_binding_", "pixaroo_operation_"};
+// Symbol prefixes by record role (routine, binding).
+inline constexpr std::array<std::string_view, 2> kRoleSymbolPrefixes = {"pixaroo_routine_",
+                                                                        "pixaroo_binding_"};
 
 }  // namespace korvex

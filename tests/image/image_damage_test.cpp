@@ -144,17 +144,16 @@ TEST(ImageDamage, HeaderAndChainDamageIsRefused) {
 
 TEST(ImageDamage, RelocationsAndFixupsOutsideTheirSegmentAreRefused) {
   const base::Bytes good = Good();
-  const std::uint32_t constHeader = HeaderOf(good, 0);
-  const std::uint32_t constSize = Get32(good, constHeader + 0x24);
+  const std::uint32_t codeHeader = HeaderOf(good, 3);
+  const std::uint32_t codeSize = Get32(good, codeHeader + 0x24);
   base::Bytes b = good;
-  Set32(b, constHeader + 0x38, constSize << 3 | 3);  // a field just past `const`
+  Set32(b, codeHeader + 0x38, codeSize << 3 | 1);  // a field just past `code`
   EXPECT_EQ(ReadRefusal(b), Refusal::BadRelocation);
   b = good;
-  Set32(b, constHeader + 0x38, (Get32(good, constHeader + 0x38) & ~7U) | 5);  // kind 5
+  Set32(b, codeHeader + 0x38, (Get32(good, codeHeader + 0x38) & ~7U) | 5);  // kind 5
   EXPECT_EQ(ReadRefusal(b), Refusal::BadRelocation);
 
   Image image = pixaroo::builder::BuildProgramImage();
-  const std::uint32_t codeSize = image.At(Seg::Code).memorySize;
   image.fixups[3].back() = codeSize - 2;  // a field that straddles the end of `code`
   EXPECT_EQ(LoadRefusal(image), Refusal::BadFixupList);
 
@@ -166,6 +165,7 @@ TEST(ImageDamage, RelocationsAndFixupsOutsideTheirSegmentAreRefused) {
   image = pixaroo::builder::BuildProgramImage();
   auto& c = image.At(Seg::Const).stored;
   Set32(c, kOperationTableOffset, kRecordSize + 4);
+  image.At(Seg::Const).relocations.push_back(kOperationTableOffset << 3 | 3);
   EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
 
   // `@reloc1` whose lists end four bytes before its declared size.
@@ -260,13 +260,13 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
   Image image = good;
   PutText(image, nameOf(15), "abort");
   EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
-  // A routine named with an operation's prefix, and an operation record
-  // whose name has the routine prefix.
+  // A routine named with the binding's prefix, and a binding record whose
+  // name has the routine prefix.
   image = good;
-  PutText(image, nameOf(15), "pixaroo_operation_RegexNoOp");
+  PutText(image, nameOf(15), "pixaroo_binding_BindProgram");
   EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
   image = good;
-  Set32(image.At(Seg::Code).stored, 15 * kRecordSize + kRecRoleField, 2);
+  Set32(image.At(Seg::Code).stored, 15 * kRecordSize + kRecRoleField, 1);
   EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
   // A program name whose symbol lies outside the executable.
   EXPECT_EQ(LoadRefusal(good, Lookup({}, {"pixaroo_routine_SavePicture"})),
@@ -275,7 +275,7 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
             Refusal::NotAProgramRoutine);
 
   // Uses: the entry offset, an event of the window, a menu entry, a routine
-  // value of the code and an entry of the operation table.
+  // value of the code; each names the binding here.
   image = good;
   image.entryOffset = 19 * kRecordSize;  // the binding
   EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
@@ -287,36 +287,29 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
     changed.At(Seg::Form).stored = form::WriteForm(*form.form);
     return LoadRefusal(changed);
   };
-  for (std::uint32_t record : {19U, 20U, 25U}) {  // the binding, two operations
-    EXPECT_EQ(withForm([&](form::Form& f) {
-                for (auto& u : f.units) {
-                  if (u.id == 0x16010010) u.events[0].routineOffset = record * kRecordSize;
-                }
-              }),
-              Refusal::WrongRole)
-        << record;
-    EXPECT_EQ(withForm([&](form::Form& f) {
-                for (auto& u : f.units) {
-                  if (u.id == 0x26011AB7)
-                    u.routineOffset = static_cast<std::int32_t>(record * kRecordSize);
-                }
-              }),
-              Refusal::WrongRole)
-        << record;
-  }
+  constexpr std::uint32_t kBindingOffset = 19 * kRecordSize;
+  EXPECT_EQ(withForm([&](form::Form& f) {
+              for (auto& u : f.units) {
+                if (u.id == 0x16010010) u.events[0].routineOffset = kBindingOffset;
+              }
+            }),
+            Refusal::WrongRole);
+  EXPECT_EQ(withForm([&](form::Form& f) {
+              for (auto& u : f.units) {
+                if (u.id == 0x26011AB7) u.routineOffset = static_cast<std::int32_t>(kBindingOffset);
+              }
+            }),
+            Refusal::WrongRole);
   EXPECT_EQ(withForm([&](form::Form& f) { f.units[0].events[0].routineOffset = 0x48; }),
             Refusal::BadWindow);
   image = good;
   auto& code = image.At(Seg::Code).stored;
   for (std::uint32_t w : image.At(Seg::Code).relocations) {
     if ((w & 7) == 3) {
-      Set32(code, w >> 3, 22 * kRecordSize);  // a thread routine that is an operation
+      Set32(code, w >> 3, kBindingOffset);  // the exit routine
       break;
     }
   }
-  EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
-  image = good;
-  Set32(image.At(Seg::Const).stored, kOperationTableOffset + 8, 3 * kRecordSize);
   EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
 }
 

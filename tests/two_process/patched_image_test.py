@@ -30,8 +30,8 @@ from desktop import Desktop  # noqa: E402
 PIXAROO, KORVEX, IMAGE = sys.argv[1], sys.argv[2], sys.argv[3]
 EXIT_REFUSED = 9
 RECORD = 0x40
-# Record numbers: SavePicture, the binding, the first and fifth operations.
-SAVE_PICTURE, BINDING, FIRST_OPERATION = 15, 19, 20
+# Record numbers: SavePicture, the binding.
+SAVE_PICTURE, BINDING = 15, 19
 START_UPDATE_OFFSET = 5 * RECORD   # 按钮1's click routine
 SANITIZER_MARKS = ("AddressSanitizer", "LeakSanitizer", "runtime error:")
 
@@ -118,15 +118,15 @@ class RefusedImages(unittest.TestCase):
             put32(img, 0x3C, BINDING * RECORD)
         self.refused(entry_is_the_binding, "wrong role")
 
-        def click_runs_an_operation(img):
+        def click_runs_the_binding(img):
             head, form = segments(img)["form"]
             size = u32(img, head + 0x28)
             # 按钮1's one event entry: count 1, event 0, its routine.
             entry = struct.pack("<IiI", 1, 0, START_UPDATE_OFFSET)
             at = bytes(img[form:form + size]).find(entry)
             assert at >= 0 and bytes(img[form:form + size]).find(entry, at + 1) < 0
-            put32(img, form + at + 8, FIRST_OPERATION * RECORD)
-        self.refused(click_runs_an_operation, "wrong role")
+            put32(img, form + at + 8, BINDING * RECORD)
+        self.refused(click_runs_the_binding, "wrong role")
 
         def huge_size(img):
             put32(img, 0x34, 0x7FFFFFF0)
