@@ -4,10 +4,9 @@
 // routine (app/program_memory.h); from then on every routine reaches the
 // window, its units, the threads and the event loop through the wrappers
 // below. The wrappers name units, routines and DLL commands as the image's
-// operands give them. Each wrapper may be
-// called from any thread the table allows (see runtime/services/services.h).
-// Calling a wrapper before a table is bound is a programming error and
-// aborts.
+// operands give them. Each wrapper may be called from any thread the table
+// allows (see runtime/services/services.h). Calling a wrapper before a
+// table is bound is a programming error and aborts.
 #pragma once
 
 #include <cstdint>

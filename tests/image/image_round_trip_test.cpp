@@ -123,8 +123,8 @@ std::string RecordName(const Image& image, std::uint32_t offset) {
 
 // From the header to what runs and what it writes, through the image's own
 // tables only: the entry offset names the entry routine's record; 按钮1's
-// click names the update's record; the index file's name is the text the
-// seventeenth text operand names.
+// click names the update's record, and the update's first status text and
+// the index file's name are the texts the text operands name.
 TEST(ImageRoundTrip, TheImagesTablesLeadToTheRoutinesAndTexts) {
   const auto read = ReadImage(WriteImage(pixaroo::builder::BuildProgramImage()));
   ASSERT_TRUE(read.ok());
@@ -144,6 +144,9 @@ TEST(ImageRoundTrip, TheImagesTablesLeadToTheRoutinesAndTexts) {
   for (std::uint32_t width : {12U, 4U, 4U}) at += 4 + Word(code.data() + at) * width;
   const std::uint32_t texts = Word(code.data() + at);
   ASSERT_EQ(texts, 21U);
+  // Text operand 11: "正在更新····", the first status text the update writes.
+  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 10)),
+            "\xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xA1\xA4\xA1\xA4\xA1\xA4\xA1\xA4");
   // Text operands 16 to 18: "#分割符#", "confi.ini", "\r\n".
   EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 15)), "#\xB7\xD6\xB8\xEE\xB7\xFB#");
   EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 16)), "confi.ini");
