@@ -6,8 +6,8 @@ it carries patched in one place, as a damaged or edited file would have it:
   stderr and exit code 9 (a refused command line ends with 2), never by a
   signal or a sanitizer's report: a `var` smaller than the program's cells,
   a routine record naming a symbol that is no program routine, an entry and
-  an event routine naming a record of the wrong role, a size word past any
-  image;
+  an event routine naming a record of the wrong role, a DLL command the
+  platform lacks, a size word past any image;
 - an edited text of `const`: on a virtual desktop, the usage notice's title
   and the name of the index file written at the close (after an update
   against a loopback site) are the texts the image holds.
@@ -127,6 +127,12 @@ class RefusedImages(unittest.TestCase):
             assert at >= 0 and bytes(img[form:form + size]).find(entry, at + 1) < 0
             put32(img, form + at + 8, BINDING * RECORD)
         self.refused(click_runs_the_binding, "wrong role")
+
+        def missing_dll_function(img):
+            at = img.find(b"GlobalSize\0")
+            assert at >= 0 and img.find(b"GlobalSize\0", at + 1) < 0
+            img[at:at + 10] = b"GlobalSizX"
+        self.assertIn("GlobalSizX", self.refused(missing_dll_function, "DLL command table"))
 
         def huge_size(img):
             put32(img, 0x34, 0x7FFFFFF0)
