@@ -57,6 +57,8 @@ inline constexpr std::array<std::string_view, kSegmentCount> kSegmentNames = {
 inline constexpr std::array<std::uint32_t, kSegmentCount> kSegmentFlags = {1, 1, 1, 5, 0x13, 1};
 inline constexpr std::uint32_t kHelpSize = 0x34;
 inline constexpr std::uint32_t kVarSize = 0x28;
+// The runtime allocates `var` as declared, up to this size; more is damage.
+inline constexpr std::uint32_t kMaxVarSize = 1U << 20;
 // `@reloc1` declares four bytes less than its lists take.
 inline constexpr std::uint32_t kRelocOverhang = 4;
 inline constexpr std::size_t kFixupListCount = 4;

@@ -79,7 +79,7 @@ enum class Refusal {
   UnknownRoutine,        // a routine record names a routine the program lacks
   NotAProgramRoutine,    // a record names a symbol that is not one of the program's own
   WrongRole,             // a routine is used where its role does not fit
-  SmallVar,              // `var` is smaller than the program's cells
+  VarSize,               // `var` is smaller than the program's cells, or past kMaxVarSize
   ImageSize,             // the header's size word is past the bound or the image's module
   UnknownUnit,           // list 1 names a unit the window lacks
   UnknownDllCommand,     // list 2 names a command past the table

@@ -169,10 +169,11 @@ class ProgramBuilder {
 
   bool CheckVar() {
     const std::uint32_t declared = image_.At(Seg::Var).memorySize;
-    if (declared < program_->binding_->varSize) {
-      return Refuse(Refusal::SmallVar, "var holds " + Hex(declared) +
-                                           " bytes; the program's cells take " +
-                                           Hex(program_->binding_->varSize));
+    if (declared < program_->binding_->varSize || declared > kMaxVarSize) {
+      return Refuse(Refusal::VarSize, "var holds " + Hex(declared) +
+                                          " bytes; the program's cells take " +
+                                          Hex(program_->binding_->varSize) + ", at most " +
+                                          Hex(kMaxVarSize) + " is allocated");
     }
     return true;
   }

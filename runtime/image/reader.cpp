@@ -367,8 +367,8 @@ const char* RefusalName(Refusal r) {
       return "not a program routine";
     case Refusal::WrongRole:
       return "wrong role";
-    case Refusal::SmallVar:
-      return "var too small";
+    case Refusal::VarSize:
+      return "var size";
     case Refusal::ImageSize:
       return "image size";
     case Refusal::BadRecord:

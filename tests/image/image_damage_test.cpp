@@ -237,14 +237,19 @@ TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
 }
 
 // The program's cells take 0x28 bytes of `var`, as its binding says: a
-// smaller `var` would let them write past the block.
-TEST(ImageDamage, AVarSmallerThanTheProgramsCellsIsRefused) {
+// smaller `var` would let them write past the block, and a huge one would
+// be allocated for nothing.
+TEST(ImageDamage, AVarSmallerThanTheProgramsCellsOrHugeIsRefused) {
   Image image = pixaroo::builder::BuildProgramImage();
   image.At(Seg::Var).memorySize = 4;
-  EXPECT_EQ(LoadRefusal(image), Refusal::SmallVar);
+  EXPECT_EQ(LoadRefusal(image), Refusal::VarSize);
   image.At(Seg::Var).memorySize = 0x24;
-  EXPECT_EQ(LoadRefusal(image), Refusal::SmallVar);
+  EXPECT_EQ(LoadRefusal(image), Refusal::VarSize);
+  image.At(Seg::Var).memorySize = (1U << 20) + 4;  // just past the megabyte the runtime allows
+  EXPECT_EQ(LoadRefusal(image), Refusal::VarSize);
   image.At(Seg::Var).memorySize = 0x28;
+  EXPECT_EQ(LoadRefusal(image), Refusal::None);
+  image.At(Seg::Var).memorySize = 0x1000;  // more than the cells need is harmless
   EXPECT_EQ(LoadRefusal(image), Refusal::None);
 }
 

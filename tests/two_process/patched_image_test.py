@@ -4,7 +4,8 @@ A copy of the built `pixaroo` (beside a copy of `korvex.fnr`) has the image
 it carries patched in one place, as a damaged or edited file would have it:
 - damage the runtime must refuse, before any window, with its reason on
   stderr and exit code 9 (a refused command line ends with 2), never by a
-  signal or a sanitizer's report: a `var` smaller than the program's cells,
+  signal or a sanitizer's report: a `var` smaller than the program's cells
+  or too large to allocate,
   a routine record naming a symbol that is no program routine, an entry and
   an event routine naming a record of the wrong role, a DLL command the
   platform lacks, a size word past any image;
@@ -107,7 +108,11 @@ class RefusedImages(unittest.TestCase):
     def test_damage_is_refused_with_its_reason(self):
         def small_var(img):
             put32(img, segments(img)["var"][0] + 0x24, 4)
-        self.refused(small_var, "var too small")
+        self.refused(small_var, "var size")
+
+        def huge_var(img):
+            put32(img, segments(img)["var"][0] + 0x24, 0xFFFFFFF0)
+        self.refused(huge_var, "var size")
 
         def abort_record(img):
             at = record_name_place(img, SAVE_PICTURE)
