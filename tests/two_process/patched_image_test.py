@@ -101,7 +101,8 @@ class RefusedImages(unittest.TestCase):
         for mark in SANITIZER_MARKS:
             self.assertNotIn(mark, r.stderr)
         self.assertEqual(r.returncode, EXIT_REFUSED, r.stderr)
-        self.assertIn("The program image is refused", r.stderr)
+        # The loader's failure message: "<caption>: <text>" on stderr.
+        self.assertIn("Error: The program image is refused", r.stderr)
         self.assertIn(reason, r.stderr)
         return r.stderr
 
