@@ -121,6 +121,11 @@ PhotoCache::File ReadPhoto(const std::string& address, const rt::TransferScope& 
   return file;
 }
 
+bool IsCurrent(const PageLoad& load) {
+  std::lock_guard lock(g_owner.mutex);
+  return load.serial == g_owner.serial;
+}
+
 // Writes box `k` for `load` unless a later load has begun.
 void WriteBoxIfCurrent(PageLoad& load, int k, base::Bytes bmp) {
   std::lock_guard lock(g_owner.mutex);
@@ -134,10 +139,11 @@ void LoadBox(PageLoad& load, const rt::TransferScope& scope, int k) {
   if (!item) return;
   // A fresh result per photo: a failed conversion leaves it empty, so the
   // box shows nothing rather than the photo of an earlier box.
+  // A load superseded meanwhile (quick paging) spends no conversion: it
+  // writes nothing anyway, since a load never becomes current again.
   base::Bytes bmp;
-  if (const PhotoCache::File file = ReadPhoto(AddressOf(*item), scope)) {
-    ConvertImageFormat(*file, kFormatBmp, bmp);
-  }
+  const PhotoCache::File file = ReadPhoto(AddressOf(*item), scope);
+  if (file && IsCurrent(load)) ConvertImageFormat(*file, kFormatBmp, bmp);
   WriteBoxIfCurrent(load, k, std::move(bmp));
 }
 
