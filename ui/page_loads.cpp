@@ -232,16 +232,16 @@ std::vector<std::string> NeighboursToReadLocked(const PageLoad& load) {
   return addresses;
 }
 
-// Starts reading the current page's neighbours ahead, when that page is
-// shown and no update runs.
-void StartReadingAhead() {
+// Starts reading the neighbours of `shown` ahead, when it is still the
+// current load, is shown and no update runs.
+void StartReadingAhead(const PageLoad* shown) {
   rt::TransferScope scope;
   std::uint64_t generation = 0;
   std::vector<std::string> addresses;
   {
     std::lock_guard lock(g_owner.mutex);
     const auto& current = g_owner.current;
-    if (!current || !current->finished || g_owner.updating) return;
+    if (!current || current.get() != shown || !current->finished || g_owner.updating) return;
     StopReadingAheadLocked();
     addresses = NeighboursToReadLocked(*current);
     if (addresses.empty()) return;
@@ -270,7 +270,7 @@ void RunLoad(const std::shared_ptr<PageLoad>& load, PhotoReads reads) {
     load->scope.reset();
     load->finished = true;
   }
-  StartReadingAhead();
+  StartReadingAhead(load.get());
 }
 
 }  // namespace
@@ -305,12 +305,14 @@ void UpdateBegins() {
 
 void IndexReplaced() {
   std::optional<PagePlaces> reload;
+  const PageLoad* shown = nullptr;
   {
     std::lock_guard lock(g_owner.mutex);
     g_owner.updating = false;
     StopReadingAheadLocked();
     EmptyStoreLocked();
     if (const auto& current = g_owner.current) {
+      shown = current.get();
       for (int k = 0; k < kPageBoxes; ++k) {
         const auto& took = current->items[k];
         if (took && *took != rt::ListItem(units::kIndexList, current->places[k])) {
@@ -322,7 +324,7 @@ void IndexReplaced() {
   if (reload) {
     ShowPage(*reload, PageMove::Stay);
   } else {
-    StartReadingAhead();
+    StartReadingAhead(shown);
   }
 }
 

@@ -42,6 +42,6 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   flips=$(for _ in $(seq 12); do printf "Next %.0s" $(seq 10); printf "Prior %.0s" $(seq 10); done)
   xdotool key --delay 20 $flips; sleep 5
   echo "peak over 240 quick flips as well: $(peak)"
-  xdotool windowclose "$win" 2>/dev/null || kill $app
+  kill $app 2>/dev/null
   wait $launcher 2>/dev/null || true
 ' _ "$build" "$base" "${PIXAROO_MEMORY_TOOL:-}"
