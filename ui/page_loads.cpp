@@ -8,6 +8,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <semaphore>
+#include <thread>
 #include <vector>
 
 #include "app/globals.h"
@@ -23,6 +25,20 @@ static_assert(std::size(units::kPictures) == kPageBoxes);
 static_assert(std::size(kPictureIndices) == kPageBoxes);
 
 namespace {
+
+// Conversions of page photos running at once: one per core, so that quick
+// paging never has more full-size pictures in flight than the machine can
+// convert. A load superseded while it waited for a slot converts nothing.
+constexpr std::ptrdiff_t kMostConversionSlots = 64;
+std::counting_semaphore<kMostConversionSlots> g_conversionSlots{std::clamp<std::ptrdiff_t>(
+    static_cast<std::ptrdiff_t>(std::thread::hardware_concurrency()), 1, kMostConversionSlots)};
+
+struct ConversionSlot {
+  ConversionSlot() { g_conversionSlots.acquire(); }
+  ~ConversionSlot() { g_conversionSlots.release(); }
+  ConversionSlot(const ConversionSlot&) = delete;
+  ConversionSlot& operator=(const ConversionSlot&) = delete;
+};
 
 // The read-ahead store: the shown page and both its neighbours, and never
 // more than a few photo-sized files.
@@ -142,8 +158,10 @@ void LoadBox(PageLoad& load, const rt::TransferScope& scope, int k) {
   // A load superseded meanwhile (quick paging) spends no conversion: it
   // writes nothing anyway, since a load never becomes current again.
   base::Bytes bmp;
-  const PhotoCache::File file = ReadPhoto(AddressOf(*item), scope);
-  if (file && IsCurrent(load)) ConvertImageFormat(*file, kFormatBmp, bmp);
+  if (const PhotoCache::File file = ReadPhoto(AddressOf(*item), scope)) {
+    const ConversionSlot slot;
+    if (IsCurrent(load)) ConvertImageFormat(*file, kFormatBmp, bmp);
+  }
   WriteBoxIfCurrent(load, k, std::move(bmp));
 }
 

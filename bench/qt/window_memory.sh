@@ -6,8 +6,9 @@
 #   bench/qt/window_memory.sh BUILD_DIR
 # BUILD_DIR is a Release (or RelWithDebInfo) build holding pixaroo,
 # korvex.fnr and demo/pixaroo_demo_site. PIXAROO_MEMORY_TOOL, when set, is
-# put before the program (e.g. "heaptrack -o /tmp/pixaroo"). The waits are
-# generous fixed pauses: this measures memory, not time.
+# put before the program (e.g. "heaptrack -o /tmp/pixaroo"; give it more
+# time with PIXAROO_START_WAIT=10 PIXAROO_UPDATE_WAIT=25, in seconds). The
+# waits are generous fixed pauses: this measures memory, not time.
 set -euo pipefail
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 for f in pixaroo korvex.fnr demo/pixaroo_demo_site; do
@@ -28,7 +29,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   build=$1 base=$2 tool=${3:-}
   command -v openbox >/dev/null && { openbox >/dev/null 2>&1 & sleep 1; }
   $tool "$build/pixaroo" --site "$base" >/dev/null 2>&1 & launcher=$!
-  sleep 3
+  sleep "${PIXAROO_START_WAIT:-3}"
   app=$(pgrep -P $launcher -x pixaroo || echo $launcher)
   peak() { awk "/VmHWM/ { printf \"%.0f MB\", \$2 / 1024 }" /proc/$app/status; }
   xdotool key Return; sleep 1                     # the usage notice
