@@ -1,7 +1,7 @@
 // The program's global cells. They live from the entry routine to the exit
 // routine and are shared by the window thread and the workers: the paging
-// indices are atomic cells of the runtime's `var` block (a page loader reads
-// each one when its box's turn comes), the rest are guarded by a lock.
+// indices are atomic cells of the runtime's `var` block (a page load reads
+// all six once, when it is asked for), the rest are guarded by a lock.
 #pragma once
 
 #include <atomic>

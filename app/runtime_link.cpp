@@ -44,6 +44,8 @@ Bytes ReadPicture(UnitRef picture) {
   return b != nullptr ? std::move(*b) : Bytes();
 }
 
+bool PictureEmpty(UnitRef picture) { return S().propertyEmpty(picture, korvex::kPropPicture); }
+
 void WritePicture(UnitRef picture, Bytes bytes) {
   S().writeProperty(Unit(picture), korvex::kPropPicture, std::move(bytes));
 }

@@ -38,6 +38,9 @@ std::vector<std::string> ListItems(UnitRef list);
 void ListReplace(UnitRef list, std::vector<std::string> items);
 
 Bytes ReadPicture(UnitRef picture);               // property 10, a fresh copy
+// True when the picture reads as the empty text (no bytes, or a NUL first),
+// asked without copying the picture.
+bool PictureEmpty(UnitRef picture);
 void WritePicture(UnitRef picture, Bytes bytes);  // property 10, moved in
 std::string ReadDialogFileName(UnitRef dialog);   // property 10
 void SetDisabled(UnitRef button, bool disabled);  // property 6

@@ -5,6 +5,8 @@
 // installation folder that the registry names.
 //
 // Paths are held whole, however long: nothing is cut to a fixed buffer.
+#include <malloc.h>
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -148,6 +150,9 @@ int RunLoader() {
 
 }  // namespace
 
+// Allocations from this size on get a mapping of their own.
+constexpr int kOwnMappingFrom = 1 << 20;
+
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const pixaroo::CommandLine line = pixaroo::ParseCommandLine(args);
@@ -165,5 +170,10 @@ int main(int argc, char** argv) {
       break;
   }
   if (!line.siteBase.empty()) pixaroo::OverrideSiteBase(line.siteBase);
+  // Photos pass through buffers of several megabytes on short-lived worker
+  // threads. glibc raises its threshold for a buffer's own mapping with every
+  // large free, and then keeps freed buffers in its per-thread heaps; a fixed
+  // threshold gives each such buffer a mapping that is returned when freed.
+  mallopt(M_MMAP_THRESHOLD, kOwnMappingFrom);
   kernel32::ExitProcess(static_cast<kernel32::UINT>(RunLoader()));
 }

@@ -13,7 +13,7 @@
 #include "app/runtime_link.h"
 #include "app/site_base.h"
 #include "app/units.h"
-#include "ui/paging.h"
+#include "ui/page_loads.h"
 
 namespace pixaroo {
 namespace {
@@ -42,6 +42,7 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   rt::MessageBox(std::string(ImageText(texts::Id::UsageNotice)), kMessageBoxOk,
                  std::string(ImageText(texts::Id::NoticeTitle)));
   // The first page, 0 .. 5; nothing is loaded until a paging click.
+  ResetPageLoads();
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);
 }
 

@@ -45,7 +45,8 @@ void UpdateRun();
 void RunUpdate(int fetchWindow);
 
 // Replaces the index with its distinct items in one step and shows the
-// total.
+// total; the page shown is loaded again when its places now hold other
+// items (ui/page_loads.h).
 void UpdateCompletion();
 
 // `items` with every repeat of an earlier item dropped, first occurrences in

@@ -6,6 +6,7 @@
 #include "app/runtime_link.h"
 #include "app/units.h"
 #include "text/deduplicate.h"
+#include "ui/page_loads.h"
 #include "update/update.h"
 #include "update/update_progress.h"
 
@@ -25,6 +26,8 @@ void UpdateCompletion() {
   // One snapshot in, one replacement out: paging and closing never see the
   // index empty or half refilled.
   rt::ListReplace(units::kIndexList, DistinctIndexItems(rt::ListItems(units::kIndexList)));
+  // The shown page is loaded again when its places now hold other photos.
+  IndexReplaced();
 
   std::string status(ImageText(texts::Id::StatusDonePrefix));
   status += base::ToText(rt::ListCount(units::kIndexList));

@@ -12,7 +12,7 @@
 #include "net/web_request.h"
 #include "text/extract_all_between.h"
 #include "text/extract_between.h"
-#include "ui/paging.h"
+#include "ui/page_loads.h"
 #include "update/ordered_fetches.h"
 #include "update/update.h"
 #include "update/update_progress.h"
@@ -83,9 +83,9 @@ void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& pr
 // Until 图片框1 shows a picture, each list page gives the first page of
 // photos another try; it is a page load like a click's, superseding any
 // load still running.
-void ShowFirstPageIfEmpty(int photosInFlight) {
-  if (!base::BytesToText(rt::ReadPicture(units::kPicture1)).empty()) return;
-  RunPageLoad(BeginPageLoad(), photosInFlight);
+void ShowFirstPageIfEmpty(PhotoReads reads) {
+  if (!rt::PictureEmpty(units::kPicture1)) return;
+  LoadPageHere(CurrentPlaces(), reads);
 }
 
 }  // namespace
@@ -101,6 +101,8 @@ std::string ListPageAddress(int page) {
 void UpdateRun() { RunUpdate(kMaxFetchesInFlight); }
 
 void RunUpdate(int fetchWindow) {
+  // No photo is read ahead while the index grows; its items are not final.
+  UpdateBegins();
   rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusUpdating)));
   UpdateProgress progress;
   {
@@ -116,7 +118,7 @@ void RunUpdate(int fetchWindow) {
       if (page < kLastListPage) fetches.Add([page] { return ListPageLinks(page + 1); });
       progress.ListPageRead(accepted.size());
       CollectItems(fetches, accepted.size(), progress);
-      ShowFirstPageIfEmpty(fetchWindow > 1 ? kPageBoxes : 1);
+      ShowFirstPageIfEmpty(fetchWindow > 1 ? PhotoReads::Together : PhotoReads::OneAfterAnother);
       progress.ListPageDone();
     }
   }

@@ -50,6 +50,10 @@ Services MakeServices() {
     auto* m = ActiveModel();
     return m ? m->ReadProperty(u.unit, p) : PropertyValue();
   };
+  s.propertyEmpty = [](UnitRef u, int p) {
+    auto* m = ActiveModel();
+    return m == nullptr || m->PropertyEmpty(u.unit, p);
+  };
   s.writeProperty = [](UnitRef u, int p, PropertyValue&& v) {
     if (auto* m = ActiveModel()) m->WriteProperty(u.unit, p, std::move(v));
   };

@@ -131,6 +131,26 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
   return {};
 }
 
+bool UnitModel::PropertyEmpty(std::uint32_t unit, int property) const {
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = units_.find(unit);
+    if (it == units_.end()) return true;
+    const State& s = it->second;
+    // A picture is never stored empty (an empty write clears it).
+    if (s.kind == UnitKind::Picture && property == kPropPicture) {
+      return !s.picture || s.picture->front() == 0;
+    }
+  }
+  // Every other property is small: its value as read.
+  const PropertyValue value = ReadProperty(unit, property);
+  if (const auto* text = std::get_if<std::string>(&value)) return text->empty() || text->front() == 0;
+  if (const auto* bytes = std::get_if<base::Bytes>(&value)) {
+    return bytes->empty() || bytes->front() == 0;
+  }
+  return std::holds_alternative<std::monostate>(value);
+}
+
 std::shared_ptr<const base::Bytes> UnitModel::Picture(std::uint32_t unit) const {
   std::lock_guard lock(mutex_);
   const auto it = units_.find(unit);

@@ -75,6 +75,9 @@ class UnitModel {
   void ListReplace(std::uint32_t list, std::vector<std::string> items);
 
   PropertyValue ReadProperty(std::uint32_t unit, int property) const;
+  // True when the property reads as the empty text (no value; a text or
+  // byte set that is empty or starts with NUL), found without a copy.
+  bool PropertyEmpty(std::uint32_t unit, int property) const;
   // A picture box's bytes as the model holds them, shared rather than
   // copied (null when the box is empty); they never change once written.
   std::shared_ptr<const base::Bytes> Picture(std::uint32_t unit) const;

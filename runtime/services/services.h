@@ -133,6 +133,9 @@ struct Services {
   // Reading gives a fresh copy owned by the caller; an unknown unit or
   // property reads as std::monostate and a write to one is ignored.
   PropertyValue (*readProperty)(UnitRef unit, int property);
+  // True when the property reads as the empty text: no value, or a text or
+  // byte set that is empty or starts with a NUL byte. Nothing is copied.
+  bool (*propertyEmpty)(UnitRef unit, int property);
   // The value is moved into the unit: a picture's bytes are not copied.
   void (*writeProperty)(UnitRef unit, int property, PropertyValue&& value);
   void (*setStatusText)(UnitRef statusBar, int part, const std::string& text);

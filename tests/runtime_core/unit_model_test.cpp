@@ -37,6 +37,17 @@ TEST(UnitModel, PropertiesOnlyApplyToTheirUnitTypes) {
   EXPECT_TRUE(std::holds_alternative<std::monostate>(m.ReadProperty(99, kPropPicture)));
   m.SetDialogFileName(kDialog, "x.bmp", "x.bmp");
   EXPECT_EQ(std::get<std::string>(m.ReadProperty(kDialog, kPropDialogFile)), "x.bmp");
+  // Emptiness as the program reads it: as text, which ends at its first NUL.
+  EXPECT_TRUE(m.PropertyEmpty(kBox, kPropPicture));
+  m.WriteProperty(kBox, kPropPicture, Bytes{0, 'B', 'M'});
+  EXPECT_TRUE(m.PropertyEmpty(kBox, kPropPicture));
+  m.WriteProperty(kBox, kPropPicture, Bytes{'B', 0});
+  EXPECT_FALSE(m.PropertyEmpty(kBox, kPropPicture));
+  m.WriteProperty(kBox, kPropPicture, Bytes{});
+  EXPECT_TRUE(m.PropertyEmpty(kBox, kPropPicture));
+  EXPECT_TRUE(m.PropertyEmpty(kButton, kPropPicture));
+  EXPECT_TRUE(m.PropertyEmpty(99, kPropPicture));
+  EXPECT_FALSE(m.PropertyEmpty(kDialog, kPropDialogFile));
   m.SetStatusText(kStatus, -1, "ignored");
   EXPECT_EQ(m.StatusText(kStatus, -1), "");
 }

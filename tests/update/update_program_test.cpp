@@ -12,9 +12,13 @@
 #include <vector>
 
 #include "app/program_texts.h"
+#include "app/runtime_link.h"
 #include "base/files.h"
 #include "demo/gallery.h"
+#include "imaging/convert_image_format.h"
 #include "platform/transfer/transfer_limits.h"
+#include "runtime/inet/http_read.h"
+#include "runtime/core/runtime.h"
 #include "runtime/core/unit_model.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
@@ -25,17 +29,34 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
+TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsItsFirstPageAndTheTotalOnce) {
   const std::string indexFile = IndexFilePath();
-  std::remove(indexFile.c_str());
+  const std::string before = "left by an earlier run\r\n";
+  ASSERT_TRUE(base::WriteFileAtomic(indexFile, base::Bytes(before.begin(), before.end())));
 
   ProgramHarness h;
   const std::vector<std::string> expected = h.Site().gallery().DistinctSources();
-  ASSERT_LT(expected.size(), h.Site().gallery().CollectedSources().size());
+  const std::vector<std::string> collected = h.Site().gallery().CollectedSources();
+  ASSERT_LT(expected.size(), collected.size());
+  // The first page of the growing index holds repeats, so the page shown
+  // while it grew is not the distinct index's first page.
+  ASSERT_GE(expected.size(), 6u);
+  ASSERT_FALSE(std::equal(expected.begin(), expected.begin() + 6, collected.begin()));
+  // Items 0 .. 5 of the distinct index as BMP files: six different photos.
+  // (A program run before this one may have unbound the services.)
+  BindRuntime(&korvex::ServiceTable());
+  std::vector<base::Bytes> firstPage(6);
+  for (std::size_t i = 0; i < 6; ++i) {
+    ConvertImageFormat(korvex::HttpRead(h.Site().BaseAddress() + expected[i]), kFormatBmp,
+                       firstPage[i]);
+    ASSERT_FALSE(firstPage[i].empty()) << i;
+    for (std::size_t j = 0; j < i; ++j) ASSERT_NE(firstPage[i], firstPage[j]) << i << " " << j;
+  }
   const std::string firstList = demo::Gallery::ListPagePath(1);
 
   std::vector<std::string> items;
   std::string status;
+  base::Bytes fileBeforeClose;
   bool disabledAtOnce = false;
   std::size_t listRequests = 0;
   auto progress = [](ProgramHarness& p) {
@@ -50,10 +71,9 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
       EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
       items = q.IndexItems();
       status = q.StatusText();
-      for (int box = 1; box <= 6; ++box) {
-        const base::Bytes picture = q.Picture(box);
-        EXPECT_TRUE(picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M') << box;
-      }
+      // The page shown is the one the final index names at its places.
+      for (int box = 1; box <= 6; ++box) EXPECT_EQ(q.Picture(box), firstPage[box - 1]) << box;
+      fileBeforeClose = base::ReadWholeFile(indexFile);
       listRequests = q.Site().RequestCount(firstList);
       q.Click(unit_id::kButton1);  // the button is disabled: nothing more
       q.Then([](ProgramHarness& r) {
@@ -68,6 +88,7 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   EXPECT_EQ(items, expected);
   EXPECT_EQ(status, std::string(texts::kStatusDonePrefix) + std::to_string(expected.size()) +
                         std::string(texts::kStatusCountSuffix));
+  EXPECT_EQ(std::string(fileBeforeClose.begin(), fileBeforeClose.end()), before);
   EXPECT_EQ(listRequests, 1u);
   EXPECT_EQ(h.Site().RequestCount(firstList), 1u);
   EXPECT_EQ(h.IndexItems(), expected);
