@@ -4,6 +4,7 @@
 #include "app/event_routines.h"
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
+#include "app/site_base.h"
 #include "app/units.h"
 #include "text/deduplicate.h"
 #include "update/update.h"
@@ -26,11 +27,22 @@ void UpdateCompletion() {
   // index empty or half refilled.
   rt::ListReplace(units::kIndexList, DistinctIndexItems(rt::ListItems(units::kIndexList)));
 
-  std::string status(texts::kStatusDonePrefix);
-  status += base::ToText(rt::ListCount(units::kIndexList));
-  status += texts::kStatusCountSuffix;
+  const bool listPageRead = TakeListPageRead();
+  std::string status;
+  if (listPageRead) {
+    status = texts::kStatusDonePrefix;
+    status += base::ToText(rt::ListCount(units::kIndexList));
+    status += texts::kStatusCountSuffix;
+  } else {
+    // Nothing was reached: say so rather than report an update of 0
+    // photos, and let the user try again.
+    status = texts::kStatusUnreachablePrefix;
+    status += SiteBase();
+    status += texts::kStatusUnreachableSuffix;
+  }
   rt::SetStatusText(units::kStatusBar, 0, status);
   HideUpdateProgress();
+  if (!listPageRead) rt::SetDisabled(units::kUpdateButton, false);
 }
 
 void UpdateCompletionThread(std::int32_t, std::int32_t, std::int32_t) { UpdateCompletion(); }

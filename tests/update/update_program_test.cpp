@@ -1,7 +1,11 @@
 // The real program against the demo gallery: one click on 更新 builds the
 // photo index, shows the first page and the total; closing writes the index
-// file.
+// file. A click against a site that cannot be reached says so and leaves
+// the button usable.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +16,7 @@
 #include <vector>
 
 #include "app/program_texts.h"
+#include "app/site_base.h"
 #include "base/files.h"
 #include "demo/gallery.h"
 #include "platform/transfer/transfer_limits.h"
@@ -25,7 +30,31 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
+// A loopback port that refuses connections for as long as the socket lives:
+// bound, never listening.
+class RefusingPort {
+ public:
+  RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&a), size) == 0 &&
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size) == 0) {
+      url_ = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    }
+  }
+  ~RefusingPort() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  const std::string& Url() const { return url_; }
+
+ private:
+  int fd_;
+  std::string url_;
+};
+
+TEST(UpdateProgram, AClickThatReachesNothingSaysSoAndTheNextBuildsTheIndexAndTotalOnce) {
   const std::string indexFile = IndexFilePath();
   std::remove(indexFile.c_str());
 
@@ -33,37 +62,58 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsAPageAndTheTotalOnce) {
   const std::vector<std::string> expected = h.Site().gallery().DistinctSources();
   ASSERT_LT(expected.size(), h.Site().gallery().CollectedSources().size());
   const std::string firstList = demo::Gallery::ListPagePath(1);
+  const RefusingPort refusing;
+  ASSERT_FALSE(refusing.Url().empty());
 
   std::vector<std::string> items;
   std::string status;
+  std::string unreachableStatus;
+  bool enabledAfterUnreachable = false;
   bool disabledAtOnce = false;
   std::size_t listRequests = 0;
   auto progress = [](ProgramHarness& p) {
     return p.Runtime().Model()->StatusProgress(unit_id::kStatusBar1);
   };
+  // After the second click, against the demo gallery.
+  auto second = [&](ProgramHarness& q) {
+    disabledAtOnce = q.UpdateButtonDisabled();
+    EXPECT_TRUE(q.WaitForWorkers(90s));
+    EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
+    items = q.IndexItems();
+    status = q.StatusText();
+    for (int box = 1; box <= 6; ++box) {
+      const base::Bytes picture = q.Picture(box);
+      EXPECT_TRUE(picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M') << box;
+    }
+    listRequests = q.Site().RequestCount(firstList);
+    q.Click(unit_id::kButton1);  // the button is disabled: nothing more
+    q.Then([](ProgramHarness& r) {
+      EXPECT_TRUE(r.WaitForWorkers(30s));
+      r.Close();
+    });
+  };
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
     EXPECT_EQ(progress(p).maximum, 0);  // no bar before the first click
+    // First against a site that refuses every connection: the run says the
+    // site could not be reached and gives the button back.
+    OverrideSiteBase(refusing.Url());
     p.Click(unit_id::kButton1);
-    p.Then([&](ProgramHarness& q) {
-      disabledAtOnce = q.UpdateButtonDisabled();
-      EXPECT_TRUE(q.WaitForWorkers(90s));
-      EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
-      items = q.IndexItems();
-      status = q.StatusText();
-      for (int box = 1; box <= 6; ++box) {
-        const base::Bytes picture = q.Picture(box);
-        EXPECT_TRUE(picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M') << box;
-      }
-      listRequests = q.Site().RequestCount(firstList);
-      q.Click(unit_id::kButton1);  // the button is disabled: nothing more
-      q.Then([](ProgramHarness& r) {
-        EXPECT_TRUE(r.WaitForWorkers(30s));
-        r.Close();
-      });
+    p.Then([&](ProgramHarness& o) {
+      EXPECT_TRUE(o.WaitForWorkers(60s));
+      unreachableStatus = o.StatusText();
+      enabledAfterUnreachable = !o.UpdateButtonDisabled();
+      EXPECT_EQ(progress(o).maximum, 0);
+      EXPECT_TRUE(o.IndexItems().empty());
+      OverrideSiteBase(o.Site().BaseAddress());
+      o.Click(unit_id::kButton1);  // a second click runs again
+      o.Then(second);
     });
   }),
             0);
 
+  EXPECT_EQ(unreachableStatus, std::string(texts::kStatusUnreachablePrefix) + refusing.Url() +
+                                   std::string(texts::kStatusUnreachableSuffix));
+  EXPECT_TRUE(enabledAfterUnreachable);
   EXPECT_TRUE(disabledAtOnce);
   EXPECT_EQ(items, expected);
   EXPECT_EQ(status, std::string(texts::kStatusDonePrefix) + std::to_string(expected.size()) +
