@@ -64,6 +64,7 @@ void SetStatusProgress(UnitRef statusBar, int value, int maximum) {
 void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(window, menu); }
 void OpenDialog(UnitRef dialog) { S().openDialog(dialog); }
 void BindKey(UnitRef button, int key) { S().bindKey(button, key); }
+void BindViewer(korvex::ViewerPhotos photos) { S().bindViewer(std::move(photos)); }
 bool WriteFile(const std::string& fileName, const Bytes& data) {
   return S().writeFile(fileName, data);
 }

@@ -24,6 +24,7 @@ struct PageLoad {
   // running load holds one, so no scope outlives the runtime's services in
   // a load left waiting when the program ends.
   rt::TransferScope scope;
+  bool finished = false;  // every box written or skipped (guarded by g_currentMutex)
 };
 
 namespace {
@@ -135,8 +136,26 @@ void RunPageLoad(const std::shared_ptr<PageLoad>& load, int photosInFlight) {
   LoadBoxes(load, scope, photosInFlight);
   std::lock_guard lock(g_currentMutex);
   load->scope.reset();
+  load->finished = true;
+}
+
+std::optional<base::Bytes> ShownPhoto(std::int32_t position) {
+  // Under the lock that box writes take: the boxes are the finished load's.
+  std::lock_guard lock(g_currentMutex);
+  const auto current = g_current.lock();
+  if (current == nullptr || !current->finished) return std::nullopt;
+  for (int k = 0; k < kPageBoxes; ++k) {
+    if (current->indices[k] != position) continue;
+    base::Bytes photo = rt::ReadPicture(units::kPictures[k]);
+    if (!photo.empty()) return photo;
+  }
+  return std::nullopt;
 }
 
 base::Bytes LoadPhotoAsBmp(const std::string& item) { return FetchPhotoAsBmp(item, nullptr); }
+
+base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope) {
+  return FetchPhotoAsBmp(item, scope);
+}
 
 }  // namespace pixaroo

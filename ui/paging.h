@@ -25,8 +25,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/runtime_link.h"
 #include "base/bytes.h"
 
 namespace pixaroo {
@@ -54,5 +56,12 @@ bool IsCurrentPageLoad(const PageLoad& load);
 // it is) as a BMP file, or the empty byte set when it cannot be downloaded
 // or decoded. Blocks on the network; any thread.
 base::Bytes LoadPhotoAsBmp(const std::string& item);
+// The same, its read stopped when `scope` is cancelled.
+base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope);
+
+// The photo the boxes show for list position `position`, when the page
+// load begun last has finished and `position` is on its page (no request);
+// otherwise nothing. Any thread.
+std::optional<base::Bytes> ShownPhoto(std::int32_t position);
 
 }  // namespace pixaroo

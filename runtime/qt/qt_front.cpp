@@ -19,6 +19,7 @@
 #include "base/text_ops.h"
 #include "runtime/qt/font_map.h"
 #include "runtime/qt/main_window.h"
+#include "runtime/qt/photo_viewer.h"
 #include "runtime/qt/picture_box.h"
 #include "runtime/qt/program_icon.h"
 #include "runtime/qt/qt_language.h"
@@ -62,6 +63,7 @@ QtFront::QtFront() {
 
 QtFront::~QtFront() {
   if (model_ != nullptr) model_->SetObserver(nullptr);
+  viewer_.reset();
   window_.reset();
   // Pictures still being decoded for the boxes that just went: wait for
   // them (each is one bounded decode), so that no pool thread outlives the
@@ -239,6 +241,18 @@ void QtFront::BindKey(std::uint32_t unit, int key) {
     if (auto* button = qobject_cast<QPushButton*>(UnitWidget(unit))) button->click();
   });
   keys_[key] = shortcut;
+}
+
+void QtFront::BindViewer(ViewerSource source) {
+  if (!window_ || model_ == nullptr) return;
+  delete viewerOpener_;
+  viewer_ = std::make_unique<PhotoViewer>(source);
+  viewer_->setWindowIcon(window_->windowIcon());
+  viewerOpener_ = new ViewerOpener(this, viewer_.get(), std::move(source),
+                                   [this](std::uint32_t box) { return model_->Picture(box); });
+  for (const auto& [unit, widget] : widgets_) {
+    if (dynamic_cast<PictureBox*>(widget.data()) != nullptr) viewerOpener_->Watch(widget, unit);
+  }
 }
 
 QWidget* QtFront::Window() const { return window_.get(); }
