@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <iterator>
 #include <mutex>
+#include <optional>
 
 #include "app/globals.h"
 #include "app/runtime_link.h"
@@ -24,7 +25,6 @@ struct PageLoad {
   // running load holds one, so no scope outlives the runtime's services in
   // a load left waiting when the program ends.
   rt::TransferScope scope;
-  bool finished = false;  // every box written or skipped (guarded by g_currentMutex)
 };
 
 namespace {
@@ -35,6 +35,9 @@ namespace {
 std::mutex g_currentMutex;
 std::uint64_t g_currentSerial = 0;
 std::weak_ptr<PageLoad> g_current;
+// The page the boxes show once the current load has finished; none while a
+// load runs.
+std::optional<std::array<std::int32_t, kPageBoxes>> g_shownPage;
 
 // Writes box `k` for `load` unless a later load has begun.
 void WriteBoxIfCurrent(const PageLoad& load, int k, base::Bytes bmp) {
@@ -112,6 +115,7 @@ std::shared_ptr<PageLoad> BeginPageLoad() {
   {
     std::lock_guard lock(g_currentMutex);
     load->serial = ++g_currentSerial;
+    g_shownPage.reset();
     if (const auto older = g_current.lock()) superseded = older->scope;
     g_current = load;
   }
@@ -136,16 +140,15 @@ void RunPageLoad(const std::shared_ptr<PageLoad>& load, int photosInFlight) {
   LoadBoxes(load, scope, photosInFlight);
   std::lock_guard lock(g_currentMutex);
   load->scope.reset();
-  load->finished = true;
+  if (load->serial == g_currentSerial) g_shownPage = load->indices;
 }
 
 std::optional<base::Bytes> ShownPhoto(std::int32_t position) {
   // Under the lock that box writes take: the boxes are the finished load's.
   std::lock_guard lock(g_currentMutex);
-  const auto current = g_current.lock();
-  if (current == nullptr || !current->finished) return std::nullopt;
+  if (!g_shownPage) return std::nullopt;
   for (int k = 0; k < kPageBoxes; ++k) {
-    if (current->indices[k] != position) continue;
+    if ((*g_shownPage)[k] != position) continue;
     base::Bytes photo = rt::ReadPicture(units::kPictures[k]);
     if (!photo.empty()) return photo;
   }

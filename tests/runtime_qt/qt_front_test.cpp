@@ -36,6 +36,7 @@
 #include "runtime/core/unit_model.h"
 #include "runtime/form/reader.h"
 #include "runtime/form/writer.h"
+#include "runtime/qt/photo_viewer.h"
 #include "runtime/qt/picture_box.h"
 #include "runtime/qt/program_icon.h"
 #include "ui/main_window_form.h"
@@ -281,6 +282,109 @@ TEST_F(QtWindow, PagingKeysClickTheirButtonsOnlyWhenAButtonClickWould) {
   QApplication::setActiveWindow(window);
   QTest::keyClick(window, Qt::Key_PageUp);
   EXPECT_EQ(events_.events, (std::vector<E>{E{kButton2, 0, 0, 0}}));
+}
+
+// A photo of `size` filled with `colour`, as BMP file bytes.
+Bytes BmpOf(QSize size, QColor colour) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(colour);
+  QByteArray bmp;
+  QBuffer buffer(&bmp);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "BMP");
+  return Bytes(bmp.begin(), bmp.end());
+}
+
+TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
+  // An index of four photos of their own colours; box 2 shows position 1,
+  // box 3 nothing. The source counts what it is asked to fetch.
+  const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+  const QSize full(640, 480);  // larger than a box, smaller than the window
+  std::vector<int> requested;
+  ViewerSource source;
+  source.positionOf = [](std::uint32_t box) {
+    return box == pixaroo::unit_id::kPictureBox2 || box == pixaroo::unit_id::kPictureBox3 ? 1 : -1;
+  };
+  source.count = [] { return 4; };
+  std::vector<std::function<void(Bytes)>> pending;
+  source.request = [&](int position, std::function<void(Bytes)> done) {
+    requested.push_back(position);
+    pending.push_back(
+        [done = std::move(done), bytes = BmpOf(full, colours[position])](Bytes) { done(bytes); });
+  };
+  front_->BindViewer(source);
+  PhotoViewer* viewer = front_->Viewer();
+  ASSERT_NE(viewer, nullptr);
+  model_->WriteProperty(pixaroo::unit_id::kPictureBox2, kPropPicture, BmpOf(full, colours[1]));
+  Pump();
+  auto doubleClick = [&](std::uint32_t unit) {
+    QWidget* box = W(unit);
+    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(7, 7), box->mapToGlobal(QPointF(7, 7)),
+                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &e);
+  };
+  auto shows = [&](const QColor& c) {
+    return PumpUntil([&] {
+      return viewer->Picture().size() == full && viewer->Picture().pixelColor(5, 5) == c;
+    });
+  };
+
+  doubleClick(pixaroo::unit_id::kPictureBox3);  // shows no picture: nothing opens
+  Pump();
+  EXPECT_FALSE(viewer->isVisible());
+  doubleClick(pixaroo::unit_id::kPictureBox2);
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_EQ(viewer->Position(), 1);
+  // The box's own photo at full size, fitted to the window: no request.
+  EXPECT_TRUE(shows(colours[1]));
+  EXPECT_TRUE(requested.empty());
+  const QRect fitted = viewer->PictureRect();
+  EXPECT_TRUE(fitted.width() == viewer->width() || fitted.height() == viewer->height());
+  EXPECT_EQ(fitted.width() * full.height(), fitted.height() * full.width());  // aspect kept
+
+  // 100 % on a key and on a click; a click again fits it; resizing refits.
+  QTest::keyClick(viewer, Qt::Key_1);
+  EXPECT_EQ(viewer->PictureRect().size(), full);
+  QTest::mouseClick(viewer, Qt::LeftButton);
+  EXPECT_FALSE(viewer->ActualSize());
+  QTest::mouseClick(viewer, Qt::LeftButton);
+  EXPECT_EQ(viewer->PictureRect().size(), full);
+  QTest::keyClick(viewer, Qt::Key_0);
+  viewer->resize(320, 600);
+  EXPECT_EQ(viewer->PictureRect().width(), 320);
+
+  // The keys walk the index one photo at a time, never past its ends; only
+  // the answer to the latest move is shown.
+  QTest::keyClick(viewer, Qt::Key_PageDown);
+  QTest::keyClick(viewer, Qt::Key_Right);
+  EXPECT_EQ(viewer->Position(), 3);
+  QTest::keyClick(viewer, Qt::Key_Down);  // the last photo: no further
+  EXPECT_EQ(requested, (std::vector<int>{2, 3}));
+  pending[1]({});
+  EXPECT_TRUE(shows(colours[3]));
+  pending[0]({});  // the earlier move's late answer changes nothing
+  Pump();
+  EXPECT_EQ(viewer->Picture().pixelColor(5, 5), colours[3]);
+  for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_Left, Qt::Key_Up, Qt::Key_Up}) {
+    QTest::keyClick(viewer, key);
+  }
+  EXPECT_EQ(viewer->Position(), 0);
+  EXPECT_EQ(requested, (std::vector<int>{2, 3, 2, 1, 0}));
+  pending.back()({});
+  EXPECT_TRUE(shows(colours[0]));
+
+  // Escape closes it; the main window is as it was.
+  QTest::keyClick(viewer, Qt::Key_Escape);
+  EXPECT_FALSE(viewer->isVisible());
+  EXPECT_TRUE(front_->Window()->isVisible());
+  EXPECT_TRUE(static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2))->HasImage() ||
+              PumpUntil([&] {
+                return static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2))->HasImage();
+              }));
+  // The double-click that opened the viewer was the viewer's; the one on
+  // the empty box went on as a press.
+  using E = std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>;
+  EXPECT_EQ(events_.events, (std::vector<E>{E{pixaroo::unit_id::kPictureBox3, -1, 7, 7}}));
 }
 
 // Sets an environment variable for the life of the object.

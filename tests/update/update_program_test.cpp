@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/program_texts.h"
@@ -23,6 +24,7 @@
 #include "runtime/core/unit_model.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
+#include "ui/viewer_photos.h"
 #include "update/update.h"
 
 namespace pixaroo::testing {
@@ -86,6 +88,29 @@ TEST(UpdateProgram, AClickThatReachesNothingSaysSoAndTheNextBuildsTheIndexAndTot
       EXPECT_TRUE(picture.size() > 2 && picture[0] == 'B' && picture[1] == 'M') << box;
     }
     listRequests = q.Site().RequestCount(firstList);
+    // A double-click's viewer over the index: a photo of the shown page
+    // comes from its box without a request; one beyond it from the site.
+    const korvex::ViewerSource& viewer = q.Front().Viewer();
+    ASSERT_TRUE(viewer.positionOf && viewer.count);
+    EXPECT_EQ(viewer.positionOf(unit_id::kPictureBox2), 1);
+    EXPECT_EQ(viewer.positionOf(unit_id::kQqSupport1), -1);
+    EXPECT_EQ(viewer.count(), static_cast<int>(items.size()));
+    ASSERT_GT(items.size(), 8u);
+    const std::size_t shownAsked = q.Site().RequestCount(items[1]);
+    const std::size_t beyondAsked = q.Site().RequestCount(items[7]);
+    base::Bytes shown, beyond, pastTheEnd;
+    std::thread worker([&] {  // as the runtime asks: off the window thread
+      shown = ViewerPhotoAt(1);
+      beyond = ViewerPhotoAt(7);
+      pastTheEnd = ViewerPhotoAt(static_cast<int>(items.size()));
+    });
+    worker.join();
+    EXPECT_EQ(shown, q.Picture(2));
+    EXPECT_EQ(q.Site().RequestCount(items[1]), shownAsked);
+    EXPECT_TRUE(beyond.size() > 2 && beyond[0] == 'B' && beyond[1] == 'M');
+    EXPECT_NE(beyond, shown);
+    EXPECT_EQ(q.Site().RequestCount(items[7]), beyondAsked + 1);
+    EXPECT_TRUE(pastTheEnd.empty());
     q.Click(unit_id::kButton1);  // the button is disabled: nothing more
     q.Then([](ProgramHarness& r) {
       EXPECT_TRUE(r.WaitForWorkers(30s));
