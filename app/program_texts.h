@@ -48,6 +48,13 @@ inline constexpr std::string_view kStatusCollected =
 // 更新已完成----共更新了 (22 bytes)
 inline constexpr std::string_view kStatusDonePrefix =
     "\xB8\xFC\xD0\xC2\xD2\xD1\xCD\xEA\xB3\xC9----\xB9\xB2\xB8\xFC\xD0\xC2\xC1\xCB"sv;
+// 无法连接到网站  (15 bytes): the final status text of a run that read no
+// list page, before siteBase
+inline constexpr std::string_view kStatusUnreachablePrefix =
+    "\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xB5\xBD\xCD\xF8\xD5\xBE "sv;
+// ，更新未完成。请检查网络后再点击更新。 (38 bytes): after siteBase
+inline constexpr std::string_view kStatusUnreachableSuffix =
+    "\xA3\xAC\xB8\xFC\xD0\xC2\xCE\xB4\xCD\xEA\xB3\xC9\xA1\xA3\xC7\xEB\xBC\xEC\xB2\xE9\xCD\xF8\xC2\xE7\xBA\xF3\xD4\xD9\xB5\xE3\xBB\xF7\xB8\xFC\xD0\xC2\xA1\xA3"sv;
 // #分割符# (8 bytes)
 inline constexpr std::string_view kIndexSeparator = "#\xB7\xD6\xB8\xEE\xB7\xFB#"sv;
 // confi.ini (9 bytes)
@@ -86,6 +93,8 @@ inline constexpr std::string_view kBrowserProgram =
   X(StatusCountSuffix)           \
   X(StatusCollected)             \
   X(StatusDonePrefix)            \
+  X(StatusUnreachablePrefix)     \
+  X(StatusUnreachableSuffix)     \
   X(IndexSeparator)              \
   X(IndexFileName)               \
   X(LineEnd)                     \

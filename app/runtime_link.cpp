@@ -71,6 +71,7 @@ void SetStatusProgress(UnitRef statusBar, int value, int maximum) {
 void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(Unit(window), Unit(menu)); }
 void OpenDialog(UnitRef dialog) { S().openDialog(Unit(dialog)); }
 void BindKey(UnitRef button, int key) { S().bindKey(Unit(button), key); }
+void BindViewer(korvex::ViewerPhotos photos) { S().bindViewer(std::move(photos)); }
 bool WriteFile(const std::string& fileName, const Bytes& data) {
   return S().writeFile(fileName, data);
 }

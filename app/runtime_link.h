@@ -51,6 +51,7 @@ void SetStatusProgress(UnitRef statusBar, int value, int maximum);
 void PopupMenu(UnitRef window, UnitRef menu);
 void OpenDialog(UnitRef dialog);
 void BindKey(UnitRef button, int key);
+void BindViewer(korvex::ViewerPhotos photos);
 bool WriteFile(const std::string& fileName, const Bytes& data);
 void MessageBox(const std::string& text, int flags, const std::string& title);
 void RunProgram(const std::string& commandLine, bool wait);

@@ -10,6 +10,8 @@ find_package(GIF REQUIRED)
 find_package(GTest REQUIRED)
 if(PIXAROO_GUI)
   find_package(Qt6 REQUIRED COMPONENTS Widgets Gui Core Test)
+  # Whether an X display opens, asked before Qt would abort on one that does not.
+  pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 endif()
 if(PIXAROO_BENCH)
   find_package(benchmark REQUIRED)

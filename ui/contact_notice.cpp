@@ -14,6 +14,7 @@
 #include "app/site_base.h"
 #include "app/units.h"
 #include "ui/page_loads.h"
+#include "ui/viewer_photos.h"
 
 namespace pixaroo {
 namespace {
@@ -44,6 +45,8 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   // The first page, 0 .. 5; nothing is loaded until a paging click.
   ResetPageLoads();
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);
+  // A double-click on a photo shows it large.
+  BindPhotoViewer();
 }
 
 void OpenSupportChat(std::int32_t, std::int32_t, std::int32_t) {

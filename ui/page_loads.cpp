@@ -374,4 +374,23 @@ base::Bytes LoadPhotoAsBmp(const std::string& item) {
   return bmp;
 }
 
+base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope) {
+  base::Bytes bmp;
+  ConvertImageFormat(rt::HttpRead(AddressOf(item), scope), kFormatBmp, bmp);
+  return bmp;
+}
+
+std::optional<base::Bytes> ShownPhoto(std::int32_t position) {
+  // Under the lock that box writes take: the boxes are the finished load's.
+  std::lock_guard lock(g_owner.mutex);
+  const auto& current = g_owner.current;
+  if (!current || !current->finished) return std::nullopt;
+  for (int k = 0; k < kPageBoxes; ++k) {
+    if (current->places[k] != position || current->states[k] != BoxState::Shown) continue;
+    base::Bytes photo = rt::ReadPicture(units::kPictures[k]);
+    if (!photo.empty()) return photo;
+  }
+  return std::nullopt;
+}
+
 }  // namespace pixaroo

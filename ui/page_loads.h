@@ -31,8 +31,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "app/runtime_link.h"
 #include "base/bytes.h"
 
 namespace pixaroo {
@@ -88,5 +90,12 @@ std::size_t StoredPhotos();
 // it is) as a BMP file, or the empty byte set when it cannot be read or
 // decoded. Reads the site every time; blocks; any thread.
 base::Bytes LoadPhotoAsBmp(const std::string& item);
+// The same, its read stopped when `scope` is cancelled.
+base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope);
+
+// The photo a box shows for list position `position`, when the current load
+// has finished and shows that position (no request); otherwise nothing.
+// Any thread.
+std::optional<base::Bytes> ShownPhoto(std::int32_t position);
 
 }  // namespace pixaroo

@@ -7,7 +7,8 @@
 // with its distinct items; the index file receives a copy on close.
 //
 // Threads: UpdateRun and UpdateCompletion run on worker threads, one after
-// the other, once per program run (StartUpdate starts the first, the run
+// the other, once per program run (again only after a run that reached
+// nothing) (StartUpdate starts the first, the run
 // starts the second as its last act). They reach the window only through the
 // runtime's unit services and block on the network; never call them on the
 // window thread. SaveIndexFile runs on the window thread. The pure helpers
@@ -46,8 +47,14 @@ void RunUpdate(int fetchWindow);
 
 // Replaces the index with its distinct items in one step and shows the
 // total; the page shown is loaded again when its places now hold other
-// items (ui/page_loads.h).
+// items (ui/page_loads.h). After a run that could read no list page (each
+// came back empty) it says instead that the site could not be reached,
+// naming it, and enables 更新 again.
 void UpdateCompletion();
+
+// Whether the last run read at least one list page, true when no run has
+// begun since the last call; resets to true. The completion's question.
+bool TakeListPageRead();
 
 // `items` with every repeat of an earlier item dropped, first occurrences in
 // order. The items go through the index's joined text, so an empty item

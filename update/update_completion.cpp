@@ -4,6 +4,7 @@
 #include "app/event_routines.h"
 #include "app/program_memory.h"
 #include "app/runtime_link.h"
+#include "app/site_base.h"
 #include "app/units.h"
 #include "text/deduplicate.h"
 #include "ui/page_loads.h"
@@ -29,11 +30,22 @@ void UpdateCompletion() {
   // The shown page is loaded again when its places now hold other photos.
   IndexReplaced();
 
-  std::string status(ImageText(texts::Id::StatusDonePrefix));
-  status += base::ToText(rt::ListCount(units::kIndexList));
-  status += ImageText(texts::Id::StatusCountSuffix);
+  const bool listPageRead = TakeListPageRead();
+  std::string status;
+  if (listPageRead) {
+    status = ImageText(texts::Id::StatusDonePrefix);
+    status += base::ToText(rt::ListCount(units::kIndexList));
+    status += ImageText(texts::Id::StatusCountSuffix);
+  } else {
+    // Nothing was reached: say so rather than report an update of 0
+    // photos, and let the user try again.
+    status = ImageText(texts::Id::StatusUnreachablePrefix);
+    status += SiteBase();
+    status += ImageText(texts::Id::StatusUnreachableSuffix);
+  }
   rt::SetStatusText(units::kStatusBar, 0, status);
   HideUpdateProgress();
+  if (!listPageRead) rt::SetDisabled(units::kUpdateButton, false);
 }
 
 void UpdateCompletionThread(std::int32_t, std::int32_t, std::int32_t) { UpdateCompletion(); }

@@ -1,4 +1,5 @@
 // The update run over the gallery's list and item pages.
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,10 @@ namespace {
 using base::Text;
 using base::TextArray;
 
+// Cleared when a run begins, set by the first list page it reads; taken by
+// the completion. True until a run has begun.
+std::atomic<bool> g_listPageRead{true};
+
 // The text between the first `start` (kept when `keepStart`) and the first
 // `end` after it; to the end of the page without `end`, empty without
 // `start`. Letter case is ignored.
@@ -33,6 +38,8 @@ Text CutArea(const Text& page, std::string_view start, std::string_view end, boo
 
 TextArray ListPageLinks(int page) {
   const Text body = base::BytesToText(WebRequest(WebRequestParams{.url = ListPageAddress(page)}));
+  // An empty body is a list page that could not be fetched.
+  if (!body.empty()) g_listPageRead = true;
   const Text area =
       CutArea(body, ImageText(texts::Id::ListAreaStart), ImageText(texts::Id::ListAreaEnd), true);
   TextArray links;
@@ -100,7 +107,10 @@ std::string ListPageAddress(int page) {
 
 void UpdateRun() { RunUpdate(kMaxFetchesInFlight); }
 
+bool TakeListPageRead() { return g_listPageRead.exchange(true); }
+
 void RunUpdate(int fetchWindow) {
+  g_listPageRead = false;
   // No photo is read ahead while the index grows; its items are not final.
   UpdateBegins();
   rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusUpdating)));
@@ -128,7 +138,8 @@ void RunUpdate(int fetchWindow) {
 
 void StartUpdate(std::int32_t, std::int32_t, std::int32_t) {
   rt::StartThread(Routine::UpdateRunThread);
-  // For good: the index can be built once per program run.
+  // The index can be built once per program run; only a run that could
+  // read no list page at all gives the button back (the completion).
   rt::SetDisabled(units::kUpdateButton, true);
 }
 

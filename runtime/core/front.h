@@ -29,6 +29,18 @@ class FrontEvents {
   ~FrontEvents() = default;
 };
 
+// The photo viewer's source, as the runtime hands it to a front: the
+// program's positions and count, and a request that fetches a photo off the
+// window thread.
+struct ViewerSource {
+  std::function<int(std::uint32_t box)> positionOf;  // window thread
+  std::function<int()> count;                        // window thread
+  // Window thread: fetches the photo at `position` on a worker; `done` then
+  // runs on the window thread with its bytes (empty: none to be had). Never
+  // once the program is ending.
+  std::function<void(int position, std::function<void(base::Bytes)> done)> request;
+};
+
 class Front {
  public:
   virtual ~Front() = default;
@@ -56,6 +68,10 @@ class Front {
   // click is reported like a mouse click, and not at all while the button
   // is disabled.
   virtual void BindKey(std::uint32_t unit, int key) = 0;
+  // Lets a double-click on a picture box open a photo viewer over `source`
+  // (see Services::bindViewer). A front without pixels has none to open
+  // and keeps only the source.
+  virtual void BindViewer(ViewerSource source) = 0;
 };
 
 }  // namespace korvex

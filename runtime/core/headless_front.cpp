@@ -96,6 +96,8 @@ std::string HeadlessFront::SaveFileDialog(std::uint32_t) {
 
 void HeadlessFront::BindKey(std::uint32_t unit, int key) { keys_[key] = unit; }
 
+void HeadlessFront::BindViewer(ViewerSource source) { viewer_ = std::move(source); }
+
 void HeadlessFront::MessageBox(const std::string& text, int flags, const std::string& title) {
   std::lock_guard lock(mutex_);
   shown_.push_back({text, flags, title});

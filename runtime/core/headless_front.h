@@ -59,6 +59,9 @@ class HeadlessFront final : public Front {
   std::string SaveFileDialog(std::uint32_t dialog) override;
   void MessageBox(const std::string& text, int flags, const std::string& title) override;
   void BindKey(std::uint32_t unit, int key) override;
+  void BindViewer(ViewerSource source) override;
+  // The viewer's source as bound (empty functions before); window thread.
+  const ViewerSource& Viewer() const { return viewer_; }
 
  private:
   // Window thread: reports the input unless the window has gone.
@@ -70,6 +73,7 @@ class HeadlessFront final : public Front {
   UnitModel* model_ = nullptr;  // the window's units; window thread only
   std::function<void(HeadlessFront&)> script_;
   std::map<int, std::uint32_t> keys_;  // key -> button; window thread only
+  ViewerSource viewer_;                // window thread only
   mutable std::mutex mutex_;
   std::deque<std::uint32_t> menuAnswers_;
   std::deque<std::string> dialogAnswers_;

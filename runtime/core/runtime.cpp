@@ -66,6 +66,7 @@ Services MakeServices() {
   s.popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
   s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
   s.bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
+  s.bindViewer = [](ViewerPhotos photos) { Active().BindViewer(std::move(photos)); };
   s.writeFile = [](const std::string& name, const Bytes& data) {
     return Active().WriteFile(name, data);
   };
@@ -284,6 +285,26 @@ bool Runtime::WriteFile(const std::string& fileName, const Bytes& data) {
 void Runtime::BindKey(UnitRef button, int key) {
   if (!RequireWindowThread("binding a key") || !model_) return;
   if (model_->Kind(button.unit) == UnitKind::Button) front_->BindKey(button.unit, key);
+}
+
+void Runtime::BindViewer(ViewerPhotos photos) {
+  if (!RequireWindowThread("binding the photo viewer") || !model_) return;
+  ViewerSource source;
+  source.positionOf = std::move(photos.positionOf);
+  source.count = std::move(photos.count);
+  source.request = [this, photoAt = std::move(photos.photoAt)](int position,
+                                                               std::function<void(Bytes)> done) {
+    // A tracked worker: the end of the program waits for it, and the
+    // window thread hears of it only while the window is there.
+    workers_.Start([this, photoAt, position, done = std::move(done)]() mutable {
+      Bytes photo = photoAt(position);
+      if (WindowGone()) return;
+      front_->Post([this, done = std::move(done), photo = std::move(photo)]() mutable {
+        if (!WindowGone()) done(std::move(photo));
+      });
+    });
+  };
+  front_->BindViewer(std::move(source));
 }
 
 void Runtime::ShowMessageBox(const std::string& text, int flags, const std::string& title) {

@@ -19,23 +19,17 @@
 #include "base/text_ops.h"
 #include "runtime/qt/font_map.h"
 #include "runtime/qt/main_window.h"
+#include "runtime/qt/photo_viewer.h"
 #include "runtime/qt/picture_box.h"
+#include "runtime/qt/program_icon.h"
+#include "runtime/qt/qt_language.h"
+#include "runtime/qt/save_dialog.h"
 #include "runtime/qt/status_progress.h"
 
 namespace korvex {
 namespace {
 
 QString FromGbk(const std::string& gbk) { return QString::fromStdString(base::GbkToUtf8(gbk)); }
-
-// "label|pattern|label|pattern" as Qt name filters ("label (pattern)").
-QStringList NameFilters(const std::string& filterGbk) {
-  const base::TextArray parts = base::Split(filterGbk, "|");
-  QStringList filters;
-  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-    filters << FromGbk(parts[i]) + " (" + FromGbk(parts[i + 1]) + ")";
-  }
-  return filters;
-}
 
 // The Qt key of a virtual-key code; Qt::Key_unknown for one we do not bind.
 Qt::Key QtKey(int key) {
@@ -64,10 +58,12 @@ QtFront::QtFront() {
     ownedApp_ = std::make_unique<QApplication>(g_argc, g_argv);
   }
   InstallFontSubstitutes();
+  InstallChineseTranslations();
 }
 
 QtFront::~QtFront() {
   if (model_ != nullptr) model_->SetObserver(nullptr);
+  viewer_.reset();
   window_.reset();
   // Pictures still being decoded for the boxes that just went: wait for
   // them (each is one bounded decode), so that no pool thread outlives the
@@ -81,6 +77,9 @@ void QtFront::CreateWindow(const form::Form& form, UnitModel& model, FrontEvents
   events_ = &events;
   window_ = std::make_unique<MainWindow>([this] { events_->OnWindowClosing(); });
   window_->setAttribute(Qt::WA_DeleteOnClose, false);
+  const QIcon icon = ProgramIcon();
+  QApplication::setWindowIcon(icon);  // the dialogs' and message boxes' too
+  window_->setWindowIcon(icon);
   BuildUnits(form);
   BuildMenus(form);
   model.SetObserver([this](const UnitChange& c) { OnModelChange(c); });
@@ -216,17 +215,9 @@ std::uint32_t QtFront::PopupMenu(std::uint32_t menu) {
 
 std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
   const form::Unit* unit = form_ != nullptr ? form_->FindUnit(dialog) : nullptr;
+  const auto settings = unit != nullptr ? form::ReadDialogSettings(*unit) : std::nullopt;
   QFileDialog box(window_.get());
-  box.setAcceptMode(QFileDialog::AcceptSave);
-  box.setFileMode(QFileDialog::AnyFile);
-  if (unit != nullptr) {
-    if (const auto s = form::ReadDialogSettings(*unit)) {
-      box.setNameFilters(NameFilters(s->filter));
-      QString suffix = FromGbk(s->defaultSuffix);
-      if (suffix.startsWith("*.")) suffix = suffix.mid(2);
-      box.setDefaultSuffix(suffix);
-    }
-  }
+  SetUpSaveDialog(box, settings ? &*settings : nullptr);
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
   return QFile::encodeName(box.selectedFiles().first()).toStdString();
 }
@@ -250,6 +241,18 @@ void QtFront::BindKey(std::uint32_t unit, int key) {
     if (auto* button = qobject_cast<QPushButton*>(UnitWidget(unit))) button->click();
   });
   keys_[key] = shortcut;
+}
+
+void QtFront::BindViewer(ViewerSource source) {
+  if (!window_ || model_ == nullptr) return;
+  delete viewerOpener_;
+  viewer_ = std::make_unique<PhotoViewer>(source);
+  viewer_->setWindowIcon(window_->windowIcon());
+  viewerOpener_ = new ViewerOpener(this, viewer_.get(), std::move(source),
+                                   [this](std::uint32_t box) { return model_->Picture(box); });
+  for (const auto& [unit, widget] : widgets_) {
+    if (dynamic_cast<PictureBox*>(widget.data()) != nullptr) viewerOpener_->Watch(widget, unit);
+  }
 }
 
 QWidget* QtFront::Window() const { return window_.get(); }

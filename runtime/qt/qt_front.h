@@ -31,6 +31,8 @@ namespace korvex {
 
 class PictureBox;
 class MainWindow;
+class PhotoViewer;
+class ViewerOpener;
 
 class QtFront final : public QObject, public Front {
  public:
@@ -46,11 +48,13 @@ class QtFront final : public QObject, public Front {
   std::string SaveFileDialog(std::uint32_t dialog) override;
   void MessageBox(const std::string& text, int flags, const std::string& title) override;
   void BindKey(std::uint32_t unit, int key) override;
+  void BindViewer(ViewerSource source) override;
 
   // For tests and screenshots.
   QWidget* Window() const;
   QWidget* UnitWidget(std::uint32_t unit) const;
   QMenu* Menu(std::uint32_t menu) const;
+  PhotoViewer* Viewer() const { return viewer_.get(); }  // null until bound
   // Applies every pending model change now (normally done by the event loop).
   void Refresh();
 
@@ -66,6 +70,8 @@ class QtFront final : public QObject, public Front {
   FrontEvents* events_ = nullptr;
   const form::Form* form_ = nullptr;
   std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<PhotoViewer> viewer_;   // goes before the window
+  ViewerOpener* viewerOpener_ = nullptr;  // owned by this front
   std::map<std::uint32_t, QPointer<QWidget>> widgets_;
   std::map<std::uint32_t, QMenu*> menus_;             // top-level entry -> its popup
   std::map<const void*, std::uint32_t> actionUnits_;  // QAction* -> entry unit id

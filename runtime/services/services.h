@@ -13,7 +13,8 @@
 //
 // Threads: every entry may be called from the window thread and from worker
 // threads, except loadWindow, runEventLoop, endProgram, registerExitRoutine,
-// popupMenu, openDialog and bindKey, which belong to the window thread;
+// popupMenu, openDialog, bindKey and bindViewer, which belong to the window
+// thread;
 // calling one of those from another thread is a runtime fault that ends the
 // program. A worker's message box shows on the window thread and the worker
 // waits until it is closed (or returns at once once the window has gone).
@@ -119,6 +120,19 @@ struct TransferScopes {
   base::Bytes (*httpRead)(TransferScope* scope, const std::string& url);
 };
 
+// The program's photos as the runtime's photo viewer walks them: the
+// program's own index, which only the program knows.
+struct ViewerPhotos {
+  // Window thread: the index position of the photo the picture box `box`
+  // (a unit id) shows, or -1 when it shows none of the index's.
+  std::function<int(std::uint32_t box)> positionOf;
+  // Window thread: how many photos there are (positions 0 .. count-1).
+  std::function<int()> count;
+  // A worker thread: the photo at `position` as image file bytes, empty
+  // when it cannot be had. May block on the network.
+  std::function<base::Bytes(int position)> photoAt;
+};
+
 struct Services {
   // Units. A list position past the last item reads as the empty text.
   int (*listCount)(UnitRef list);
@@ -153,6 +167,11 @@ struct Services {
   // button's own way, so a disabled button takes no key either. A key bound
   // again goes to the later button.
   void (*bindKey)(UnitRef button, int key);
+  // From now on a double-click on a picture box that shows a picture whose
+  // position `photos` knows opens the photo viewer, a window of its own, on
+  // the picture the box holds (no request); moving through the index there
+  // asks `photos.photoAt` on a worker thread. Binding again replaces it.
+  void (*bindViewer)(ViewerPhotos photos);
 
   // Files. Writes `data` to the file named by the text `fileName`, replacing
   // it atomically; false when it could not. A name a dialog handed out

@@ -27,6 +27,8 @@ TEST(ProgramTexts, GbkBytesAndLengths) {
       {kStatusCountSuffix, "张。", 4},
       {kStatusCollected, "更新完成,正在处理重复", 21},
       {kStatusDonePrefix, "更新已完成----共更新了", 22},
+      {kStatusUnreachablePrefix, "无法连接到网站 ", 15},
+      {kStatusUnreachableSuffix, "，更新未完成。请检查网络后再点击更新。", 38},
       {kNoticeTitle, "温馨提示", 8},
       {kIndexFileName, "confi.ini", 9},
   };

@@ -52,11 +52,13 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(run(["--colour"], QT_QPA_PLATFORM="offscreen").returncode, 2)
 
     def test_without_a_display_one_line_and_no_crash(self):
-        r = run([])
-        self.assertGreater(r.returncode, 0, "ended by a signal or succeeded")
-        lines = r.stderr.strip().splitlines()
-        self.assertEqual(len(lines), 1, r.stderr)
-        self.assertIn("display", lines[0])
+        # No display named, and one named that is not there.
+        for extra in ({}, {"DISPLAY": "/nonexistent-pixaroo-display/X:0"}):
+            r = run([], **extra)
+            self.assertEqual(r.returncode, 8, r.stderr)
+            lines = r.stderr.strip().splitlines()
+            self.assertEqual(len(lines), 1, r.stderr)
+            self.assertIn("display", lines[0])
 
     def test_the_site_given_is_the_site_asked(self):
         asked = threading.Event()

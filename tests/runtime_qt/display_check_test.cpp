@@ -29,8 +29,9 @@ class Environment {
       }
     }
   }
-  // Sets the three variables (nullptr: unset) and asks.
-  bool CanOpen(const char* platform, const char* x, const char* wayland) {
+  // Sets the three variables (nullptr: unset) and asks, with X displays
+  // that open when `xOpens` says so.
+  bool CanOpen(const char* platform, const char* x, const char* wayland, bool xOpens = true) {
     const char* values[] = {platform, x, wayland};
     for (std::size_t i = 0; i < 3; ++i) {
       if (values[i]) {
@@ -39,8 +40,15 @@ class Environment {
         ::unsetenv(kNames[i]);
       }
     }
-    return MissingDisplay().empty();
+    asked.clear();
+    return MissingDisplay([&](const std::string& display) {
+             asked.push_back(display);
+             return xOpens;
+           })
+        .empty();
   }
+
+  std::vector<std::string> asked;  // the X displays tried by the last CanOpen
 
  private:
   static constexpr const char* kNames[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
@@ -59,6 +67,19 @@ TEST(DisplayCheck, ADisplayServerIsNeededOnlyByThePlatformsThatUseOne) {
   EXPECT_FALSE(env.CanOpen("wayland", ":0", nullptr));
   EXPECT_TRUE(env.CanOpen("offscreen", nullptr, nullptr));
   EXPECT_TRUE(env.CanOpen("minimal", nullptr, nullptr));
+
+  // An X display is opened to see, when X is the one Qt would take.
+  EXPECT_FALSE(env.CanOpen(nullptr, ":7", nullptr, false));
+  EXPECT_EQ(env.asked, std::vector<std::string>{":7"});
+  EXPECT_NE(MissingDisplay([](const std::string&) { return false; }).find(":7"), std::string::npos);
+  EXPECT_FALSE(env.CanOpen("xcb", ":7", "wayland-0", false));
+  EXPECT_TRUE(env.CanOpen(nullptr, ":7", "wayland-0", false));
+  EXPECT_TRUE(env.asked.empty());
+  EXPECT_TRUE(env.CanOpen("offscreen", ":7", nullptr, false));
+  EXPECT_TRUE(env.asked.empty());
+
+  // The real question: a display whose socket is not there does not open.
+  EXPECT_FALSE(XDisplayOpens("/nonexistent-pixaroo-display/X:0"));
 }
 
 }  // namespace

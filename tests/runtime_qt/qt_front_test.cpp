@@ -6,25 +6,39 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <optional>
+#include <set>
 #include <thread>
 
 #include "runtime/core/unit_model.h"
 #include "runtime/form/reader.h"
 #include "runtime/form/writer.h"
+#include "runtime/qt/photo_viewer.h"
 #include "runtime/qt/picture_box.h"
+#include "runtime/qt/program_icon.h"
 #include "ui/main_window_form.h"
 
 namespace korvex {
@@ -269,6 +283,243 @@ TEST_F(QtWindow, PagingKeysClickTheirButtonsOnlyWhenAButtonClickWould) {
   QTest::keyClick(window, Qt::Key_PageUp);
   EXPECT_EQ(events_.events, (std::vector<E>{E{kButton2, 0, 0, 0}}));
 }
+
+// A photo of `size` filled with `colour`, as BMP file bytes.
+Bytes BmpOf(QSize size, QColor colour) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(colour);
+  QByteArray bmp;
+  QBuffer buffer(&bmp);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "BMP");
+  return Bytes(bmp.begin(), bmp.end());
+}
+
+TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
+  // An index of four photos of their own colours; box 2 shows position 1,
+  // box 3 nothing. The source counts what it is asked to fetch.
+  const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+  const QSize full(640, 480);  // larger than a box, smaller than the window
+  std::vector<int> requested;
+  ViewerSource source;
+  source.positionOf = [](std::uint32_t box) {
+    return box == pixaroo::unit_id::kPictureBox2 || box == pixaroo::unit_id::kPictureBox3 ? 1 : -1;
+  };
+  source.count = [] { return 4; };
+  std::vector<std::function<void(Bytes)>> pending;
+  source.request = [&](int position, std::function<void(Bytes)> done) {
+    requested.push_back(position);
+    pending.push_back(
+        [done = std::move(done), bytes = BmpOf(full, colours[position])](Bytes) { done(bytes); });
+  };
+  front_->BindViewer(source);
+  PhotoViewer* viewer = front_->Viewer();
+  ASSERT_NE(viewer, nullptr);
+  model_->WriteProperty(pixaroo::unit_id::kPictureBox2, kPropPicture, BmpOf(full, colours[1]));
+  Pump();
+  auto doubleClick = [&](std::uint32_t unit) {
+    QWidget* box = W(unit);
+    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(7, 7), box->mapToGlobal(QPointF(7, 7)),
+                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &e);
+  };
+  auto shows = [&](const QColor& c) {
+    return PumpUntil([&] {
+      return viewer->Picture().size() == full && viewer->Picture().pixelColor(5, 5) == c;
+    });
+  };
+
+  doubleClick(pixaroo::unit_id::kPictureBox3);  // shows no picture: nothing opens
+  Pump();
+  EXPECT_FALSE(viewer->isVisible());
+  doubleClick(pixaroo::unit_id::kPictureBox2);
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_EQ(viewer->Position(), 1);
+  // The box's own photo at full size, fitted to the window: no request.
+  EXPECT_TRUE(shows(colours[1]));
+  EXPECT_TRUE(requested.empty());
+  const QRect fitted = viewer->PictureRect();
+  EXPECT_TRUE(fitted.width() == viewer->width() || fitted.height() == viewer->height());
+  EXPECT_EQ(fitted.width() * full.height(), fitted.height() * full.width());  // aspect kept
+
+  // 100 % on a key and on a click; a click again fits it; resizing refits.
+  QTest::keyClick(viewer, Qt::Key_1);
+  EXPECT_EQ(viewer->PictureRect().size(), full);
+  QTest::mouseClick(viewer, Qt::LeftButton);
+  EXPECT_FALSE(viewer->ActualSize());
+  QTest::mouseClick(viewer, Qt::LeftButton);
+  EXPECT_EQ(viewer->PictureRect().size(), full);
+  QTest::keyClick(viewer, Qt::Key_0);
+  viewer->resize(320, 600);
+  EXPECT_EQ(viewer->PictureRect().width(), 320);
+
+  // The keys walk the index one photo at a time, never past its ends; only
+  // the answer to the latest move is shown.
+  QTest::keyClick(viewer, Qt::Key_PageDown);
+  QTest::keyClick(viewer, Qt::Key_Right);
+  EXPECT_EQ(viewer->Position(), 3);
+  QTest::keyClick(viewer, Qt::Key_Down);  // the last photo: no further
+  EXPECT_EQ(requested, (std::vector<int>{2, 3}));
+  pending[1]({});
+  EXPECT_TRUE(shows(colours[3]));
+  pending[0]({});  // the earlier move's late answer changes nothing
+  Pump();
+  EXPECT_EQ(viewer->Picture().pixelColor(5, 5), colours[3]);
+  for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_Left, Qt::Key_Up, Qt::Key_Up}) {
+    QTest::keyClick(viewer, key);
+  }
+  EXPECT_EQ(viewer->Position(), 0);
+  EXPECT_EQ(requested, (std::vector<int>{2, 3, 2, 1, 0}));
+  pending.back()({});
+  EXPECT_TRUE(shows(colours[0]));
+
+  // Escape closes it; the main window is as it was.
+  QTest::keyClick(viewer, Qt::Key_Escape);
+  EXPECT_FALSE(viewer->isVisible());
+  EXPECT_TRUE(front_->Window()->isVisible());
+  EXPECT_TRUE(static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2))->HasImage() ||
+              PumpUntil([&] {
+                return static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2))->HasImage();
+              }));
+  // The double-click that opened the viewer was the viewer's; the one on
+  // the empty box went on as a press.
+  using E = std::tuple<std::uint32_t, std::int32_t, std::int32_t, std::int32_t>;
+  EXPECT_EQ(events_.events, (std::vector<E>{E{pixaroo::unit_id::kPictureBox3, -1, 7, 7}}));
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QString& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.toUtf8().constData(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A dialog's buttons' texts without their keyboard accelerators ("&S",
+// or "(S)" after a Chinese word).
+QStringList ButtonTexts(QWidget* dialog) {
+  QStringList texts;
+  for (auto* b : dialog->findChildren<QDialogButtonBox*>()) {
+    for (auto* button : b->buttons()) {
+      texts << button->text().remove('&').remove(QRegularExpression("\\(\\w\\)$"));
+    }
+  }
+  return texts;
+}
+
+// Runs `act` on the dialog of type T once one shows (checked from the event
+// loop of whoever opens it; gives up after a long while).
+template <typename T>
+void WhenShown(std::function<void(T*)> act, int triesLeft = 3000) {
+  QTimer::singleShot(5, [act = std::move(act), triesLeft]() mutable {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* dialog = qobject_cast<T*>(w); dialog != nullptr && dialog->isVisible()) {
+        act(dialog);
+        return;
+      }
+    }
+    if (triesLeft > 0) WhenShown<T>(std::move(act), triesLeft - 1);
+  });
+}
+
+TEST_F(QtWindow, QtsOwnDialogsSpeakChineseAndSaveToTheDesktop) {
+  // A home whose XDG desktop directory has a Chinese name and holds a file.
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  const QString desktop = home.path() + Utf8("/桌面");
+  ASSERT_TRUE(QDir().mkpath(desktop));
+  ASSERT_TRUE(QDir().mkpath(home.path() + "/config"));
+  std::ofstream(QString(home.path() + "/config/user-dirs.dirs").toStdString())
+      << "XDG_DESKTOP_DIR=\"$HOME/\xE6\xA1\x8C\xE9\x9D\xA2\"\n";
+  std::ofstream(QString(desktop + "/old.bmp").toStdString()) << "BM";
+  const ScopedEnv homeVar("HOME", home.path());
+  const ScopedEnv config("XDG_CONFIG_HOME", home.path() + "/config");
+
+  // The message box's one button.
+  QStringList okButton;
+  WhenShown<QMessageBox>([&](QMessageBox* box) {
+    okButton = ButtonTexts(box);
+    box->accept();
+  });
+  front_->MessageBox("\xC4\xE3\xBA\xC3", 0, "\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE");
+  EXPECT_EQ(okButton, QStringList{Utf8("确定")});
+
+  // The save dialog: on the desktop, the stored filter label once, Chinese
+  // buttons; a name that exists is replaced only after a Chinese question
+  // (answered 否 here), and a name typed without an extension gets ".bmp".
+  QString folder;
+  QStringList filters;
+  QStringList dialogButtons;
+  QString question;
+  QStringList questionButtons;
+  WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+    folder = dialog->directory().absolutePath();
+    if (auto* combo = dialog->findChild<QComboBox*>("fileTypeCombo")) {
+      for (int i = 0; i < combo->count(); ++i) filters << combo->itemText(i);
+    }
+    dialogButtons = ButtonTexts(dialog);
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (name == nullptr) return;
+    // Accepting runs from the event queue, not inside this timer's call:
+    // the question's own loop then still gets timer events.
+    WhenShown<QMessageBox>([&, dialog, name](QMessageBox* box) {
+      question = box->text();
+      questionButtons = ButtonTexts(box);
+      box->button(QMessageBox::No)->click();  // the dialog stays open
+      name->setText("photo");
+      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    name->setText("old");
+    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+  });
+  const std::string chosen = front_->SaveFileDialog(pixaroo::unit_id::kCommonDialog1);
+  EXPECT_EQ(folder, QDir(desktop).absolutePath());
+  EXPECT_EQ(filters, QStringList{Utf8("位图（*.bmp)")});
+  EXPECT_EQ(dialogButtons, (QStringList{Utf8("保存"), Utf8("取消")}));
+  EXPECT_TRUE(question.contains(Utf8("替换"))) << question.toStdString();
+  EXPECT_EQ(questionButtons, (QStringList{Utf8("是"), Utf8("否")}));
+  EXPECT_EQ(QString::fromStdString(chosen), desktop + "/photo.bmp");
+}
+
+#ifdef PIXAROO_BUILD_DIR
+TEST_F(QtWindow, TheProgramsIconSetHasItsSmallSizesDrawnForTheirSize) {
+  // As the window finds it beside the built executable.
+  const QIcon icon = ProgramIcon(PIXAROO_BUILD_DIR "/pixaroo");
+  QList<int> sizes;
+  for (const QSize& s : icon.availableSizes()) sizes << s.width();
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (QList<int>{16, 32, 48, 64, 128, 256}));
+  // Drawn on the pixel grid, not scaled down from the large drawing: no
+  // half-covered pixel, a handful of colours.
+  for (const int size : {16, 32}) {
+    const QImage image = icon.pixmap(QSize(size, size)).toImage();
+    ASSERT_EQ(image.size(), QSize(size, size));
+    std::set<QRgb> colours;
+    int blended = 0;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        const QRgb p = image.pixel(x, y);
+        blended += qAlpha(p) != 0 && qAlpha(p) != 255 ? 1 : 0;
+        colours.insert(p);
+      }
+    }
+    EXPECT_EQ(blended, 0) << size;
+    EXPECT_LE(colours.size(), 10u) << size;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace korvex

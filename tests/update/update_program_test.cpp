@@ -1,7 +1,11 @@
 // The real program against the demo gallery: one click on 更新 builds the
 // photo index, shows the first page and the total; closing writes the index
-// file.
+// file. A click against a site that cannot be reached says so and leaves
+// the button usable.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -9,19 +13,22 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
+#include "app/site_base.h"
 #include "base/files.h"
 #include "demo/gallery.h"
 #include "imaging/convert_image_format.h"
 #include "platform/transfer/transfer_limits.h"
-#include "runtime/inet/http_read.h"
 #include "runtime/core/runtime.h"
+#include "runtime/inet/http_read.h"
 #include "runtime/core/unit_model.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
+#include "ui/viewer_photos.h"
 #include "update/update.h"
 
 namespace pixaroo::testing {
@@ -29,7 +36,31 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsItsFirstPageAndTheTotalOnce) {
+// A loopback port that refuses connections for as long as the socket lives:
+// bound, never listening.
+class RefusingPort {
+ public:
+  RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&a), size) == 0 &&
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &size) == 0) {
+      url_ = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    }
+  }
+  ~RefusingPort() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  const std::string& Url() const { return url_; }
+
+ private:
+  int fd_;
+  std::string url_;
+};
+
+TEST(UpdateProgram, AClickThatReachesNothingSaysSoAndTheNextBuildsTheIndexAndTotalOnce) {
   const std::string indexFile = IndexFilePath();
   const std::string before = "left by an earlier run\r\n";
   ASSERT_TRUE(base::WriteFileAtomic(indexFile, base::Bytes(before.begin(), before.end())));
@@ -53,37 +84,81 @@ TEST(UpdateProgram, OneClickBuildsTheDistinctIndexShowsItsFirstPageAndTheTotalOn
     for (std::size_t j = 0; j < i; ++j) ASSERT_NE(firstPage[i], firstPage[j]) << i << " " << j;
   }
   const std::string firstList = demo::Gallery::ListPagePath(1);
+  const RefusingPort refusing;
+  ASSERT_FALSE(refusing.Url().empty());
 
   std::vector<std::string> items;
   std::string status;
   base::Bytes fileBeforeClose;
+  std::string unreachableStatus;
+  bool enabledAfterUnreachable = false;
   bool disabledAtOnce = false;
   std::size_t listRequests = 0;
   auto progress = [](ProgramHarness& p) {
     return p.Runtime().Model()->StatusProgress(unit_id::kStatusBar1);
   };
+  // After the second click, against the demo gallery.
+  auto second = [&](ProgramHarness& q) {
+    disabledAtOnce = q.UpdateButtonDisabled();
+    EXPECT_TRUE(q.WaitForWorkers(90s));
+    EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
+    items = q.IndexItems();
+    status = q.StatusText();
+    // The page shown is the one the final index names at its places.
+    for (int box = 1; box <= 6; ++box) EXPECT_EQ(q.Picture(box), firstPage[box - 1]) << box;
+    fileBeforeClose = base::ReadWholeFile(indexFile);
+    listRequests = q.Site().RequestCount(firstList);
+    // A double-click's viewer over the index: a photo of the shown page
+    // comes from its box without a request; one beyond it from the site.
+    const korvex::ViewerSource& viewer = q.Front().Viewer();
+    ASSERT_TRUE(viewer.positionOf && viewer.count);
+    EXPECT_EQ(viewer.positionOf(unit_id::kPictureBox2), 1);
+    EXPECT_EQ(viewer.positionOf(unit_id::kQqSupport1), -1);
+    EXPECT_EQ(viewer.count(), static_cast<int>(items.size()));
+    ASSERT_GT(items.size(), 8u);
+    const std::size_t shownAsked = q.Site().RequestCount(items[1]);
+    const std::size_t beyondAsked = q.Site().RequestCount(items[7]);
+    base::Bytes shown, beyond, pastTheEnd;
+    std::thread worker([&] {  // as the runtime asks: off the window thread
+      shown = ViewerPhotoAt(1);
+      beyond = ViewerPhotoAt(7);
+      pastTheEnd = ViewerPhotoAt(static_cast<int>(items.size()));
+    });
+    worker.join();
+    EXPECT_EQ(shown, q.Picture(2));
+    EXPECT_EQ(q.Site().RequestCount(items[1]), shownAsked);
+    EXPECT_TRUE(beyond.size() > 2 && beyond[0] == 'B' && beyond[1] == 'M');
+    EXPECT_NE(beyond, shown);
+    EXPECT_EQ(q.Site().RequestCount(items[7]), beyondAsked + 1);
+    EXPECT_TRUE(pastTheEnd.empty());
+    q.Click(unit_id::kButton1);  // the button is disabled: nothing more
+    q.Then([](ProgramHarness& r) {
+      EXPECT_TRUE(r.WaitForWorkers(30s));
+      r.Close();
+    });
+  };
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
     EXPECT_EQ(progress(p).maximum, 0);  // no bar before the first click
+    // First against a site that refuses every connection: the run says the
+    // site could not be reached and gives the button back.
+    OverrideSiteBase(refusing.Url());
     p.Click(unit_id::kButton1);
-    p.Then([&](ProgramHarness& q) {
-      disabledAtOnce = q.UpdateButtonDisabled();
-      EXPECT_TRUE(q.WaitForWorkers(90s));
-      EXPECT_EQ(progress(q).maximum, 0);  // hidden once the total shows
-      items = q.IndexItems();
-      status = q.StatusText();
-      // The page shown is the one the final index names at its places.
-      for (int box = 1; box <= 6; ++box) EXPECT_EQ(q.Picture(box), firstPage[box - 1]) << box;
-      fileBeforeClose = base::ReadWholeFile(indexFile);
-      listRequests = q.Site().RequestCount(firstList);
-      q.Click(unit_id::kButton1);  // the button is disabled: nothing more
-      q.Then([](ProgramHarness& r) {
-        EXPECT_TRUE(r.WaitForWorkers(30s));
-        r.Close();
-      });
+    p.Then([&](ProgramHarness& o) {
+      EXPECT_TRUE(o.WaitForWorkers(60s));
+      unreachableStatus = o.StatusText();
+      enabledAfterUnreachable = !o.UpdateButtonDisabled();
+      EXPECT_EQ(progress(o).maximum, 0);
+      EXPECT_TRUE(o.IndexItems().empty());
+      OverrideSiteBase(o.Site().BaseAddress());
+      o.Click(unit_id::kButton1);  // a second click runs again
+      o.Then(second);
     });
   }),
             0);
 
+  EXPECT_EQ(unreachableStatus, std::string(texts::kStatusUnreachablePrefix) + refusing.Url() +
+                                   std::string(texts::kStatusUnreachableSuffix));
+  EXPECT_TRUE(enabledAfterUnreachable);
   EXPECT_TRUE(disabledAtOnce);
   EXPECT_EQ(items, expected);
   EXPECT_EQ(status, std::string(texts::kStatusDonePrefix) + std::to_string(expected.size()) +

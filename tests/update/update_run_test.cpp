@@ -113,7 +113,7 @@ TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
   }
 }
 
-TEST(UpdateRun, AnUnreachableSiteStillEndsWithTheCompletion) {
+TEST(UpdateRun, ASiteThatGivesNoListPageEndsWithTheCompletionSayingSo) {
   {
     CraftedSite site;  // every page is a 404 without body
     Program program;
@@ -132,10 +132,29 @@ TEST(UpdateRun, AnUnreachableSiteStillEndsWithTheCompletion) {
     EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
     EXPECT_TRUE(program.CompletionStarted());
   }
-  Program program;
-  ASSERT_EQ(program.Run([] { UpdateCompletion(); }), 0);
-  EXPECT_EQ(program.Status(),
-            std::string(texts::kStatusDonePrefix) + "0" + std::string(texts::kStatusCountSuffix));
+  // The completion the run started names the site instead of a total of 0
+  // and gives the button back; a completion with no such run before it
+  // shows the total.
+  for (const bool afterTheRun : {true, false}) {
+    CraftedSite site;
+    Program program;
+    ASSERT_EQ(program.Run([] {
+      rt::SetDisabled(units::kUpdateButton, true);
+      UpdateCompletion();
+    }),
+              0);
+    const bool disabled = std::get<bool>(
+        program.runtime->Model()->ReadProperty(unit_id::kButton1, korvex::kPropDisabled));
+    if (afterTheRun) {
+      EXPECT_EQ(program.Status(), std::string(texts::kStatusUnreachablePrefix) + SiteBase() +
+                                      std::string(texts::kStatusUnreachableSuffix));
+      EXPECT_FALSE(disabled);
+    } else {
+      EXPECT_EQ(program.Status(), std::string(texts::kStatusDonePrefix) + "0" +
+                                      std::string(texts::kStatusCountSuffix));
+      EXPECT_TRUE(disabled);
+    }
+  }
 }
 
 TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex) {
