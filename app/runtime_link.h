@@ -47,7 +47,9 @@ void SetStatusProgress(UnitRef statusBar, int value, int maximum);
 void PopupMenu(UnitRef window, UnitRef menu);
 void OpenDialog(UnitRef dialog);
 void BindKey(UnitRef button, int key);
-bool WriteFile(const std::string& fileName, const Bytes& data);
+// False when the file could not be written; `error`, when given, then
+// holds the errno value of the failed step.
+bool WriteFile(const std::string& fileName, const Bytes& data, int* error = nullptr);
 void MessageBox(const std::string& text, int flags, const std::string& title);
 void RunProgram(const std::string& commandLine, bool wait);
 
@@ -71,6 +73,9 @@ TransferScope NewTransferScope();
 void CancelTransfers(const TransferScope& scope);
 // The HTTP read, stopped when `scope` is cancelled.
 Bytes HttpRead(const std::string& url, const TransferScope& scope);
+// Whether `url` stays on `site` (same scheme, host and port, no user part),
+// as the HTTP read would parse it.
+bool SameSite(const std::string& url, const std::string& site);
 // The function of DLL command `number` (see app/dll_commands.h).
 korvex::AnyFunction DllCommandAddress(int number);
 // The core library's automation-object commands (see app/automation_object.h).

@@ -43,7 +43,8 @@ void WriteBoxIfCurrent(const PageLoad& load, int k, base::Bytes bmp) {
 }
 
 base::Bytes FetchPhotoAsBmp(const std::string& item, const rt::TransferScope& scope) {
-  const base::Bytes downloaded = rt::HttpRead(SiteBase() + item, scope);
+  const std::string address = SiteAddress(item);
+  const base::Bytes downloaded = address.empty() ? base::Bytes() : rt::HttpRead(address, scope);
   // A fresh result per photo: a failed conversion leaves it empty, so the
   // box shows nothing rather than the photo of an earlier box.
   base::Bytes bmp;

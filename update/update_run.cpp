@@ -1,6 +1,7 @@
 // The update run over the gallery's list and item pages.
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/event_routines.h"
 #include "app/globals.h"
@@ -31,20 +32,28 @@ Text CutArea(const Text& page, std::string_view start, std::string_view end, boo
   return ExtractBetween(page, position, start, std::nullopt, end, true, keepStart);
 }
 
+// The first kMaxLinksPerPage of `links`.
+TextArray Capped(TextArray links) {
+  if (links.size() > kMaxLinksPerPage) links.resize(kMaxLinksPerPage);
+  return links;
+}
+
 TextArray ListPageLinks(int page) {
   const Text body = base::BytesToText(WebRequest(WebRequestParams{.url = ListPageAddress(page)}));
   const Text area = CutArea(body, texts::kListAreaStart, texts::kListAreaEnd, true);
   TextArray links;
   ExtractAllBetween(area, texts::kItemLinkLeft, texts::kQuote, links);
-  return links;
+  return Capped(std::move(links));
 }
 
 TextArray ItemPageSources(const Text& link) {
-  const Text body = base::BytesToText(rt::HttpRead(SiteBase() + link));
+  const std::string address = SiteAddress(link);
+  if (address.empty()) return {};  // off the site: an item page that gives no photos
+  const Text body = base::BytesToText(rt::HttpRead(address));
   const Text area = CutArea(body, texts::kPictureAreaStart, texts::kPictureAreaEnd, false);
   TextArray sources;
   ExtractAllBetween(area, texts::kPictureSourceLeft, texts::kQuote, sources);
-  return sources;
+  return Capped(std::move(sources));
 }
 
 void ShowProgress() {
@@ -70,6 +79,7 @@ void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& pr
     TextArray sources = fetches.Take();
     photoSources.Set(sources);
     for (const Text& source : sources) {
+      if (rt::ListCount(units::kIndexList) >= kMaxIndexItems) break;
       rt::ListAdd(units::kIndexList, source);
       ShowProgress();
     }

@@ -101,7 +101,7 @@ class Runtime final : private FrontEvents {
   void PopupMenu(UnitRef window, UnitRef menu);
   void OpenDialog(UnitRef dialog);
   void BindKey(UnitRef button, int key);
-  bool WriteFile(const std::string& fileName, const Bytes& data);
+  bool WriteFile(const std::string& fileName, const Bytes& data, int* error);
   void ShowMessageBox(const std::string& text, int flags, const std::string& title);
   void RunProgramLine(const std::string& commandLine, bool wait);
 
