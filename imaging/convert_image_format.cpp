@@ -1,6 +1,10 @@
 #include "imaging/convert_image_format.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <thread>
 
 #include "app/dll_commands.h"
 #include "base/files.h"
@@ -68,10 +72,47 @@ bool TakeEncoded(const void* address, kernel32::SIZE_T m, const base::Text& save
   return true;
 }
 
+// Conversions running at once are at most as many as the machine has
+// cores: each holds a full-size picture, and more at a time would only
+// share the cores and add their memory up.
+class ConversionSlots {
+ public:
+  static ConversionSlots& Instance() {
+    static ConversionSlots slots(std::max(1u, std::thread::hardware_concurrency()));
+    return slots;
+  }
+  void Acquire() {
+    std::unique_lock lock(mutex_);
+    freed_.wait(lock, [&] { return free_ > 0; });
+    --free_;
+  }
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      ++free_;
+    }
+    freed_.notify_one();
+  }
+
+ private:
+  explicit ConversionSlots(unsigned count) : free_(count) {}
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  unsigned free_;
+};
+
+struct ConversionSlot {
+  ConversionSlot() { ConversionSlots::Instance().Acquire(); }
+  ~ConversionSlot() { ConversionSlots::Instance().Release(); }
+  ConversionSlot(const ConversionSlot&) = delete;
+  ConversionSlot& operator=(const ConversionSlot&) = delete;
+};
+
 }  // namespace
 
 bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const base::Text& savePath,
                         base::Bytes& converted) {
+  const ConversionSlot slot;
   // Start GDI+: version 1, no debug callback, background thread and external
   // codecs allowed, no output record.
   gdiplus::ULONG_PTR token = 0;

@@ -6,6 +6,7 @@
 
 #include "platform/transfer/curl_session.h"
 #include "platform/transfer/same_site.h"
+#include "platform/transfer/test_settings.h"
 #include "platform/transfer/transfer_limits.h"
 
 namespace transfer {
@@ -20,13 +21,9 @@ struct Exchange {
   base::Bytes body;
 };
 
-// The test's trusted certificates (PEM); empty: the system's.
-std::mutex g_trustMutex;
-std::string g_trustedPem;
-
 std::string TrustedPem() {
-  std::lock_guard lock(g_trustMutex);
-  return g_trustedPem;
+  std::lock_guard lock(TrustMutex());
+  return TrustedPemLocked();
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -210,9 +207,14 @@ std::string EncodeUnsafeUrlBytes(const std::string& url) {
 
 void CloseIdleConnections() { CloseIdleSessions(); }
 
-void TrustCertificatesForTesting(std::string pem) {
-  std::lock_guard lock(g_trustMutex);
-  g_trustedPem = std::move(pem);
+std::mutex& TrustMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& TrustedPemLocked() {
+  static std::string pem;
+  return pem;
 }
 
 TransferResult PerformTransfer(const TransferRequest& request) {

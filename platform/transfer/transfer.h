@@ -65,7 +65,8 @@ void CloseIdleConnections();
 
 // Tests only: transfers starting from now on trust the certificates of
 // `pem` (PEM text) instead of the system's; an empty text restores the
-// system's. Not for use while transfers run.
+// system's. Not for use while transfers run. Defined in the test-only
+// library platform_transfer_testing.
 void TrustCertificatesForTesting(std::string pem);
 
 // Percent-encodes the bytes curl's address parser refuses (controls, space,

@@ -39,7 +39,8 @@ struct TransferLimits {
 
 // The limits in force for transfers starting now.
 TransferLimits CurrentTransferLimits();
-// Replaces the limits (tests only); ResetTransferLimits restores the constants.
+// Replaces the limits; ResetTransferLimits restores the constants. Tests
+// only: defined in the test-only library platform_transfer_testing.
 void SetTransferLimitsForTesting(const TransferLimits& limits);
 void ResetTransferLimits();
 

@@ -55,6 +55,10 @@ struct PngSpec {
 Bytes MakePng(const PngSpec& spec);
 // An 8-bit RGB(A) PNG of a picture.
 Bytes MakePngOf(const Picture& p, bool interlaced = false);
+// An 8-bit RGB PNG of one colour, written a row at a time (no full-size
+// buffer, however large the picture).
+Bytes MakeOneColourPng(std::uint32_t width, std::uint32_t height, std::uint8_t r, std::uint8_t g,
+                       std::uint8_t b);
 
 struct GifFrame {
   int left = 0, top = 0, width = 0, height = 0;
