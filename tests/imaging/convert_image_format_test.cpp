@@ -116,6 +116,25 @@ TEST(ConvertImageFormat, PhotosUpTo64MegapixelsShowInTheirBoxLargerOnesAreRefuse
   bmp.clear();
   bmp.shrink_to_fit();
 
+  // Every row in its place, however the large result was handed back.
+  const auto rowColour = [](std::uint32_t y) {
+    return std::array{static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(y >> 8),
+                      std::uint8_t{7}};
+  };
+  constexpr std::uint32_t kWide = 4096, kTall = 3072;  // a 36 MiB BMP
+  ASSERT_TRUE(ConvertImageFormat(imaging_test::MakeRowColourPng(kWide, kTall, rowColour),
+                                 kFormatBmp, bmp));
+  ASSERT_EQ(bmp.size(), 54u + std::size_t{kWide} * kTall * 3);
+  for (std::uint32_t y = 0; y < kTall; ++y) {
+    const std::size_t row = 54 + std::size_t{kTall - 1 - y} * kWide * 3;  // bottom row first
+    const auto c = rowColour(y);
+    for (const std::size_t at : {row, row + (kWide - 1) * 3}) {
+      ASSERT_EQ((std::array{bmp[at + 2], bmp[at + 1], bmp[at]}), c) << "row " << y;
+    }
+  }
+  bmp.clear();
+  bmp.shrink_to_fit();
+
   Bytes refused = kUntouched;
   EXPECT_FALSE(ConvertImageFormat(imaging_test::MakeOneColourPng(8192, 8193, 1, 2, 3), kFormatBmp,
                                   refused));
