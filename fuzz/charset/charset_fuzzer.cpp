@@ -62,7 +62,9 @@ std::u16string CodePage(kernel32::UINT page, std::string_view bytes) {
   if (kernel32::MultiByteToWideChar(page, 0, bytes.data(), length, dest, needed) != needed) {
     std::abort();
   }
-  if (kernel32::MultiByteToWideChar(page, 0, bytes.data(), length, dest, needed - 1) != 0) {
+  // (A destination of 0 units is the size query itself.)
+  if (needed > 1 &&
+      kernel32::MultiByteToWideChar(page, 0, bytes.data(), length, dest, needed - 1) != 0) {
     std::abort();
   }
   return out;
