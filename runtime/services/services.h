@@ -176,8 +176,9 @@ struct Services {
   void (*endProgram)(int exitCode);
 
   // The internet library: the body at an http:// or https:// address
-  // (redirects followed), empty when nothing could be read. Blocks; fails
-  // at once after the window has closed.
+  // (redirects followed within the same scheme or from http to https),
+  // empty when nothing could be read. Blocks; fails at once after the
+  // window has closed.
   base::Bytes (*httpRead)(const std::string& url);
   TransferScopes transferScopes;
   // True when `url`, parsed as the HTTP read parses it, has the scheme,
