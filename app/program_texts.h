@@ -68,6 +68,19 @@ inline constexpr std::string_view kNoticeTitle = "\xCE\xC2\xDC\xB0\xCC\xE1\xCA\x
 // bytes)
 inline constexpr std::string_view kUsageNotice =
     "\xCA\xB9\xD3\xC3\xB7\xBD\xB7\xA8\xA3\xBA\xCA\xD7\xB4\xCE\xB4\xF2\xBF\xAA\xB1\xBE\xC8\xED\xBC\xFE\xBF\xC9\xB4\xF2\xBF\xAA \xB8\xFC\xD0\xC2\xB0\xB4\xC5\xA5 \xBD\xF8\xD0\xD0\xB8\xFC\xD0\xC2Pixaroo \xC8\xE7\xD3\xD0\xB8\xFC\xD0\xC2\xB9\xFD\xB5\xC4\xC5\xF3\xD3\xD1\xCF\xEB\xD4\xDA\xB8\xFC\xD0\xC2\xD2\xB2\xBF\xC9\xD2\xD4\xB5\xE3\xBB\xF7\xB8\xFC\xD0\xC2\xB0\xB4\xC5\xA5\xA3\xAC\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB7\xBD\xB7\xA8\xA3\xBA \xD3\xD2\xBC\xFC\xB5\xBD\xCD\xBC\xC6\xAC\xBD\xB9\xB5\xE3\xBF\xC9\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC\xB5\xBD\xD7\xC0\xC3\xE6"sv;
+// 保存图片 (8 bytes): title of the message a failed save shows
+inline constexpr std::string_view kSaveTitle = "\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC"sv;
+// 图片没有保存： (14 bytes): a failed save's message, before the reason
+inline constexpr std::string_view kNotSavedPrefix =
+    "\xCD\xBC\xC6\xAC\xC3\xBB\xD3\xD0\xB1\xA3\xB4\xE6\xA3\xBA"sv;
+// 该文件夹不能写入。 (18 bytes)
+inline constexpr std::string_view kNotSavedFolder =
+    "\xB8\xC3\xCE\xC4\xBC\xFE\xBC\xD0\xB2\xBB\xC4\xDC\xD0\xB4\xC8\xEB\xA1\xA3"sv;
+// 磁盘已满。 (10 bytes)
+inline constexpr std::string_view kNotSavedDiskFull = "\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA\xA1\xA3"sv;
+// 写入文件时出错。 (16 bytes): any other reason
+inline constexpr std::string_view kNotSavedOther =
+    "\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE\xCA\xB1\xB3\xF6\xB4\xED\xA1\xA3"sv;
 // C:\Program Files\Internet Explorer\IEXPLORE.EXE (47 bytes)
 inline constexpr std::string_view kBrowserProgram =
     "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
@@ -100,7 +113,12 @@ inline constexpr std::string_view kBrowserProgram =
   X(LineEnd)                     \
   X(NoticeTitle)                 \
   X(UsageNotice)                 \
-  X(BrowserProgram)
+  X(BrowserProgram)              \
+  X(SaveTitle)                   \
+  X(NotSavedPrefix)              \
+  X(NotSavedFolder)              \
+  X(NotSavedDiskFull)            \
+  X(NotSavedOther)
 // clang-format on
 
 enum class Id : std::size_t {

@@ -72,8 +72,8 @@ void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(Unit(window), Unit(
 void OpenDialog(UnitRef dialog) { S().openDialog(Unit(dialog)); }
 void BindKey(UnitRef button, int key) { S().bindKey(Unit(button), key); }
 void BindViewer(korvex::ViewerPhotos photos) { S().bindViewer(std::move(photos)); }
-bool WriteFile(const std::string& fileName, const Bytes& data) {
-  return S().writeFile(fileName, data);
+bool WriteFile(const std::string& fileName, const Bytes& data, int* error) {
+  return S().writeFile(fileName, data, error);
 }
 void MessageBox(const std::string& text, int flags, const std::string& title) {
   S().messageBox(text, flags, title);
@@ -95,6 +95,10 @@ TransferScope NewTransferScope() {
 }
 
 void CancelTransfers(const TransferScope& scope) { S().transferScopes.cancel(scope.get()); }
+
+bool SameSite(const std::string& url, const std::string& site) {
+  return S().sameSite(url, site);
+}
 
 Bytes HttpRead(const std::string& url, const TransferScope& scope) {
   return S().transferScopes.httpRead(scope.get(), url);

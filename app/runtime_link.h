@@ -52,7 +52,9 @@ void PopupMenu(UnitRef window, UnitRef menu);
 void OpenDialog(UnitRef dialog);
 void BindKey(UnitRef button, int key);
 void BindViewer(korvex::ViewerPhotos photos);
-bool WriteFile(const std::string& fileName, const Bytes& data);
+// False when the file could not be written; `error`, when given, then
+// holds the errno value of the failed step.
+bool WriteFile(const std::string& fileName, const Bytes& data, int* error = nullptr);
 void MessageBox(const std::string& text, int flags, const std::string& title);
 void RunProgram(const std::string& commandLine, bool wait);
 
@@ -77,6 +79,9 @@ TransferScope NewTransferScope();
 void CancelTransfers(const TransferScope& scope);
 // The HTTP read, stopped when `scope` is cancelled.
 Bytes HttpRead(const std::string& url, const TransferScope& scope);
+// Whether `url` stays on `site` (same scheme, host and port, no user part),
+// as the HTTP read would parse it.
+bool SameSite(const std::string& url, const std::string& site);
 // The function of the DLL command that the image's DLL command operand
 // `number` names (see app/dll_commands.h).
 korvex::AnyFunction DllCommandAddress(int number);

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "app/runtime_link.h"
+
 namespace pixaroo {
 namespace {
 
@@ -15,6 +17,13 @@ std::string g_override;
 std::string SiteBase() {
   std::lock_guard lock(g_mutex);
   return g_override.empty() ? std::string(kBuiltInSiteBase) : g_override;
+}
+
+std::string SiteAddress(const std::string& path) {
+  const std::string base = SiteBase();
+  std::string address = base + path;
+  if (!rt::SameSite(address, base)) return {};
+  return address;
 }
 
 void OverrideSiteBase(const std::string& base) {

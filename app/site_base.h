@@ -13,6 +13,12 @@ namespace pixaroo {
 
 std::string SiteBase();
 
+// The address of `path` on the site: siteBase followed by `path` as a page
+// gave it, or the empty text when the joined address would leave the site
+// (another scheme, host or port, or a user part, as the HTTP read parses
+// it). An empty address is never fetched: it counts as a failed fetch.
+std::string SiteAddress(const std::string& path);
+
 // Replaces the address for the rest of the process; an empty text restores
 // the built-in one. The caller gives a checked base (see loader/site_option).
 void OverrideSiteBase(const std::string& base);

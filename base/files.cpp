@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -27,6 +29,7 @@ bool WriteAll(int fd, const Bytes& data) {
   while (done < data.size()) {
     const ssize_t n = Sys().write(fd, data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = EIO;  // a write that makes no progress
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -56,8 +59,26 @@ std::string ProgramDirectory() {
   return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 
-bool WriteFileAtomic(const std::string& path, const Bytes& data) {
-  if (path.empty()) return false;
+std::string UserDataDirectory() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == '\0') return {};
+  return std::string(home) + "/.local/share/";
+}
+
+bool MakeDirectories(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(path, ignored);
+  return std::filesystem::is_directory(path, ignored);
+}
+
+bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error) {
+  const auto fail = [error](int err) {
+    if (error != nullptr) *error = err;
+    return false;
+  };
+  if (path.empty()) return fail(ENOENT);
   // A unique name beside the target, created exclusively; mode 0666 less the
   // umask, as any newly written file gets.
   static std::atomic<unsigned> serial{0};
@@ -66,14 +87,19 @@ bool WriteFileAtomic(const std::string& path, const Bytes& data) {
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
     temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
     fd = Sys().open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return fail(errno);
   }
-  if (fd < 0) return false;
+  if (fd < 0) return fail(EEXIST);
   bool ok = WriteAll(fd, data) && Sys().fsync(fd) == 0;
-  ok = Sys().close(fd) == 0 && ok;
+  int err = ok ? 0 : errno;
+  if (Sys().close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
   if (ok && Sys().rename(temp.c_str(), path.c_str()) == 0) return true;
+  if (ok) err = errno;
   Sys().unlink(temp.c_str());
-  return false;
+  return fail(err);
 }
 
 const FileSystemCalls& RealFileSystemCalls() { return kRealCalls; }

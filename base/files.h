@@ -32,8 +32,17 @@ std::string ProgramDirectory();
 // Replaces the file at `path` with `data`, atomically: the bytes go to a
 // temporary file beside it, are flushed, and the temporary is renamed over
 // the target. On any failure the old file is untouched, the temporary is
-// removed and the result is false.
-bool WriteFileAtomic(const std::string& path, const Bytes& data);
+// removed and the result is false; `error`, when given, then receives the
+// errno value of the step that failed (EACCES, ENOSPC, ...).
+bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error = nullptr);
+
+// The user's data folder: $XDG_DATA_HOME when it names an absolute path,
+// else $HOME/.local/share; ends with '/'. Empty when neither is set.
+std::string UserDataDirectory();
+
+// Creates `path` and its missing parents (mode 0777 less the umask); true
+// when the folder exists afterwards.
+bool MakeDirectories(const std::string& path);
 
 // The whole file, or empty when it cannot be read.
 Bytes ReadWholeFile(const std::string& path);

@@ -1,6 +1,12 @@
 #include "imaging/convert_image_format.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "app/dll_commands.h"
 #include "base/files.h"
@@ -48,30 +54,98 @@ base::Text EncoderClassIdText(std::int32_t format) {
   return kEncoderClassIds[format - kFormatBmp];
 }
 
-// Copies the m encoded bytes at `address` into `converted` and, when
-// `savePath` is not blank, into that file. False (and `converted` untouched)
-// when there is nothing to copy.
-bool TakeEncoded(const void* address, kernel32::SIZE_T m, const base::Text& savePath,
-                 base::Bytes& converted) {
-  if (address == nullptr || m == 0) return false;
-  const auto* bytes = static_cast<const std::uint8_t*>(address);
+// Pieces a large result is copied back in.
+constexpr kernel32::SIZE_T kCopyChunk = kernel32::SIZE_T{32} << 20;
+
+// The first `m` bytes of `stream`'s block as a byte set; nothing (and the
+// stream cut short) when memory runs out. Beyond kCopyChunk the bytes are
+// copied back from the end, piece by piece, the stream shrinking behind
+// each: a large BMP is held about once, not twice, while it changes hands.
+std::optional<base::Bytes> CopyOut(ole32::IStream* stream, kernel32::HGLOBAL block,
+                                   kernel32::SIZE_T m) {
   try {
-    // Copied straight in, reusing the caller's buffer when it is large
-    // enough; assign leaves `converted` as it was if it cannot allocate.
-    // For a large BMP this one copy is nearly all the conversion costs
-    // beyond the decode itself (bench/imaging: BM_JpegDecodeAndCopy).
-    converted.assign(bytes, bytes + m);
+    std::vector<base::Bytes> tail;  // the last piece first
+    kernel32::SIZE_T end = m;
+    while (end > kCopyChunk) {
+      const kernel32::SIZE_T start = end - kCopyChunk;
+      const auto* bytes = static_cast<const std::uint8_t*>(dll::GlobalLock(block));
+      if (bytes == nullptr) return std::nullopt;
+      tail.emplace_back(bytes + start, bytes + end);
+      dll::GlobalUnlock(block);
+      stream->SetSize(start);
+      end = start;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(dll::GlobalLock(block));
+    if (bytes == nullptr) return std::nullopt;
+    base::Bytes file;
+    file.reserve(m);
+    file.assign(bytes, bytes + end);
+    dll::GlobalUnlock(block);
+    stream->SetSize(0);
+    for (auto piece = tail.rbegin(); piece != tail.rend(); ++piece) {
+      file.insert(file.end(), piece->begin(), piece->end());
+      base::Bytes().swap(*piece);
+    }
+    return file;
   } catch (const std::bad_alloc&) {
-    return false;
+    return std::nullopt;
   }
+}
+
+// Moves the m encoded bytes of `stream` into `converted` and, when
+// `savePath` is not blank, writes them to that file. False (and `converted`
+// untouched) when there is nothing to take.
+bool TakeEncoded(ole32::IStream* stream, kernel32::HGLOBAL block, kernel32::SIZE_T m,
+                 const base::Text& savePath, base::Bytes& converted) {
+  if (stream == nullptr || block == nullptr || m == 0) return false;
+  std::optional<base::Bytes> file = CopyOut(stream, block, m);
+  if (!file) return false;
+  converted = std::move(*file);
   if (!base::TrimSpaces(savePath).empty()) base::WriteFileAtomic(savePath, converted);
   return true;
 }
+
+// Conversions running at once are at most as many as the machine has
+// cores: each holds a full-size picture, and more at a time would only
+// share the cores and add their memory up.
+class ConversionSlots {
+ public:
+  static ConversionSlots& Instance() {
+    static ConversionSlots slots(std::max(1u, std::thread::hardware_concurrency()));
+    return slots;
+  }
+  void Acquire() {
+    std::unique_lock lock(mutex_);
+    freed_.wait(lock, [&] { return free_ > 0; });
+    --free_;
+  }
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      ++free_;
+    }
+    freed_.notify_one();
+  }
+
+ private:
+  explicit ConversionSlots(unsigned count) : free_(count) {}
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  unsigned free_;
+};
+
+struct ConversionSlot {
+  ConversionSlot() { ConversionSlots::Instance().Acquire(); }
+  ~ConversionSlot() { ConversionSlots::Instance().Release(); }
+  ConversionSlot(const ConversionSlot&) = delete;
+  ConversionSlot& operator=(const ConversionSlot&) = delete;
+};
 
 }  // namespace
 
 bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const base::Text& savePath,
                         base::Bytes& converted) {
+  const ConversionSlot slot;
   // Start GDI+: version 1, no debug callback, background thread and external
   // codecs allowed, no output record.
   gdiplus::ULONG_PTR token = 0;
@@ -110,15 +184,13 @@ bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const b
   // wrote; only the stream's own size is the file.
   kernel32::HGLOBAL encodedBlock = nullptr;
   dll::GetHGlobalFromStream(encodedStream, &encodedBlock);
-  void* encodedAddress = dll::GlobalLock(encodedBlock);
   kernel32::SIZE_T m = dll::GlobalSize(encodedBlock);
   ole32::STATSTG stat;
   if (encodedStream != nullptr &&
       ole32::SUCCEEDED(encodedStream->Stat(&stat, ole32::STATFLAG_NONAME)) && stat.cbSize < m) {
     m = static_cast<kernel32::SIZE_T>(stat.cbSize);
   }
-  const bool result = TakeEncoded(encodedAddress, m, savePath, converted);
-  dll::GlobalUnlock(encodedBlock);
+  const bool result = TakeEncoded(encodedStream, encodedBlock, m, savePath, converted);
 
   // Clean up: the bitmap, GDI+, then both streams (each frees its block).
   dll::GdipDisposeImage(bitmap);

@@ -4,7 +4,8 @@
 // file. AnsiToWide turns a system-code-page text into UTF-16.
 //
 // Both routines keep no state between calls and may be called from any
-// thread, also at the same time.
+// thread, also at the same time; conversions beyond the machine's core
+// count wait for one to finish.
 #pragma once
 
 #include <cstdint>

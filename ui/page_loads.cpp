@@ -76,7 +76,9 @@ struct Owner {
 
 Owner g_owner;
 
-std::string AddressOf(const std::string& item) { return SiteBase() + item; }
+// siteBase + `item`, or the empty text when that address would leave the
+// site: such a photo is never read and its box stays empty.
+std::string AddressOf(const std::string& item) { return SiteAddress(item); }
 
 void StopReadingAheadLocked() {
   if (const rt::TransferScope scope = g_owner.ahead.lock()) rt::CancelTransfers(scope);
@@ -123,6 +125,7 @@ std::optional<std::string> TakeItem(PageLoad& load, int k) {
 // The file at `address`: from the store when it holds it, else read (and
 // kept in the store unless an update runs). Null when nothing was read.
 PhotoCache::File ReadPhoto(const std::string& address, const rt::TransferScope& scope) {
+  if (address.empty()) return nullptr;
   std::uint64_t generation = 0;
   {
     std::lock_guard lock(g_owner.mutex);
@@ -243,7 +246,7 @@ std::vector<std::string> NeighboursToReadLocked(const PageLoad& load) {
   for (std::int32_t position : positions) {
     if (position < 0 || position >= count) continue;
     std::string address = AddressOf(rt::ListItem(units::kIndexList, position));
-    if (g_owner.store.Find(address)) continue;
+    if (address.empty() || g_owner.store.Find(address)) continue;
     if (std::find(addresses.begin(), addresses.end(), address) != addresses.end()) continue;
     addresses.push_back(std::move(address));
   }
@@ -370,13 +373,15 @@ std::size_t StoredPhotos() {
 
 base::Bytes LoadPhotoAsBmp(const std::string& item) {
   base::Bytes bmp;
-  ConvertImageFormat(rt::HttpRead(AddressOf(item)), kFormatBmp, bmp);
+  const std::string address = AddressOf(item);
+  if (!address.empty()) ConvertImageFormat(rt::HttpRead(address), kFormatBmp, bmp);
   return bmp;
 }
 
 base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope) {
   base::Bytes bmp;
-  ConvertImageFormat(rt::HttpRead(AddressOf(item), scope), kFormatBmp, bmp);
+  const std::string address = AddressOf(item);
+  if (!address.empty()) ConvertImageFormat(rt::HttpRead(address, scope), kFormatBmp, bmp);
   return bmp;
 }
 

@@ -2,14 +2,37 @@
 //
 // A right-click pops up the menu "play" and remembers the clicked box's
 // picture in savedPicture; the menu entry "保存图片" asks for a file name and
-// writes the remembered bytes there. Both run on the window thread.
+// writes the remembered bytes there, and says so when they could not be
+// written. Both run on the window thread.
+#include <cerrno>
+#include <string>
+
 #include "app/event_routines.h"
 #include "app/globals.h"
+#include "app/program_memory.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
 
 namespace pixaroo {
 namespace {
+
+// Message box flags: an OK button and the error icon.
+constexpr int kMessageBoxError = 0x10;
+
+// Why a write failed, as the user can act on it.
+std::string_view NotSavedReason(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return ImageText(texts::Id::NotSavedFolder);
+    case ENOSPC:
+    case EDQUOT:
+      return ImageText(texts::Id::NotSavedDiskFull);
+    default:
+      return ImageText(texts::Id::NotSavedOther);
+  }
+}
 
 void RememberPicture(int box) {
   rt::PopupMenu(units::kWindow, units::kMenuPlay);
@@ -37,7 +60,11 @@ void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
   if (!picture || picture->empty()) return;
   // The runtime's file write finds the very file the dialog chose, even
   // when its name holds characters GBK cannot spell.
-  rt::WriteFile(name, *picture);
+  int error = 0;
+  if (rt::WriteFile(name, *picture, &error)) return;
+  std::string message(ImageText(texts::Id::NotSavedPrefix));
+  message += NotSavedReason(error);
+  rt::MessageBox(message, kMessageBoxError, std::string(ImageText(texts::Id::SaveTitle)));
 }
 
 }  // namespace pixaroo

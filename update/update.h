@@ -15,6 +15,7 @@
 // below keep no state and may be called from any thread.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "base/bytes.h"
@@ -25,6 +26,15 @@ namespace pixaroo {
 // The gallery's list pages that an update walks, in this order.
 inline constexpr int kFirstListPage = 1;
 inline constexpr int kLastListPage = 7;
+
+// Bounds on what one site can make the run hold. A cap reached drops what
+// is over it and the run goes on. A page's links (a list page's item links,
+// an item page's picture sources) beyond the first kMaxLinksPerPage are not
+// taken; a gallery page holds a few dozen.
+inline constexpr std::size_t kMaxLinksPerPage = 1000;
+// Picture sources beyond kMaxIndexItems in the index are not added: seven
+// list pages of full item pages stay far below it.
+inline constexpr int kMaxIndexItems = 100'000;
 
 // How many page fetches the update run keeps started ahead of use.
 inline constexpr int kMaxFetchesInFlight = 8;
@@ -67,5 +77,9 @@ base::Bytes IndexFileBytes(const base::TextArray& items);
 
 // Where the index file goes: the program's directory + "confi.ini".
 std::string IndexFilePath();
+// Where it goes instead when the program's folder refuses writes (an
+// installed program): the user's data folder + "pixaroo/confi.ini"; empty
+// when there is no such folder.
+std::string FallbackIndexFilePath();
 
 }  // namespace pixaroo

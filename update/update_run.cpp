@@ -2,6 +2,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/event_routines.h"
 #include "app/globals.h"
@@ -36,6 +37,12 @@ Text CutArea(const Text& page, std::string_view start, std::string_view end, boo
   return ExtractBetween(page, position, start, std::nullopt, end, true, keepStart);
 }
 
+// The first kMaxLinksPerPage of `links`.
+TextArray Capped(TextArray links) {
+  if (links.size() > kMaxLinksPerPage) links.resize(kMaxLinksPerPage);
+  return links;
+}
+
 TextArray ListPageLinks(int page) {
   const Text body = base::BytesToText(WebRequest(WebRequestParams{.url = ListPageAddress(page)}));
   // An empty body is a list page that could not be fetched.
@@ -44,17 +51,19 @@ TextArray ListPageLinks(int page) {
       CutArea(body, ImageText(texts::Id::ListAreaStart), ImageText(texts::Id::ListAreaEnd), true);
   TextArray links;
   ExtractAllBetween(area, ImageText(texts::Id::ItemLinkLeft), ImageText(texts::Id::Quote), links);
-  return links;
+  return Capped(std::move(links));
 }
 
 TextArray ItemPageSources(const Text& link) {
-  const Text body = base::BytesToText(rt::HttpRead(SiteBase() + link));
+  const std::string address = SiteAddress(link);
+  if (address.empty()) return {};  // off the site: an item page that gives no photos
+  const Text body = base::BytesToText(rt::HttpRead(address));
   const Text area = CutArea(body, ImageText(texts::Id::PictureAreaStart),
                             ImageText(texts::Id::PictureAreaEnd), false);
   TextArray sources;
   ExtractAllBetween(area, ImageText(texts::Id::PictureSourceLeft), ImageText(texts::Id::Quote),
                     sources);
-  return sources;
+  return Capped(std::move(sources));
 }
 
 void ShowProgress() {
@@ -80,6 +89,7 @@ void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& pr
     TextArray sources = fetches.Take();
     photoSources.Set(sources);
     for (const Text& source : sources) {
+      if (rt::ListCount(units::kIndexList) >= kMaxIndexItems) break;
       rt::ListAdd(units::kIndexList, source);
       ShowProgress();
     }

@@ -4,9 +4,8 @@
 // Decoders: JPEG (libjpeg-turbo), PNG (libpng), GIF (giflib, first frame),
 // BMP (our own), TIFF (libtiff, first page). Encoders, chosen by class
 // identifier: BMP, JPEG (quality 75), GIF (256 colours, dithered), TIFF
-// (LZW), PNG. Pictures larger than kMaxImageSide on a side or
-// kMaxImagePixelBytes of 32-bit pixels are refused before anything is
-// allocated for them.
+// (LZW), PNG. Pictures larger than kMaxImageSide on a side or of more than
+// kMaxImagePixels are refused before anything is allocated for them.
 //
 // Ownership: GdipCreateBitmapFromStream copies what it needs from the stream
 // (the stream may be released at once); the bitmap belongs to the caller
@@ -61,9 +60,12 @@ enum Status {
 };
 using GpStatus = Status;
 
-// Limits on decoded pictures.
+// Limits on decoded pictures: a side of at most kMaxImageSide and at most
+// kMaxImagePixels in all (64 megapixels, 8192 × 8192: a phone's largest
+// photos). Their 32-bit pixels take at most kMaxImagePixelBytes.
 inline constexpr std::uint32_t kMaxImageSide = 16384;
-inline constexpr std::uint64_t kMaxImagePixelBytes = std::uint64_t{1} << 28;
+inline constexpr std::uint64_t kMaxImagePixels = std::uint64_t{8192} * 8192;
+inline constexpr std::uint64_t kMaxImagePixelBytes = kMaxImagePixels * 4;
 // Largest source file read from a stream.
 inline constexpr std::uint64_t kMaxSourceBytes = std::uint64_t{1} << 29;
 

@@ -8,7 +8,7 @@ namespace gdiplus {
 
 bool DimensionsAllowed(std::uint64_t width, std::uint64_t height) {
   return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide &&
-         width * height * 4 <= kMaxImagePixelBytes;
+         width * height <= kMaxImagePixels;
 }
 
 void StoreBgraRow(const PixelTarget& target, std::uint32_t y, const std::uint8_t* bgra,

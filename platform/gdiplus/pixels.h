@@ -28,7 +28,7 @@ struct PixelTarget {
 };
 
 // True when a width × height picture may be decoded: both sides 1 to
-// kMaxImageSide and its 32-bit pixels within kMaxImagePixelBytes.
+// kMaxImageSide and at most kMaxImagePixels in all.
 bool DimensionsAllowed(std::uint64_t width, std::uint64_t height);
 
 // Stores one row of `width` B G R A pixels into row y of the target.

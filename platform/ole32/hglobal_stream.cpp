@@ -74,8 +74,17 @@ class HGlobalStream final : public IStream {
 
   // Growing leaves the added bytes undefined, as on the platform: callers
   // that grow a stream this way write every byte themselves.
+  // The block takes the new size exactly: growing makes room, shrinking
+  // gives the memory beyond the new end back.
+  // Bytes added at the end read as zeros.
   HRESULT SetSize(ULARGE_INTEGER newSize) override {
-    if (newSize > kernel32::GlobalSize(block_) && !Resize(newSize)) return STG_E_MEDIUMFULL;
+    if (newSize != kernel32::GlobalSize(block_) && !Resize(newSize) &&
+        newSize > kernel32::GlobalSize(block_)) {
+      return STG_E_MEDIUMFULL;
+    }
+    if (newSize > size_) {
+      std::memset(static_cast<unsigned char*>(Data()) + size_, 0, newSize - size_);
+    }
     size_ = newSize;
     return S_OK;
   }

@@ -160,6 +160,10 @@ CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
       result = CURLE_OPERATION_TIMEDOUT;
       break;
     }
+    if (now > progress.deadline) {
+      result = CURLE_OPERATION_TIMEDOUT;
+      break;
+    }
     if (curl_multi_poll(multi, nullptr, 0, kPollIntervalMs, nullptr) != CURLM_OK) break;
   }
   // Removing an unfinished transfer closes its connection; a finished one

@@ -50,15 +50,17 @@ void UseSharedCookies(Session& session);
 
 // Bytes seen so far by the session's callbacks; drives the no-progress check.
 // `cancel`, when set, stops this transfer as the cancel switch stops all.
+// `deadline` ends the transfer however it is moving.
 struct ProgressCounter {
   std::size_t bytes = 0;
   const std::atomic<bool>* cancel = nullptr;
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
 // Runs the transfer already set up on session.easy to its end. Fails with
 // CURLE_ABORTED_BY_CALLBACK when the cancel switch (or progress.cancel) is on, and with
 // CURLE_OPERATION_TIMEDOUT when neither `progress` nor the upload count
-// moved for `noProgress`.
+// moved for `noProgress`, or when `progress.deadline` has passed.
 CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
                        std::chrono::milliseconds noProgress);
 

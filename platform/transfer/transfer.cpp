@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "platform/transfer/curl_session.h"
+#include "platform/transfer/same_site.h"
+#include "platform/transfer/test_settings.h"
 #include "platform/transfer/transfer_limits.h"
 
 namespace transfer {
@@ -19,13 +21,9 @@ struct Exchange {
   base::Bytes body;
 };
 
-// The test's trusted certificates (PEM); empty: the system's.
-std::mutex g_trustMutex;
-std::string g_trustedPem;
-
 std::string TrustedPem() {
-  std::lock_guard lock(g_trustMutex);
-  return g_trustedPem;
+  std::lock_guard lock(TrustMutex());
+  return TrustedPemLocked();
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -113,6 +111,7 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
                  const TransferLimits& limits) {
   CURL* easy = s.easy.get();
   const std::string safeUrl = EncodeUnsafeUrlBytes(url);
+  if (safeUrl.size() > kMaxUrlBytes) return CURLE_URL_MALFORMAT;
   const std::string agent = OneLine(req.userAgent);
   const bool withBody = req.sendBody || req.method == "POST";
   SlistPtr headers = BuildHeaderList(req, withBody);
@@ -154,6 +153,14 @@ bool IsRedirect(long status) {
 
 bool IsHttp(std::string_view url) { return StartsWithNoCase(url, "http://"); }
 
+// A redirect to another host takes none of the caller's cookies or
+// credentials along.
+void DropCredentialLines(std::vector<std::string>& lines) {
+  std::erase_if(lines, [](const std::string& l) {
+    return HasHeader({l}, "Cookie") || HasHeader({l}, "Authorization");
+  });
+}
+
 // Whether the policy lets a redirect from `from` go on to `to`.
 bool MayFollow(RedirectPolicy policy, std::string_view from, std::string_view to) {
   const bool toHttp = IsHttp(to);
@@ -165,8 +172,6 @@ bool MayFollow(RedirectPolicy policy, std::string_view from, std::string_view to
       return (toHttp && IsHttp(from)) || (toHttps && IsHttps(from));
     case RedirectPolicy::kSameSchemeOrToHttps:
       return (toHttp && IsHttp(from)) || toHttps;
-    case RedirectPolicy::kAny:
-      return toHttp || toHttps;
   }
   return false;
 }
@@ -202,9 +207,14 @@ std::string EncodeUnsafeUrlBytes(const std::string& url) {
 
 void CloseIdleConnections() { CloseIdleSessions(); }
 
-void TrustCertificatesForTesting(std::string pem) {
-  std::lock_guard lock(g_trustMutex);
-  g_trustedPem = std::move(pem);
+std::mutex& TrustMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& TrustedPemLocked() {
+  static std::string pem;
+  return pem;
 }
 
 TransferResult PerformTransfer(const TransferRequest& request) {
@@ -213,11 +223,14 @@ TransferResult PerformTransfer(const TransferRequest& request) {
   if (!session) return result;
   if (request.cookieEngine) UseSharedCookies(*session);
   const TransferLimits limits = CurrentTransferLimits();
+  // One deadline for the whole transfer, every redirect included.
+  const auto deadline = std::chrono::steady_clock::now() + limits.deadline;
   TransferRequest hop = request;
   for (int redirects = 0;; ++redirects) {
     Exchange ex;
     ex.maxBody = limits.maxBodyBytes;
     ex.progress.cancel = request.cancel;
+    ex.progress.deadline = deadline;
     if (RunOnce(*session, hop, hop.url, ex, limits) != CURLE_OK) break;
     long status = 0;
     curl_easy_getinfo(session->easy.get(), CURLINFO_RESPONSE_CODE, &status);
@@ -232,6 +245,7 @@ TransferResult PerformTransfer(const TransferRequest& request) {
       hop.sendBody = false;
       hop.body.clear();
     }
+    if (!SameHost(hop.url, next)) DropCredentialLines(hop.headerLines);
     hop.url = std::move(next);
   }
   ReturnSession(std::move(session));  // a cookie session is closed instead

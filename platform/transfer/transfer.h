@@ -21,12 +21,12 @@ using base::Bytes;
 
 // Which redirects a transfer follows; a redirect it does not follow is the
 // final response. The scheme compared is that of the address the redirect
-// answered, hop by hop.
+// answered, hop by hop. Whatever the policy, a redirect to another host or
+// port takes none of the caller's Cookie or Authorization lines along.
 enum class RedirectPolicy {
   kNone,                 // the first response is final, redirect or not
   kSameScheme,           // http -> http and https -> https only
-  kSameSchemeOrToHttps,  // those, and http -> https
-  kAny,                  // any http:// or https:// target
+  kSameSchemeOrToHttps,  // those, and http -> https; never https -> http
 };
 
 struct TransferRequest {
@@ -40,7 +40,7 @@ struct TransferRequest {
   std::string userAgent;
   // "host:port" of a proxy for plain-http requests; empty: direct.
   std::string proxy;
-  RedirectPolicy redirects = RedirectPolicy::kAny;
+  RedirectPolicy redirects = RedirectPolicy::kSameSchemeOrToHttps;
   // Keep cookies in the process-wide cookie store (sent and stored).
   bool cookieEngine = false;
   // When set and true, the transfer fails as under the cancel switch; it
@@ -65,7 +65,8 @@ void CloseIdleConnections();
 
 // Tests only: transfers starting from now on trust the certificates of
 // `pem` (PEM text) instead of the system's; an empty text restores the
-// system's. Not for use while transfers run.
+// system's. Not for use while transfers run. Defined in the test-only
+// library platform_transfer_testing.
 void TrustCertificatesForTesting(std::string pem);
 
 // Percent-encodes the bytes curl's address parser refuses (controls, space,

@@ -3,10 +3,14 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/transfer/test_settings.h"
+
 namespace transfer {
 namespace {
 
 std::atomic<bool> gCancelled{false};
+
+}  // namespace
 
 std::mutex& LimitsMutex() {
   static std::mutex m;
@@ -18,19 +22,10 @@ TransferLimits& Limits() {
   return limits;
 }
 
-}  // namespace
-
 TransferLimits CurrentTransferLimits() {
   std::lock_guard lock(LimitsMutex());
   return Limits();
 }
-
-void SetTransferLimitsForTesting(const TransferLimits& limits) {
-  std::lock_guard lock(LimitsMutex());
-  Limits() = limits;
-}
-
-void ResetTransferLimits() { SetTransferLimitsForTesting(TransferLimits{}); }
 
 void CancelAllTransfers() { gCancelled.store(true, std::memory_order_release); }
 void ResetTransferCancel() { gCancelled.store(false, std::memory_order_release); }

@@ -16,10 +16,17 @@ namespace transfer {
 inline constexpr std::chrono::milliseconds kConnectTimeout{15'000};
 // Time a transfer may go without sending or receiving a byte.
 inline constexpr std::chrono::milliseconds kNoProgressTimeout{30'000};
+// Time a whole transfer may take, redirects included, however steadily
+// the bytes trickle in: generous enough for the largest body on a slow line.
+inline constexpr std::chrono::milliseconds kTransferDeadline{300'000};
 // Largest response body accepted; a longer one fails the transfer.
 inline constexpr std::size_t kMaxBodyBytes = 64u << 20;
 // Largest response header block accepted (all lines of one response).
 inline constexpr std::size_t kMaxHeaderBlockBytes = 256u << 10;
+// Longest address requested, after unsafe bytes are encoded (redirect
+// targets too); a longer one fails the transfer unsent. Servers commonly
+// refuse lines past 8 KiB.
+inline constexpr std::size_t kMaxUrlBytes = 8u << 10;
 // Redirects followed before the last redirect response is taken as final.
 inline constexpr int kMaxRedirects = 10;
 
@@ -27,11 +34,13 @@ struct TransferLimits {
   std::chrono::milliseconds connectTimeout = kConnectTimeout;
   std::chrono::milliseconds noProgressTimeout = kNoProgressTimeout;
   std::size_t maxBodyBytes = kMaxBodyBytes;
+  std::chrono::milliseconds deadline = kTransferDeadline;
 };
 
 // The limits in force for transfers starting now.
 TransferLimits CurrentTransferLimits();
-// Replaces the limits (tests only); ResetTransferLimits restores the constants.
+// Replaces the limits; ResetTransferLimits restores the constants. Tests
+// only: defined in the test-only library platform_transfer_testing.
 void SetTransferLimitsForTesting(const TransferLimits& limits);
 void ResetTransferLimits();
 

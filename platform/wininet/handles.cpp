@@ -11,7 +11,6 @@ thread_local DWORD tLastError = 0;
 struct LiveSet {
   std::mutex mutex;
   std::unordered_map<HINTERNET, std::shared_ptr<InternetObject>> objects;
-  TestHooks hooks;
 };
 
 LiveSet& Live() {
@@ -63,17 +62,22 @@ std::shared_ptr<InternetObject> Lookup(HINTERNET h, HandleKind kind) {
 void SetLastError(DWORD error) { tLastError = error; }
 DWORD GetLastError() { return tLastError; }
 
-void SetTestHooks(TestHooks hooks) {
-  std::lock_guard lock(Live().mutex);
-  Live().hooks = std::move(hooks);
+std::mutex& HooksMutex() {
+  static std::mutex m;
+  return m;
+}
+
+TestHooks& Hooks() {
+  static TestHooks hooks;
+  return hooks;
 }
 
 bool TraceAndCheckFail(const char* call, const std::string& line) {
   TestHooks hooks;
   {
-    std::lock_guard lock(Live().mutex);
-    if (!Live().hooks.trace && Live().hooks.failCall.empty()) return false;
-    hooks = Live().hooks;
+    std::lock_guard lock(HooksMutex());
+    if (!Hooks().trace && Hooks().failCall.empty()) return false;
+    hooks = Hooks();
   }
   if (hooks.trace) hooks.trace(std::string(call) + "(" + line + ")");
   return hooks.failCall == call;

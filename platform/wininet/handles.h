@@ -11,6 +11,12 @@
 
 namespace wininet {
 
+// The hooks of the test seam (wininet.h), guarded by HooksMutex. Only the
+// test-only library pixaroo_wininet_testing sets them; otherwise they stay
+// empty.
+std::mutex& HooksMutex();
+TestHooks& Hooks();
+
 enum class HandleKind { kInternet, kConnect, kRequest };
 
 struct Response {

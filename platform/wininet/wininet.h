@@ -107,6 +107,7 @@ DWORD GetLastError();
 // made (e.g. "HttpOpenRequestA(GET, /p, HTTP/1.1, 0x80084010)"), and the
 // call named `failCall` fails as if the platform refused it. Empty hooks
 // switch both off. Not for use while requests run on other threads.
+// Defined in the test-only library pixaroo_wininet_testing.
 struct TestHooks {
   std::function<void(const std::string&)> trace;
   std::string failCall;

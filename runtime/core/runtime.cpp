@@ -1,5 +1,6 @@
 #include "runtime/core/runtime.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -67,8 +68,8 @@ Services MakeServices() {
   s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
   s.bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
   s.bindViewer = [](ViewerPhotos photos) { Active().BindViewer(std::move(photos)); };
-  s.writeFile = [](const std::string& name, const Bytes& data) {
-    return Active().WriteFile(name, data);
+  s.writeFile = [](const std::string& name, const Bytes& data, int* error) {
+    return Active().WriteFile(name, data, error);
   };
   s.messageBox = [](const std::string& t, int f, const std::string& title) {
     Active().ShowMessageBox(t, f, title);
@@ -91,6 +92,9 @@ Services MakeServices() {
   s.transferScopes.release = [](TransferScope* scope) { delete scope; };
   s.transferScopes.httpRead = [](TransferScope* scope, const std::string& url) {
     return HttpRead(url, scope);
+  };
+  s.sameSite = [](const std::string& url, const std::string& site) {
+    return SameSite(url, site);
   };
   s.dllCommand = [](int number) {
     AnyFunction f = dll::Address(number);
@@ -275,11 +279,15 @@ void Runtime::OpenDialog(UnitRef dialog) {
   model_->SetDialogFileName(dialog.unit, base::TextFromFileName(chosen), chosen);
 }
 
-bool Runtime::WriteFile(const std::string& fileName, const Bytes& data) {
+bool Runtime::WriteFile(const std::string& fileName, const Bytes& data, int* error) {
   const std::string text = fileName.substr(0, fileName.find('\0'));  // a text ends at NUL
   std::string name = model_ ? model_->ChosenFileName(text) : std::string();
   if (name.empty()) name = base::FileNameFromText(text);
-  return !name.empty() && base::WriteFileAtomic(name, data);
+  if (name.empty()) {
+    if (error != nullptr) *error = EINVAL;  // no file name GBK can spell
+    return false;
+  }
+  return base::WriteFileAtomic(name, data, error);
 }
 
 void Runtime::BindKey(UnitRef button, int key) {

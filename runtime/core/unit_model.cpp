@@ -117,7 +117,9 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
   const State& s = it->second;
   switch (s.kind) {
     case UnitKind::Picture:
-      if (property == kPropPicture) return s.picture ? *s.picture : base::Bytes();
+      // One copy, moved into the value (a copy of the const bytes as the
+      // conditional's result would be copied a second time).
+      if (property == kPropPicture) return s.picture ? base::Bytes(*s.picture) : base::Bytes();
       break;
     case UnitKind::Dialog:
       if (property == kPropDialogFile) return s.dialogFile;

@@ -1,5 +1,6 @@
 #include "runtime/inet/http_read.h"
 
+#include "platform/transfer/same_site.h"
 #include "platform/transfer/transfer.h"
 
 namespace korvex {
@@ -11,9 +12,13 @@ base::Bytes HttpRead(const std::string& url, const TransferScope* scope) {
   request.cancel = scope != nullptr ? &scope->cancelled : nullptr;
   // A text ends at its first NUL byte.
   request.url = url.substr(0, url.find('\0'));
-  request.redirects = transfer::RedirectPolicy::kAny;
+  request.redirects = transfer::RedirectPolicy::kSameSchemeOrToHttps;
   transfer::TransferResult result = transfer::PerformTransfer(request);
   return result.ok ? std::move(result.body) : base::Bytes{};
+}
+
+bool SameSite(const std::string& url, const std::string& site) {
+  return transfer::SameSite(url, site);
 }
 
 }  // namespace korvex

@@ -1,9 +1,11 @@
 // The runtime's HTTP read (internet library): fetches an address and returns
 // the response body.
 //
-// Redirects are followed (to http and https), connections are reused across
-// calls and threads, and the limits of transfer_limits.h apply: a connect
-// time-out, a no-progress time-out and a body-size cap. Hitting a limit, a
+// Redirects are followed as the web request follows them (same scheme, or
+// http to https; never https to http), connections are reused across calls
+// and threads, and the limits of transfer_limits.h apply: a connect
+// time-out, a no-progress time-out, a whole-transfer deadline and a
+// body-size cap. Hitting a limit, a
 // network failure or the cancel switch gives the empty byte set; a response
 // with an error status still gives its body. Blocks the calling thread until
 // the body has arrived. Callable from any thread.
@@ -24,5 +26,9 @@ struct TransferScope {
 base::Bytes HttpRead(const std::string& url);
 // The same read, failing promptly once `scope` (when given) is cancelled.
 base::Bytes HttpRead(const std::string& url, const TransferScope* scope);
+
+// True when `url`, as this read would parse it, has the scheme, host and
+// port of `site` and carries no user name or password.
+bool SameSite(const std::string& url, const std::string& site);
 
 }  // namespace korvex

@@ -32,8 +32,9 @@ class PictureBox final : public QWidget {
   // Where the image is drawn inside the box (empty without an image).
   QRect ImageRect() const;
 
-  // The image decoded and scaled to fit `box` (null when `bytes` is no
-  // image); any thread.
+  // The image decoded and scaled to fit `box` by the project's own decoders
+  // (null when `bytes` is no image or one beyond their limits); Qt never
+  // decodes the picture. Any thread.
   static QImage DecodeToFit(const base::Bytes& bytes, QSize box);
 
  protected:

@@ -176,8 +176,9 @@ struct Services {
   // Files. Writes `data` to the file named by the text `fileName`, replacing
   // it atomically; false when it could not. A name a dialog handed out
   // reaches the very file the user chose, even one whose name GBK cannot
-  // spell; any other name must be plain GBK.
-  bool (*writeFile)(const std::string& fileName, const Bytes& data);
+  // spell; any other name must be plain GBK. On failure `error`, when
+  // given, receives the errno value of the failed step.
+  bool (*writeFile)(const std::string& fileName, const Bytes& data, int* error);
 
   // System.
   void (*messageBox)(const std::string& text, int flags, const std::string& title);
@@ -197,10 +198,14 @@ struct Services {
   void (*endProgram)(int exitCode);
 
   // The internet library: the body at an http:// or https:// address
-  // (redirects followed), empty when nothing could be read. Blocks; fails
-  // at once after the window has closed.
+  // (redirects followed within the same scheme or from http to https),
+  // empty when nothing could be read. Blocks; fails at once after the
+  // window has closed.
   base::Bytes (*httpRead)(const std::string& url);
   TransferScopes transferScopes;
+  // True when `url`, parsed as the HTTP read parses it, has the scheme,
+  // host and port of `site` and no user name or password.
+  bool (*sameSite)(const std::string& url, const std::string& site);
 
   // The DLL command table, resolved when the program was loaded: the
   // function of command `number`. A number outside the table is a runtime

@@ -31,6 +31,11 @@ TEST(ProgramTexts, GbkBytesAndLengths) {
       {kStatusUnreachableSuffix, "，更新未完成。请检查网络后再点击更新。", 38},
       {kNoticeTitle, "温馨提示", 8},
       {kIndexFileName, "confi.ini", 9},
+      {kSaveTitle, "保存图片", 8},
+      {kNotSavedPrefix, "图片没有保存：", 14},
+      {kNotSavedFolder, "该文件夹不能写入。", 18},
+      {kNotSavedDiskFull, "磁盘已满。", 10},
+      {kNotSavedOther, "写入文件时出错。", 16},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.gbk.size(), c.bytes) << c.utf8;

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 
 #include "base/files.h"
+#include "platform/gdiplus/fit_scaler.h"
 #include "tests/platform_imaging/test_images.h"
 
 namespace pixaroo {
@@ -94,6 +96,52 @@ TEST(ConvertImageFormat, ResultIsExactlyTheEncodedFile) {
   EXPECT_EQ(out.back(), 0x3B);  // trailer
   ASSERT_TRUE(ConvertImageFormat(png, kFormatJpeg, out));
   EXPECT_EQ(Bytes(out.end() - 2, out.end()), (Bytes{0xFF, 0xD9}));
+}
+
+TEST(ConvertImageFormat, PhotosUpTo64MegapixelsShowInTheirBoxLargerOnesAreRefused) {
+  // 8192 × 8192 is the largest; one row more is too many.
+  const Bytes big = imaging_test::MakeOneColourPng(8192, 8192, 0xE0, 0x90, 0x20);
+  Bytes bmp;
+  ASSERT_TRUE(ConvertImageFormat(big, kFormatBmp, bmp));
+  EXPECT_EQ(bmp.size(), 54u + std::size_t{8192} * 8192 * 3);  // 24-bit rows, no padding
+  // The view's own scaler: a square photo fills the 150-wide box, square.
+  const gdiplus::FittedPicture box = gdiplus::ScaleToFit(bmp, 150, 230);
+  ASSERT_EQ(box.width, 150u);
+  ASSERT_EQ(box.height, 150u);
+  for (std::size_t i = 0; i < box.bgra.size(); i += 4) {
+    ASSERT_EQ((std::array{box.bgra[i], box.bgra[i + 1], box.bgra[i + 2], box.bgra[i + 3]}),
+              (std::array<std::uint8_t, 4>{0x20, 0x90, 0xE0, 0xFF}))
+        << "pixel " << i / 4;
+  }
+  bmp.clear();
+  bmp.shrink_to_fit();
+
+  // Every row in its place, however the large result was handed back.
+  const auto rowColour = [](std::uint32_t y) {
+    return std::array{static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(y >> 8),
+                      std::uint8_t{7}};
+  };
+  constexpr std::uint32_t kWide = 4096, kTall = 3072;  // a 36 MiB BMP
+  ASSERT_TRUE(ConvertImageFormat(imaging_test::MakeRowColourPng(kWide, kTall, rowColour),
+                                 kFormatBmp, bmp));
+  ASSERT_EQ(bmp.size(), 54u + std::size_t{kWide} * kTall * 3);
+  for (std::uint32_t y = 0; y < kTall; ++y) {
+    const std::size_t row = 54 + std::size_t{kTall - 1 - y} * kWide * 3;  // bottom row first
+    const auto c = rowColour(y);
+    for (const std::size_t at : {row, row + (kWide - 1) * 3}) {
+      ASSERT_EQ((std::array{bmp[at + 2], bmp[at + 1], bmp[at]}), c) << "row " << y;
+    }
+  }
+  bmp.clear();
+  bmp.shrink_to_fit();
+
+  Bytes refused = kUntouched;
+  EXPECT_FALSE(ConvertImageFormat(imaging_test::MakeOneColourPng(8192, 8193, 1, 2, 3), kFormatBmp,
+                                  refused));
+  EXPECT_EQ(refused, kUntouched);
+  // The view refuses it too, whatever bytes a box is given.
+  EXPECT_EQ(gdiplus::ScaleToFit(imaging_test::MakeOneColourPng(8193, 8192, 1, 2, 3), 150, 230).width,
+            0u);
 }
 
 TEST(AnsiToWide, ConvertsWithTheTerminator) {

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <future>
 #include <string>
 
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
+#include "tests/fixtures/tls_server.h"
 
 namespace korvex {
 
@@ -18,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using pixaroo::testing::LoopbackServer;
+using pixaroo::testing::TlsLoopbackServer;
 
 std::string AsText(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
@@ -37,11 +41,31 @@ class HttpReadTest : public ::testing::Test {
   LoopbackServer server_;
 };
 
-TEST_F(HttpReadTest, FollowsRedirectsAndKeepsErrorBodies) {
+TEST_F(HttpReadTest, FollowsRedirectsUpToHttpsNeverBackAndKeepsErrorBodies) {
   server_.AddPage("/target", "final page");
   server_.AddRedirect("/abs", server_.Url("/rel"), 301);
   server_.AddRedirect("/rel", "/target", 302);  // relative, resolved against /rel
   EXPECT_EQ(AsText(HttpRead(server_.Url("/abs"))), "final page");
+
+  // http may go on to https; https never falls back to http: the redirect's
+  // own body is the answer then.
+  TlsLoopbackServer tls;
+  ASSERT_TRUE(tls.ok());
+  TrustCertificatesForTesting(tls.CertificatePem());
+  tls.server().Get("/secure", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("secure", "text/plain");
+  });
+  tls.server().Get("/to-http", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(server_.Url("/target"));
+    res.set_content("tls moved", "text/plain");
+  });
+  server_.AddRedirect("/to-https", tls.Url("/secure"));
+  EXPECT_EQ(AsText(HttpRead(server_.Url("/to-https"))), "secure");
+  const std::size_t before = server_.RequestCount();
+  EXPECT_EQ(AsText(HttpRead(tls.Url("/to-http"))), "tls moved");
+  EXPECT_EQ(server_.RequestCount(), before);
+  TrustCertificatesForTesting("");
+  CloseIdleConnections();  // the TLS server need not wait out the keep-alive
 
   server_.server().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
     res.status = 404;
@@ -69,7 +93,7 @@ TEST_F(HttpReadTest, BodyUpToTheCapArrivesWholeAndLongerOnesGiveNothing) {
   EXPECT_TRUE(HttpRead(server_.Url("/over-cap")).empty());
 }
 
-TEST_F(HttpReadTest, StalledServerTimesOutWithNothing) {
+TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {
   server_.AddStallingHead("/slow-head", 10s);
   server_.AddStallingBody("/slow-body", 100, 10s);
   for (const char* path : {"/slow-head", "/slow-body"}) {
@@ -77,6 +101,29 @@ TEST_F(HttpReadTest, StalledServerTimesOutWithNothing) {
     EXPECT_TRUE(HttpRead(server_.Url(path)).empty()) << path;
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << path;
   }
+
+  // A byte every 50 ms never trips the no-progress time-out; the whole
+  // transfer's deadline ends it.
+  // Shared: the server's thread may still be writing when the test ends.
+  auto sent = std::make_shared<std::atomic<int>>(0);
+  server_.server().Get("/trickle", [this, sent](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("text/plain", [this, sent](std::size_t,
+                                                                httplib::DataSink& sink) {
+      for (int i = 0; i < 400 && sink.is_writable(); ++i) {
+        if (!sink.write("x", 1)) return false;
+        ++*sent;
+        server_.Stall(50ms);
+      }
+      sink.done();
+      return true;
+    });
+  });
+  SetTransferLimitsForTesting(
+      {.connectTimeout = 2s, .noProgressTimeout = 10s, .maxBodyBytes = 1 << 20, .deadline = 1s});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(HttpRead(server_.Url("/trickle")).empty());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+  EXPECT_GT(sent->load(), 0);  // the body was moving when the deadline came
 }
 
 TEST_F(HttpReadTest, UnreachableOrMalformedAddressesGiveNothing) {
@@ -87,6 +134,35 @@ TEST_F(HttpReadTest, UnreachableOrMalformedAddressesGiveNothing) {
   EXPECT_TRUE(HttpRead("http://[::1").empty());
 }
 
+TEST(SameSite, OnlyTheSitesSchemeHostAndPortWithoutAUserPart) {
+  const std::string site = "http://127.0.0.1:8637";
+  const struct {
+    std::string url;
+    bool same;
+  } cases[] = {
+      {site + "/uploads/a.jpg", true},
+      {site, true},
+      {"HTTP://127.0.0.1:8637/x", true},
+      {site + "/a b\xB8\xFC", true},  // bytes the read sends encoded
+      {"http://127.0.0.1:8638/x", false},
+      {"https://127.0.0.1:8637/x", false},
+      // A page's text glued to the base can move the host.
+      {site + "@127.0.0.1:8638/uploads/off.jpg", false},  // user part and another port
+      {site + "@127.0.0.1:8637/uploads/a.jpg", false},    // user part on the site itself
+      {site + ".evil.example/x.jpg", false},              // no longer a port
+      {"http://gallery.example" + std::string(".evil.example/x.jpg"), false},
+      {"http://gallery.example" + std::string(":8080/x"), false},
+      {"http://u@127.0.0.1:8637/x", false},
+      {"", false},
+      {"http://[::1", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SameSite(c.url, site), c.same) << c.url;
+  // A port left out is the scheme's default one.
+  EXPECT_TRUE(SameSite("http://gallery.example:80/x", "http://gallery.example"));
+  EXPECT_TRUE(SameSite("https://gallery.example/x", "https://gallery.example:443"));
+  EXPECT_FALSE(SameSite("http://gallery.example/x", "https://gallery.example"));
+}
+
 TEST_F(HttpReadTest, UnsafeBytesInTheAddressAreSentEncoded) {
   server_.server().Get(".*", [](const httplib::Request& req, httplib::Response& res) {
     res.set_content(req.target, "text/plain");
@@ -95,6 +171,15 @@ TEST_F(HttpReadTest, UnsafeBytesInTheAddressAreSentEncoded) {
   EXPECT_EQ(AsText(HttpRead(server_.Url("/a b\xB8\xFC\xD0\xC2"))), "/a%20b%B8%FC%D0%C2");
   // ASCII that may follow a GBK lead byte goes out as it is.
   EXPECT_EQ(AsText(HttpRead(server_.Url("/\xB1\\\x81|{}^`[]\"<>~"))), "/%B1\\%81|{}^`[]\"<>~");
+
+  // Addresses are capped in their encoded length: one byte over is never sent.
+  const std::string front = server_.Url("/");
+  const std::string atCap = front + std::string(kMaxUrlBytes - front.size(), 'a');
+  EXPECT_EQ(HttpRead(atCap).size(), atCap.size() - front.size() + 1);
+  const std::size_t sent = server_.RequestCount();
+  EXPECT_TRUE(HttpRead(atCap + "a").empty());
+  EXPECT_TRUE(HttpRead(front + std::string(kMaxUrlBytes / 3, '\xB8')).empty());  // 3 bytes each
+  EXPECT_EQ(server_.RequestCount(), sent);
 }
 
 TEST_F(HttpReadTest, SequentialReadsReuseOneConnection) {

@@ -2,7 +2,7 @@
 """`cmake --install` into a temporary prefix, then the installed program.
 
 Checks that the executable and the runtime library land side by side in
-bin/, the six icons in the hicolor layout at their sizes, the desktop entry
+bin/ (the library exporting its start function alone), the six icons in the hicolor layout at their sizes, the desktop entry
 (valid by desktop-file-validate when it is installed), and that the
 installed pixaroo starts: under Qt's minimal platform it paints its main
 window and then the usage notice. A deadline only guards against a hang.
@@ -68,6 +68,18 @@ def main():
             v = subprocess.run(["desktop-file-validate", desktop], capture_output=True, text=True)
             if v.returncode != 0 or v.stdout.strip():
                 fail("desktop entry: " + v.stdout + v.stderr)
+
+        # The runtime library exports its start function and nothing of its
+        # own code (the standard library's shared type data aside).
+        if shutil.which("nm"):
+            nm = subprocess.run(["nm", "-D", "--defined-only", "-C",
+                                 os.path.join(prefix, "bin", "korvex.fnr")],
+                                capture_output=True, text=True)
+            names = [line.split(" ", 2)[2] for line in nm.stdout.splitlines()
+                     if line.count(" ") >= 2]
+            own = sorted(n for n in names if "std::" not in n)
+            if nm.returncode != 0 or own != ["GetNewSock"]:
+                fail(f"korvex.fnr exports {own[:20]} ({len(own)} in all)")
 
         v = subprocess.run([exe, "--version"], capture_output=True, text=True)
         if v.stdout != "pixaroo 1.0.0.0\n":

@@ -2,8 +2,10 @@
 
 #include <turbojpeg.h>
 
+#include <array>
 #include <cstring>
 
+#include "platform/gdiplus/fit_scaler.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/gdiplus/pixels.h"
 #include "tests/platform_imaging/test_images.h"
@@ -135,10 +137,59 @@ TEST_F(Gdiplus, DamagedPixelDataLeavesTheOutputStreamAsItWas) {
   out->Release();
 }
 
-TEST(DimensionsAllowed, KeepsSidesAndPixelBytesWithinLimits) {
+// One box pixel of a fitted picture: B G R A.
+std::array<std::uint8_t, 4> BoxPixel(const FittedPicture& f, std::uint32_t x, std::uint32_t y) {
+  const std::uint8_t* p = &f.bgra[(std::size_t{y} * f.width + x) * 4];
+  return {p[0], p[1], p[2], p[3]};
+}
+
+TEST(ScaleToFit, EachBoxPixelAveragesThePixelsItCoversAspectKept) {
+  using Px = std::array<std::uint8_t, 4>;
+  // 4 × 2, left half red, right half blue; stored bottom-up and top-down.
+  for (const std::int32_t height : {2, -2}) {
+    imaging_test::BmpSpec s{4, height, 24};
+    for (int y = 0; y < 2; ++y) {
+      s.pixels.insert(s.pixels.end(), {0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0});
+    }
+    const FittedPicture f = ScaleToFit(imaging_test::MakeBmp(s), 2, 2);
+    ASSERT_EQ(f.width, 2u) << height;
+    ASSERT_EQ(f.height, 1u) << height;  // as wide as the box, half as high
+    EXPECT_EQ(BoxPixel(f, 0, 0), (Px{0, 0, 255, 255})) << height;
+    EXPECT_EQ(BoxPixel(f, 1, 0), (Px{255, 0, 0, 255})) << height;
+  }
+  // A black and white chequer of 2 × 2 into one pixel: the mean, rounded.
+  imaging_test::BmpSpec chequer{2, 2, 24};
+  chequer.pixels = {0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0};
+  const FittedPicture grey = ScaleToFit(imaging_test::MakeBmp(chequer), 1, 1);
+  ASSERT_EQ(grey.width, 1u);
+  EXPECT_EQ(BoxPixel(grey, 0, 0), (Px{128, 128, 128, 255}));
+  // Enlarged to fill the 150 × 230 box's width, every pixel the one colour.
+  imaging_test::BmpSpec dot{1, 1, 24};
+  dot.pixels = {10, 20, 30};
+  const FittedPicture big = ScaleToFit(imaging_test::MakeBmp(dot), 150, 230);
+  ASSERT_EQ(big.width, 150u);
+  ASSERT_EQ(big.height, 150u);
+  EXPECT_EQ(BoxPixel(big, 149, 149), (Px{10, 20, 30, 255}));
+  // Through a decoder (PNG with alpha): opaque red beside transparent blue
+  // is half-covered red, premultiplied.
+  imaging_test::PngSpec png{2, 1, PNG_COLOR_TYPE_RGB_ALPHA};
+  png.rows = {{255, 0, 0, 255, 0, 0, 255, 0}};
+  const FittedPicture half = ScaleToFit(imaging_test::MakePng(png), 1, 1);
+  ASSERT_EQ(half.width, 1u);
+  EXPECT_EQ(BoxPixel(half, 0, 0), (Px{0, 0, 128, 128}));
+  // Nothing to show: no picture, an empty box.
+  EXPECT_EQ(ScaleToFit(Bytes{'B', 'M', 1, 2}, 150, 230).width, 0u);
+  EXPECT_EQ(ScaleToFit(imaging_test::MakeBmp(dot), 0, 230).width, 0u);
+}
+
+TEST(DimensionsAllowed, KeepsSidesAndPixelsWithinLimits) {
+  // Up to 64 megapixels (8192 × 8192), in any shape up to 16384 on a side.
   EXPECT_TRUE(DimensionsAllowed(1, 1));
-  EXPECT_TRUE(DimensionsAllowed(kMaxImageSide, kMaxImagePixelBytes / 4 / kMaxImageSide));
-  EXPECT_FALSE(DimensionsAllowed(kMaxImageSide, kMaxImagePixelBytes / 4 / kMaxImageSide + 1));
+  EXPECT_TRUE(DimensionsAllowed(8192, 8192));
+  EXPECT_FALSE(DimensionsAllowed(8192, 8193));
+  EXPECT_TRUE(DimensionsAllowed(16384, 4096));
+  EXPECT_FALSE(DimensionsAllowed(16384, 4097));
+  EXPECT_FALSE(DimensionsAllowed(10000, 10000));
   EXPECT_FALSE(DimensionsAllowed(kMaxImageSide + 1, 1));
   EXPECT_FALSE(DimensionsAllowed(1, kMaxImageSide + 1));
   EXPECT_FALSE(DimensionsAllowed(0, 5));

@@ -69,14 +69,18 @@ TEST(HGlobalStream, ReadsWritesSeeksAndResizes) {
   EXPECT_EQ(n, 9u);
   EXPECT_EQ(std::memcmp(buf, "hello\0\0\0!", 9), 0);
 
-  // SetSize cuts and extends; the bytes before the cut stay.
+  // SetSize cuts (the block too, giving its memory back) and extends with
+  // zeros; the bytes before the cut stay.
   ASSERT_EQ(s->SetSize(2), S_OK);
+  HGLOBAL block = nullptr;
+  ASSERT_EQ(GetHGlobalFromStream(s.get(), &block), S_OK);
+  EXPECT_EQ(kernel32::GlobalSize(block), 2u);
   ASSERT_EQ(s->SetSize(6), S_OK);
   EXPECT_EQ(SizeOf(s.get()), 6u);
   ASSERT_EQ(s->Seek(0, STREAM_SEEK_SET, nullptr), S_OK);
   ASSERT_EQ(s->Read(buf, sizeof buf, &n), S_OK);
   EXPECT_EQ(n, 6u);
-  EXPECT_EQ(std::memcmp(buf, "he", 2), 0);
+  EXPECT_EQ(std::memcmp(buf, "he\0\0\0\0", 6), 0);
 
   EXPECT_NE(s->Seek(-1, STREAM_SEEK_SET, nullptr), S_OK);
   EXPECT_NE(s->Seek(0, 7, nullptr), S_OK);

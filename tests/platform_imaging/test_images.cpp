@@ -128,6 +128,33 @@ Bytes MakePng(const PngSpec& spec) {
   return out;
 }
 
+Bytes MakeRowColourPng(std::uint32_t width, std::uint32_t height,
+                       const std::function<std::array<std::uint8_t, 3>(std::uint32_t)>& rowColour) {
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) Fail("libpng write");
+  png_set_write_fn(png, &out, PngWrite, nullptr);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 1);
+  png_write_info(png, info);
+  Bytes row(std::size_t{width} * 3);
+  for (std::uint32_t y = 0; y < height; ++y) {
+    const std::array<std::uint8_t, 3> c = rowColour(y);
+    for (std::size_t x = 0; x < width; ++x) std::copy(c.begin(), c.end(), row.begin() + x * 3);
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+Bytes MakeOneColourPng(std::uint32_t width, std::uint32_t height, std::uint8_t r, std::uint8_t g,
+                       std::uint8_t b) {
+  return MakeRowColourPng(width, height, [&](std::uint32_t) { return std::array{r, g, b}; });
+}
+
 Bytes MakePngOf(const Picture& p, bool interlaced) {
   PngSpec s;
   s.width = p.width;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,12 @@ struct PngSpec {
 Bytes MakePng(const PngSpec& spec);
 // An 8-bit RGB(A) PNG of a picture.
 Bytes MakePngOf(const Picture& p, bool interlaced = false);
+// An 8-bit RGB PNG whose row y is all of colour rowColour(y) (R G B),
+// written a row at a time: no full-size buffer, however large the picture.
+Bytes MakeRowColourPng(std::uint32_t width, std::uint32_t height,
+                       const std::function<std::array<std::uint8_t, 3>(std::uint32_t)>& rowColour);
+Bytes MakeOneColourPng(std::uint32_t width, std::uint32_t height, std::uint8_t r, std::uint8_t g,
+                       std::uint8_t b);
 
 struct GifFrame {
   int left = 0, top = 0, width = 0, height = 0;

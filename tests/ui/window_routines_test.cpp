@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +17,7 @@
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
+#include "base/charset.h"
 #include "base/files.h"
 #include "demo/gallery.h"
 #include "imaging/convert_image_format.h"
@@ -218,6 +220,72 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
   EXPECT_EQ(base::ReadWholeFile((top / u8"图.bmp").string()), two);
   EXPECT_EQ(std::distance(fs::directory_iterator(top), fs::directory_iterator()), 2);
   fs::remove_all(top);
+  transfer::CloseIdleConnections();
+}
+
+// File system calls that fail as a folder refusing writes and a full disk
+// do, whoever runs the test.
+int RefusingOpen(const char*, int, mode_t) {
+  errno = EACCES;
+  return -1;
+}
+ssize_t FullDiskWrite(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+TEST(WindowRoutines, AFailedSaveSaysWhyAndLeavesNoFile) {
+  const fs::path dir = fs::temp_directory_path() / ("pixaroo-nosave-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  base::FileSystemCalls refusing = base::RealFileSystemCalls();
+  refusing.open = &RefusingOpen;
+  base::FileSystemCalls full = base::RealFileSystemCalls();
+  full.write = &FullDiskWrite;
+  const struct {
+    const base::FileSystemCalls* calls;
+    fs::path file;
+    std::string reason;
+  } cases[] = {
+      {&refusing, dir / "a.bmp", "该文件夹不能写入。"},
+      {&full, dir / "b.bmp", "磁盘已满。"},
+      {nullptr, dir / "no-such-folder" / "c.bmp", "写入文件时出错。"},
+  };
+  std::vector<korvex::HeadlessFront::Shown> shown;  // each case's new boxes
+  std::function<void(ProgramHarness&, std::size_t)> saveCase = [&](ProgramHarness& p,
+                                                                   std::size_t k) {
+    if (k == std::size(cases)) {
+      p.Close();
+      return;
+    }
+    const std::size_t before = p.Front().MessageBoxes().size();
+    base::SetFileSystemCallsForTesting(cases[k].calls);
+    p.Front().AnswerMenu(unit_id::kMenuSavePicture);
+    p.Front().AnswerDialog(cases[k].file.string());
+    p.RightClick(kPictureBoxIds[0]);
+    AfterPosted(p, [&, k, before](ProgramHarness& p) {
+      base::SetFileSystemCallsForTesting(nullptr);
+      const auto boxes = p.Front().MessageBoxes();
+      EXPECT_EQ(boxes.size(), before + 1) << k;
+      if (boxes.size() > before) shown.push_back(boxes.back());
+      saveCase(p, k + 1);
+    });
+  };
+  ProgramHarness h;
+  EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    rt::WritePicture(units::kPictures[0], Bytes{'B', 'M', '1'});
+    saveCase(p, 0);
+  }),
+            0);
+  base::SetFileSystemCallsForTesting(nullptr);
+  ASSERT_EQ(shown.size(), std::size(cases));
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    EXPECT_EQ(base::GbkToUtf8(shown[k].text), "图片没有保存：" + cases[k].reason) << k;
+    EXPECT_EQ(base::GbkToUtf8(shown[k].title), "保存图片");
+  }
+  // Nothing was left behind, not even a temporary.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 0);
+  fs::remove_all(dir);
   transfer::CloseIdleConnections();
 }
 

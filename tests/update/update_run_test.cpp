@@ -2,8 +2,12 @@
 // site, on the runtime with the headless front (every other routine is a
 // recorder, so the completion's thread start is only logged).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -113,6 +117,52 @@ TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
   }
 }
 
+TEST(UpdateRun, AddressesThatLeaveTheSiteAreNeverFetchedButStayInTheIndex) {
+  CraftedSite site;
+  LoopbackServer other;  // any request here would be a fetch off the site
+  other.AddPage("/i/.*", kPictureStart + "<img src=\"/p/a.png\">" + kPictureEnd);
+  other.AddPage("/p/.*", demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1)), "image/png");
+  const std::string away = "@" + other.HostPort();
+  const std::string self = "@" + site.server().HostPort();  // a user part on the site itself
+  site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\"><a href=\"" + away +
+                                      "/i/off.html\"><a href=\"" + self +
+                                      "/i/1.html\"><a href=\".evil.example/i/1.html\">" +
+                                      kListEnd);
+  const std::vector<std::string> sources = {away + "/p/off.png", "/p/a.png",
+                                            ".evil.example/p/a.png", self + "/p/a.png"};
+  std::string area;
+  for (const std::string& src : sources) area += "<img src=\"" + src + "\">";
+  site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
+  site.Photo("/p/a.png");
+
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  EXPECT_EQ(other.RequestCount(), 0u);
+  EXPECT_EQ(site.Requests("/i/1.html"), 1);
+  // Every source as the page gave it, whether it could be fetched or not.
+  EXPECT_EQ(program.Items(), sources);
+  EXPECT_TRUE(program.Picture(1).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(2)));
+  EXPECT_TRUE(program.Picture(3).empty());
+  EXPECT_TRUE(program.Picture(4).empty());
+}
+
+TEST(UpdateRun, APageGivesNoMoreThanItsCapOfLinks) {
+  CraftedSite site;
+  site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\">" + kListEnd);
+  std::string area;
+  for (std::size_t i = 0; i < kMaxLinksPerPage + 3; ++i) {
+    area += "<img src=\"/p/" + std::to_string(i) + ".png\">";
+  }
+  site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  const auto items = program.Items();
+  ASSERT_EQ(items.size(), kMaxLinksPerPage);
+  EXPECT_EQ(items.back(), "/p/" + std::to_string(kMaxLinksPerPage - 1) + ".png");
+  EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));  // the run went on
+}
+
 TEST(UpdateRun, ASiteThatGivesNoListPageEndsWithTheCompletionSayingSo) {
   {
     CraftedSite site;  // every page is a 404 without body
@@ -157,7 +207,17 @@ TEST(UpdateRun, ASiteThatGivesNoListPageEndsWithTheCompletionSayingSo) {
   }
 }
 
-TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex) {
+// Opens files anywhere but in the program's folder, as for an installed
+// program run by a user.
+int OpenRefusingTheProgramFolder(const char* path, int flags, mode_t mode) {
+  if (std::string_view(path).starts_with(base::ProgramDirectory())) {
+    errno = EACCES;
+    return -1;
+  }
+  return base::RealFileSystemCalls().open(path, flags, mode);
+}
+
+TEST(SaveIndexFile, WritesEveryItemWithCrLfNextToTheProgramOrElseInTheUserDataFolder) {
   const std::string path = IndexFilePath();
   std::remove(path.c_str());
   auto readFile = [&] {
@@ -178,6 +238,28 @@ TEST(SaveIndexFile, WritesEveryItemWithCrLfAndLeavesTheFileAloneForAnEmptyIndex)
     Program program;
     ASSERT_EQ(program.Run([] { SaveIndexFile(0, 0, 0); }), 0);
     EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+  }
+  {
+    // An installed program: its folder refuses writes (as it would for any
+    // user but root), so the index goes to the user's data folder.
+    const std::string data = ::testing::TempDir() + "pixaroo-xdg-" + std::to_string(::getpid());
+    std::filesystem::remove_all(data);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    base::FileSystemCalls refusing = base::RealFileSystemCalls();
+    refusing.open = &OpenRefusingTheProgramFolder;
+    base::SetFileSystemCallsForTesting(&refusing);
+    Program program;
+    ASSERT_EQ(program.Run([] {
+      rt::ListAdd(units::kIndexList, "/b.jpg");
+      SaveIndexFile(0, 0, 0);
+    }),
+              0);
+    base::SetFileSystemCallsForTesting(nullptr);
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+    const Bytes moved = base::ReadWholeFile(data + "/pixaroo/confi.ini");
+    EXPECT_EQ(std::string(moved.begin(), moved.end()), "/b.jpg\r\n");
+    std::filesystem::remove_all(data);
   }
   std::remove(path.c_str());
 }

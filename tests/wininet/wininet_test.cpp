@@ -209,6 +209,37 @@ TEST_F(WinInetTest, RedirectAfterPostGoesOnWithGetButTemporaryKeepsTheBody) {
   EXPECT_EQ(b.Body(), "POSTdata");
 }
 
+TEST_F(WinInetTest, CookieAndAuthorizationLinesNeverFollowARedirectToAnotherHost) {
+  RawHttpServer other;
+  RawHttpServer raw([&](const RawRequest& r) {
+    if (r.head.starts_with("GET /away")) {
+      return RawHttpServer::Response("HTTP/1.1 302 Found", "Location: " + other.Url("/x") + "\r\n",
+                                     "");
+    }
+    if (r.head.starts_with("GET /home")) {
+      return RawHttpServer::Response("HTTP/1.1 302 Found", "Location: /here\r\n", "");
+    }
+    return RawHttpServer::Response("HTTP/1.1 200 OK", "", "ok");
+  });
+  const std::string lines = "Cookie: sid=secret\r\nAuthorization: Basic dTpw\r\nX-Keep: 1";
+  for (const char* path : {"/away", "/home"}) {
+    Call c(raw.port(), "GET", path, kPlainFlags);
+    ASSERT_TRUE(c.Send(lines)) << path;
+    EXPECT_EQ(c.Body(), "ok") << path;
+  }
+  // The same host (and port) keeps them, another port is another host.
+  const auto home = raw.Requests();
+  ASSERT_EQ(home.size(), 3u);
+  EXPECT_EQ(home[2].head.rfind("GET /here", 0), 0u);
+  EXPECT_NE(home[2].head.find("\r\nCookie: sid=secret\r\n"), std::string::npos) << home[2].head;
+  EXPECT_NE(home[2].head.find("\r\nAuthorization: Basic dTpw\r\n"), std::string::npos);
+  const auto away = other.Requests();
+  ASSERT_EQ(away.size(), 1u);
+  EXPECT_EQ(away[0].head.find("sid=secret"), std::string::npos) << away[0].head;
+  EXPECT_EQ(away[0].head.find("Authorization"), std::string::npos) << away[0].head;
+  EXPECT_NE(away[0].head.find("\r\nX-Keep: 1\r\n"), std::string::npos) << away[0].head;
+}
+
 TEST_F(WinInetTest, CookieEngineOnlyWithoutNoCookies) {
   RawHttpServer raw([](const RawRequest& r) {
     const auto at = r.head.find("Cookie: ");

@@ -1,0 +1,21 @@
+// The tests' setters, built only into platform_transfer_testing.
+#include <utility>
+
+#include "platform/transfer/test_settings.h"
+#include "platform/transfer/transfer.h"
+
+namespace transfer {
+
+void SetTransferLimitsForTesting(const TransferLimits& limits) {
+  std::lock_guard lock(LimitsMutex());
+  Limits() = limits;
+}
+
+void ResetTransferLimits() { SetTransferLimitsForTesting(TransferLimits{}); }
+
+void TrustCertificatesForTesting(std::string pem) {
+  std::lock_guard lock(TrustMutex());
+  TrustedPemLocked() = std::move(pem);
+}
+
+}  // namespace transfer

@@ -1,0 +1,21 @@
+// The settings tests may change (transfer_limits.h, transfer.h), as the
+// transfers read them. Internal to the transfers: only the test-only
+// library platform_transfer_testing writes them, so in the shipped runtime
+// they keep their defaults. Guard each with its mutex.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "platform/transfer/transfer_limits.h"
+
+namespace transfer {
+
+std::mutex& LimitsMutex();
+TransferLimits& Limits();
+
+// Certificates (PEM) trusted instead of the system's; empty: the system's.
+std::mutex& TrustMutex();
+std::string& TrustedPemLocked();
+
+}  // namespace transfer
