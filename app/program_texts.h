@@ -113,12 +113,12 @@ inline constexpr std::string_view kBrowserProgram =
   X(LineEnd)                     \
   X(NoticeTitle)                 \
   X(UsageNotice)                 \
-  X(BrowserProgram)              \
   X(SaveTitle)                   \
   X(NotSavedPrefix)              \
   X(NotSavedFolder)              \
   X(NotSavedDiskFull)            \
-  X(NotSavedOther)
+  X(NotSavedOther)               \
+  X(BrowserProgram)
 // clang-format on
 
 enum class Id : std::size_t {

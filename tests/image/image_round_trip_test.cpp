@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/dll_commands.h"
+#include "app/program_texts.h"
 #include "runtime/form/reader.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
@@ -99,10 +100,12 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
   ASSERT_EQ(g_bound.constSize, constSeg.size());
   EXPECT_EQ(0, std::memcmp(g_bound.constants, constSeg.data(), constSeg.size()));
   // The operand block: 16 units, 26 DLL command numbers, 4 routine values,
-  // 21 text places, and nothing after them.
+  // a place for each of the program's texts, and nothing after them.
   const std::uint8_t* o = g_bound.operands;
   std::size_t at = 0;
-  for (auto [count, width] : {std::pair{16U, 12U}, {26U, 4U}, {4U, 4U}, {21U, 4U}}) {
+  const auto textCount = static_cast<std::uint32_t>(pixaroo::texts::kAll.size());
+  for (auto [count, width] :
+       {std::pair{16U, 12U}, {26U, 4U}, {4U, 4U}, {textCount, 4U}}) {
     ASSERT_LE(at + 4, g_bound.operandSize);
     EXPECT_EQ(Word(o + at), count);
     at += 4 + count * width;
@@ -143,14 +146,18 @@ TEST(ImageRoundTrip, TheImagesTablesLeadToTheRoutinesAndTexts) {
   at += 0x40;
   for (std::uint32_t width : {12U, 4U, 4U}) at += 4 + Word(code.data() + at) * width;
   const std::uint32_t texts = Word(code.data() + at);
-  ASSERT_EQ(texts, 21U);
-  // Text operand 11: "正在更新····", the first status text the update writes.
-  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 10)),
+  ASSERT_EQ(texts, pixaroo::texts::kAll.size());
+  auto text = [&](pixaroo::texts::Id id) {
+    return ConstText(image, Word(code.data() + at + 4 + 4 * static_cast<std::uint32_t>(id)));
+  };
+  using pixaroo::texts::Id;
+  // "正在更新····", the first status text the update writes.
+  EXPECT_EQ(text(Id::StatusUpdating),
             "\xD5\xFD\xD4\xDA\xB8\xFC\xD0\xC2\xA1\xA4\xA1\xA4\xA1\xA4\xA1\xA4");
-  // Text operands 16 to 18: "#分割符#", "confi.ini", "\r\n".
-  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 15)), "#\xB7\xD6\xB8\xEE\xB7\xFB#");
-  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 16)), "confi.ini");
-  EXPECT_EQ(ConstText(image, Word(code.data() + at + 4 + 4 * 17)), "\r\n");
+  // What the index file is made of: "#分割符#", "confi.ini", "\r\n".
+  EXPECT_EQ(text(Id::IndexSeparator), "#\xB7\xD6\xB8\xEE\xB7\xFB#");
+  EXPECT_EQ(text(Id::IndexFileName), "confi.ini");
+  EXPECT_EQ(text(Id::LineEnd), "\r\n");
 }
 
 }  // namespace
