@@ -94,12 +94,10 @@ struct DemoSite::Impl {
   std::vector<std::shared_ptr<const std::string>> photoFiles;
   std::shared_ptr<const std::string> badgeFile;
 
-  std::chrono::milliseconds responseDelay{0};
+  RequestGate gate;
 
   explicit Impl(const DemoSiteOptions& options)
-      : gallery(options.itemsPerPage),
-        photoFiles(gallery.photos().size()),
-        responseDelay(options.responseDelay) {}
+      : gallery(options.itemsPerPage), photoFiles(gallery.photos().size()) {}
 
   void Count(const std::string& path) {
     std::lock_guard lock(mutex);
@@ -147,7 +145,7 @@ struct DemoSite::Impl {
 void DemoSite::Impl::Route() {
   server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     Count(req.path);
-    if (responseDelay.count() > 0) std::this_thread::sleep_for(responseDelay);
+    gate.Pass(req.path);
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Get("/", [](const httplib::Request&, httplib::Response& res) {
@@ -223,6 +221,7 @@ void DemoSite::Impl::Stop() {
   std::lock_guard lock(stopMutex);
   if (stopped) return;
   stopped = true;
+  gate.Close();  // a held answer would keep its serving thread from ending
   server.stop();
   if (thread.joinable()) thread.join();
 }
@@ -250,6 +249,8 @@ std::size_t DemoSite::RequestCount(std::string_view path) const {
   auto it = impl_->requestCounts.find(path);
   return it == impl_->requestCounts.end() ? 0 : it->second;
 }
+
+RequestGate& DemoSite::Gate() { return impl_->gate; }
 
 void DemoSite::Stop() { impl_->Stop(); }
 

@@ -18,11 +18,12 @@
 // life of the site (the catalogue is fixed, so the cache is bounded).
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "demo/request_gate.h"
 
 namespace pixaroo::demo {
 
@@ -39,10 +40,8 @@ inline constexpr std::string_view kSupportAccount = "908741265";
 inline constexpr std::string_view kStatusImagePath = "/pa?p=2:908741265:41";
 inline constexpr std::string_view kStatusImageAddress = "http://127.0.0.1:8637/pa?p=2:908741265:41";
 
-// How the site behaves: a slower site (each answer held back by
-// `responseDelay`) or a larger gallery, for benchmarks.
+// How the site behaves: a larger gallery, for benchmarks.
 struct DemoSiteOptions {
-  std::chrono::milliseconds responseDelay{0};
   int itemsPerPage = 6;  // kItemsPerPage (gallery.h)
 };
 
@@ -65,6 +64,10 @@ class DemoSite {
   // Requests received so far for `path` (without its query). Only the first
   // kMaxCountedPaths distinct paths are counted.
   std::size_t RequestCount(std::string_view path) const;
+
+  // Holds chosen answers back until the caller lets them go (a request is
+  // counted before it waits at the gate); stopping the site opens it.
+  RequestGate& Gate();
 
   // Stops accepting and waits for the serving threads; idempotent.
   void Stop();
