@@ -95,9 +95,12 @@ struct DemoSite::Impl {
   std::shared_ptr<const std::string> badgeFile;
 
   RequestGate gate;
+  std::chrono::milliseconds responseDelay{0};
 
   explicit Impl(const DemoSiteOptions& options)
-      : gallery(options.itemsPerPage), photoFiles(gallery.photos().size()) {}
+      : gallery(options.itemsPerPage),
+        photoFiles(gallery.photos().size()),
+        responseDelay(options.responseDelay) {}
 
   void Count(const std::string& path) {
     std::lock_guard lock(mutex);
@@ -146,6 +149,7 @@ void DemoSite::Impl::Route() {
   server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     Count(req.path);
     gate.Pass(req.path);
+    if (responseDelay.count() > 0) std::this_thread::sleep_for(responseDelay);
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Get("/", [](const httplib::Request&, httplib::Response& res) {

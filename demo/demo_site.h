@@ -18,6 +18,7 @@
 // life of the site (the catalogue is fixed, so the cache is bounded).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -40,8 +41,11 @@ inline constexpr std::string_view kSupportAccount = "908741265";
 inline constexpr std::string_view kStatusImagePath = "/pa?p=2:908741265:41";
 inline constexpr std::string_view kStatusImageAddress = "http://127.0.0.1:8637/pa?p=2:908741265:41";
 
-// How the site behaves: a larger gallery, for benchmarks.
+// How the site behaves: a slower site (each answer held back by
+// `responseDelay`) or a larger gallery, for benchmarks. Tests that need an
+// answer late hold it at the Gate() instead.
 struct DemoSiteOptions {
+  std::chrono::milliseconds responseDelay{0};
   int itemsPerPage = 6;  // kItemsPerPage (gallery.h)
 };
 
