@@ -11,6 +11,7 @@
 #include "app/runtime_link.h"
 #include "app/units.h"
 #include "imaging/convert_image_format.h"
+#include "platform/transfer/transfer_limits.h"
 #include "runtime/inet/http_read.h"
 #include "tests/update/crafted_site.h"
 #include "ui/paging.h"
@@ -51,8 +52,10 @@ std::vector<base::Bytes> ServePhotos(CraftedSite& site) {
 TEST(PageLoad, ASupersededLoadWritesNoBoxAndStopsItsTransfers) {
   CraftedSite site;
   const std::vector<base::Bytes> bmp = ServePhotos(site);
-  // Box 1 of the page 5 .. 10 is answered only once the test opens it.
+  // Box 1 of the page 5 .. 10 is answered only once the test opens it, and
+  // only stopping the read can end it before.
   site.Gate().Hold(PhotoPath(5));
+  transfer::SetTransferLimitsForTesting({.noProgressTimeout = 1h});
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
   ASSERT_EQ(program.Run([&] {
@@ -68,6 +71,7 @@ TEST(PageLoad, ASupersededLoadWritesNoBoxAndStopsItsTransfers) {
     site.Gate().Open(PhotoPath(5));
   }),
             0);
+  transfer::ResetTransferLimits();
   for (int box = 1; box <= 6; ++box) EXPECT_EQ(program.Picture(box), bmp[9 + box]) << box;
   EXPECT_EQ(site.Requests(PhotoPath(5)), 1);
 }
