@@ -58,7 +58,7 @@ TEST(PageLoad, ASupersededLoadWritesNoBoxAndStopsItsTransfers) {
   transfer::SetTransferLimitsForTesting({.noProgressTimeout = 1h});
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
-  ASSERT_EQ(program.Run([&] {
+  EXPECT_EQ(program.Run([&] {
     for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, PhotoPath(i));
     ShowNextPage(0, 0, 0);  // page 5 .. 10
     ASSERT_TRUE(site.Gate().WaitUntilWaiting(PhotoPath(5)));
