@@ -70,7 +70,8 @@ TEST_F(HttpReadTest, BodyUpToTheCapArrivesWholeAndLongerOnesGiveNothing) {
 }
 
 TEST_F(HttpReadTest, StalledServerTimesOutWithNothing) {
-  server_.AddStallingHead("/slow-head", 10s);
+  server_.Gate().Hold("/slow-head");  // answered only after the test
+  server_.AddPage("/slow-head", "late");
   server_.AddStallingBody("/slow-body", 100, 10s);
   for (const char* path : {"/slow-head", "/slow-body"}) {
     const auto start = std::chrono::steady_clock::now();
