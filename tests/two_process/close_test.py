@@ -106,7 +106,7 @@ class StallingSite:
         self.thread.start()
         self.base = f"http://127.0.0.1:{self.server.server_address[1]}"
 
-    def wait_for(self, path, timeout=20):
+    def wait_for(self, path, timeout=60):
         """True once `path` has been asked for (within `timeout` s)."""
         with self.arrived:
             return self.arrived.wait_for(lambda: path in self.requests, timeout)
@@ -156,7 +156,7 @@ class CloseWhileStalled(unittest.TestCase):
                 self.fail(f"the program ended with {self.proc.returncode}: {err[:4000]}")
             raise
         self.desktop.key(notice, "Return")
-        Desktop.wait_until(lambda: len(self.desktop.windows_of(self.proc.pid)) == 1, 10,
+        Desktop.wait_until(lambda: len(self.desktop.windows_of(self.proc.pid)) == 1, 60,
                            "the usage notice did not close")
         return main
 
