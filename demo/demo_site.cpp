@@ -94,6 +94,7 @@ struct DemoSite::Impl {
   std::vector<std::shared_ptr<const std::string>> photoFiles;
   std::shared_ptr<const std::string> badgeFile;
 
+  RequestGate gate;
   std::chrono::milliseconds responseDelay{0};
 
   explicit Impl(const DemoSiteOptions& options)
@@ -147,6 +148,7 @@ struct DemoSite::Impl {
 void DemoSite::Impl::Route() {
   server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     Count(req.path);
+    gate.Pass(req.path);
     if (responseDelay.count() > 0) std::this_thread::sleep_for(responseDelay);
     return httplib::Server::HandlerResponse::Unhandled;
   });
@@ -223,6 +225,7 @@ void DemoSite::Impl::Stop() {
   std::lock_guard lock(stopMutex);
   if (stopped) return;
   stopped = true;
+  gate.Close();  // a held answer would keep its serving thread from ending
   server.stop();
   if (thread.joinable()) thread.join();
 }
@@ -250,6 +253,8 @@ std::size_t DemoSite::RequestCount(std::string_view path) const {
   auto it = impl_->requestCounts.find(path);
   return it == impl_->requestCounts.end() ? 0 : it->second;
 }
+
+RequestGate& DemoSite::Gate() { return impl_->gate; }
 
 void DemoSite::Stop() { impl_->Stop(); }
 

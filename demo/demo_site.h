@@ -24,6 +24,8 @@
 #include <string>
 #include <string_view>
 
+#include "demo/request_gate.h"
+
 namespace pixaroo::demo {
 
 class Gallery;
@@ -40,7 +42,8 @@ inline constexpr std::string_view kStatusImagePath = "/pa?p=2:908741265:41";
 inline constexpr std::string_view kStatusImageAddress = "http://127.0.0.1:8637/pa?p=2:908741265:41";
 
 // How the site behaves: a slower site (each answer held back by
-// `responseDelay`) or a larger gallery, for benchmarks.
+// `responseDelay`) or a larger gallery, for benchmarks. Tests that need an
+// answer late hold it at the Gate() instead.
 struct DemoSiteOptions {
   std::chrono::milliseconds responseDelay{0};
   int itemsPerPage = 6;  // kItemsPerPage (gallery.h)
@@ -65,6 +68,10 @@ class DemoSite {
   // Requests received so far for `path` (without its query). Only the first
   // kMaxCountedPaths distinct paths are counted.
   std::size_t RequestCount(std::string_view path) const;
+
+  // Holds chosen answers back until the caller lets them go (a request is
+  // counted before it waits at the gate); stopping the site opens it.
+  RequestGate& Gate();
 
   // Stops accepting and waits for the serving threads; idempotent.
   void Stop();

@@ -120,8 +120,7 @@ const Services& ServiceTable() {
 Runtime::Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options)
     : program_(program),
       front_(std::move(front)),
-      options_(std::move(options)),
-      services_(ServiceTable()) {}
+      options_(std::move(options)) {}
 
 Runtime::~Runtime() {
   // The front's widgets draw the model and report to this runtime: they go
@@ -144,7 +143,10 @@ int Runtime::Run() {
   } else if (!dll::Resolve(program_.dllCommands, &dllError)) {
     Fault(kExitBadDllCommand, dllError);
   } else {
-    program_.bindServices(&services_);
+    // The process-wide table outlives every runtime: a program that keeps
+    // its binding past this run reaches no freed memory, and its window
+    // services find no running program.
+    program_.bindServices(&ServiceTable());
     CallRoutine(program_.entryOffset);
   }
   if (!ended_) EndProgram(0);

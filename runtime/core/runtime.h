@@ -55,7 +55,9 @@ struct Program {
 
 // The service table every program of this process is bound to. Its window
 // services reach the running Runtime; the others (HTTP read, DLL commands,
-// automation objects) need none.
+// automation objects) need none. It lives as long as the process, so a
+// program may keep its binding after its Runtime is gone: startTask then
+// refuses, and a window service ends the process (no program is loaded).
 const Services& ServiceTable();
 
 struct RuntimeOptions {
@@ -125,7 +127,6 @@ class Runtime final : private FrontEvents {
   Program program_;
   std::unique_ptr<Front> front_;
   RuntimeOptions options_;
-  Services services_{};
   std::thread::id windowThread_;
 
   std::optional<form::Form> form_;

@@ -18,8 +18,11 @@ struct PictureBox::Sink {
   PictureBox* box = nullptr;  // guarded by mutex
 };
 
-PictureBox::PictureBox(QWidget* parent, PressHandler onPress)
-    : QWidget(parent), sink_(std::make_shared<Sink>()), onPress_(std::move(onPress)) {
+PictureBox::PictureBox(QWidget* parent, PressHandler onPress, Decoder decode)
+    : QWidget(parent),
+      sink_(std::make_shared<Sink>()),
+      onPress_(std::move(onPress)),
+      decode_(std::move(decode)) {
   sink_->box = this;
 }
 
@@ -54,8 +57,8 @@ void PictureBox::SetPicture(std::shared_ptr<const base::Bytes> bytes) {
     return;
   }
   QThreadPool::globalInstance()->start(
-      [sink = sink_, bytes = std::move(bytes), box = size(), generation] {
-        QImage image = DecodeToFit(*bytes, box);
+      [sink = sink_, decode = decode_, bytes = std::move(bytes), box = size(), generation] {
+        QImage image = decode(*bytes, box);
         std::lock_guard lock(sink->mutex);
         if (sink->box == nullptr) return;
         // Queued to the box: dropped with it if it goes before it runs.

@@ -21,8 +21,10 @@ class PictureBox final : public QWidget {
  public:
   // button: -1 left, -4 right (the description's event numbers).
   using PressHandler = std::function<void(int event, int x, int y)>;
+  // Decodes and scales a picture for the box; called on a pool thread.
+  using Decoder = std::function<QImage(const base::Bytes& bytes, QSize box)>;
 
-  PictureBox(QWidget* parent, PressHandler onPress);
+  PictureBox(QWidget* parent, PressHandler onPress, Decoder decode = &DecodeToFit);
   ~PictureBox() override;
 
   // Shows `bytes` once decoded; bytes that are not an image show nothing.
@@ -49,6 +51,7 @@ class PictureBox final : public QWidget {
   std::uint64_t generation_ = 0;
   std::shared_ptr<Sink> sink_;
   PressHandler onPress_;
+  Decoder decode_;
 };
 
 }  // namespace korvex

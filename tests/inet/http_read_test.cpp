@@ -94,7 +94,8 @@ TEST_F(HttpReadTest, BodyUpToTheCapArrivesWholeAndLongerOnesGiveNothing) {
 }
 
 TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {
-  server_.AddStallingHead("/slow-head", 10s);
+  server_.Gate().Hold("/slow-head");  // answered only after the test
+  server_.AddPage("/slow-head", "late");
   server_.AddStallingBody("/slow-body", 100, 10s);
   for (const char* path : {"/slow-head", "/slow-body"}) {
     const auto start = std::chrono::steady_clock::now();
@@ -190,11 +191,12 @@ TEST_F(HttpReadTest, SequentialReadsReuseOneConnection) {
 
 TEST_F(HttpReadTest, CancelEndsAStalledReadAndRefusesLaterOnesUntilReset) {
   SetTransferLimitsForTesting({.connectTimeout = 2s, .noProgressTimeout = 30s});
-  server_.AddStallingHead("/stall", 20s);
+  server_.Gate().Hold("/stall");  // answered only after the test
+  server_.AddPage("/stall", "late");
   server_.AddPage("/p", "page");
   const auto start = std::chrono::steady_clock::now();
   auto pending = std::async(std::launch::async, [&] { return HttpRead(server_.Url("/stall")); });
-  while (server_.RequestCount() == 0) std::this_thread::sleep_for(5ms);
+  ASSERT_TRUE(server_.Gate().WaitUntilWaiting("/stall"));
   CancelAllTransfers();
   EXPECT_TRUE(pending.get().empty());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);

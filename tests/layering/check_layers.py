@@ -73,7 +73,10 @@ def check(root):
                         if not m:
                             continue
                         kind, target = m.groups()
-                        if kind == '"' and not allowed(folder, target):
+                        # The source root is on the include path, so <a/b.h>
+                        # naming a file of the tree is one of ours too.
+                        ours = kind == '"' or os.path.isfile(os.path.join(root, target))
+                        if ours and not allowed(folder, target):
                             problems.append(f"{rel}:{number}: {folder}/ may not include {target}")
                         if kind == "<" and folder in PROGRAM + ["loader"] and \
                                 THIRD_PARTY.match("<" + target):

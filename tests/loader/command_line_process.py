@@ -1,7 +1,8 @@
 """The executable's command line as a user meets it: --help and --version
 work without a display, a bad --site is refused with exit code 2 before any
 window opens, a good one is the site the program asks, and without a display
-the program says so in one line instead of crashing.
+the program says so in one line and ends with exit code 8 instead of
+crashing.
 
 usage: command_line_process.py PIXAROO
 """
@@ -14,6 +15,7 @@ import threading
 import unittest
 
 PIXAROO = sys.argv[1]
+NO_DISPLAY = 8  # the exit code of a start with no display to open
 
 
 def env(**extra):
@@ -55,7 +57,7 @@ class CommandLine(unittest.TestCase):
         # No display named, and one named that is not there.
         for extra in ({}, {"DISPLAY": "/nonexistent-pixaroo-display/X:0"}):
             r = run([], **extra)
-            self.assertEqual(r.returncode, 8, r.stderr)
+            self.assertEqual(r.returncode, NO_DISPLAY, r.stderr)
             lines = r.stderr.strip().splitlines()
             self.assertEqual(len(lines), 1, r.stderr)
             self.assertIn("display", lines[0])

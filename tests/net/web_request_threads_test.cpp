@@ -43,7 +43,8 @@ TEST(WebRequestThreads, ConcurrentCallsAreIndependent) {
 
 TEST(WebRequestThreads, CancelEndsEveryStalledCallPromptly) {
   pixaroo::testing::LoopbackServer server;
-  server.AddStallingHead("/stall", 20s);
+  server.Gate().Hold("/stall");  // answered only after the test
+  server.AddPage("/stall", "late");
   std::atomic<int> finished{0};
   std::vector<std::thread> threads;
   const auto start = std::chrono::steady_clock::now();
@@ -52,13 +53,12 @@ TEST(WebRequestThreads, CancelEndsEveryStalledCallPromptly) {
       if (WebRequest({.url = server.Url("/stall")}).empty()) ++finished;
     });
   }
-  while (server.RequestCount() < 3) std::this_thread::sleep_for(5ms);
+  EXPECT_TRUE(server.Gate().WaitUntilWaiting("/stall", 3));
   transfer::CancelAllTransfers();
   for (auto& t : threads) t.join();
   EXPECT_EQ(finished.load(), 3);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
   transfer::ResetTransferCancel();
-  server.Release();
 }
 
 }  // namespace

@@ -183,6 +183,12 @@ TEST(Runtime, UnitServicesFollowTheModel) {
   EXPECT_EQ(fx.runtime->Run(), 0);
   ASSERT_EQ(fx.front->MessageBoxes().size(), 1u);
   EXPECT_EQ(fx.front->MessageBoxes()[0].title, "title");
+  // The program keeps its binding after the runtime is gone; it must reach
+  // no freed memory, and no task starts with no program running.
+  fx.front = nullptr;
+  fx.runtime.reset();
+  EXPECT_TRUE(RuntimeBound());
+  EXPECT_FALSE(rt::StartTask([] {}));
 }
 
 TEST(Runtime, DamagedDescriptionEndsWithAClearErrorNotACrash) {

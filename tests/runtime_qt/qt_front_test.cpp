@@ -25,10 +25,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <optional>
 #include <set>
 #include <thread>
@@ -219,6 +223,53 @@ TEST_F(QtWindow, WorkerChangesReachTheWidgetsOnTheGuiThread) {
   ASSERT_EQ(list->count(), 1);
   EXPECT_EQ(list->item(0)->text(), "only");
   EXPECT_TRUE(PumpUntil([&] { return !box->HasImage(); }));
+}
+
+TEST_F(QtWindow, ANewerPictureWinsOverALateOne) {
+  auto bmp = [](int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return std::make_shared<const Bytes>(bytes.begin(), bytes.end());
+  };
+  const auto wide = bmp(300, 100);
+  const auto tall = bmp(100, 300);
+  // The wide picture's decode waits, once begun, until the test lets it end.
+  std::promise<void> wideBegun;
+  std::atomic<bool> wideMayEnd{false};
+  auto letWideEnd = [&] {
+    wideMayEnd = true;
+    wideMayEnd.notify_all();
+    QThreadPool::globalInstance()->waitForDone();
+  };
+  struct AtExit {
+    std::function<void()> run;
+    ~AtExit() { run(); }
+  } atExit{letWideEnd};
+  QThreadPool* pool = QThreadPool::globalInstance();
+  pool->setMaxThreadCount(std::max(pool->maxThreadCount(), 2));  // both decodes at once
+  PictureBox box(nullptr, [](int, int, int) {}, [&](const Bytes& bytes, QSize size) {
+    if (bytes == *wide) {
+      wideBegun.set_value();
+      wideMayEnd.wait(false);
+    }
+    return PictureBox::DecodeToFit(bytes, size);
+  });
+  box.resize(200, 200);
+  box.SetPicture(wide);
+  ASSERT_EQ(wideBegun.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  box.SetPicture(tall);
+  ASSERT_TRUE(PumpUntil([&] { return box.HasImage(); }));
+  const QRect shown = box.ImageRect();
+  EXPECT_GT(shown.height(), shown.width());  // the tall picture
+  // The wide decode ends late; its result, handed back after the tall
+  // one's, is dropped.
+  letWideEnd();
+  Pump();
+  EXPECT_EQ(box.ImageRect(), shown);
 }
 
 TEST_F(QtWindow, ClicksAndClosingAreReportedAsDescriptionEvents) {

@@ -17,8 +17,10 @@ import subprocess
 import sys
 import tempfile
 import threading
+import struct
 import time
 import unittest
+import zlib
 
 sys.path.insert(0, os.path.dirname(__file__))
 from desktop import Desktop  # noqa: E402
@@ -31,6 +33,7 @@ LIST_END = '<div class="pagination"><a>首页</a>'
 PICTURE_START = '<div style="text-align: center">'
 PICTURE_END = "\t\t\t\t\t\t</div>"
 NOTICE_TITLE = "温馨提示"
+LIST = "/nvshengzhenrenxiu/list_60_"
 
 # Client coordinates of the buttons' centres: 按钮1 "更新" and 按钮3 "下一页"
 # lie in 分组框2 at (8, 520), each 80 x 32, at left 16 and 304, top 16.
@@ -52,14 +55,23 @@ def item_page(sources):
     return f"<html><body>{PICTURE_START}{imgs}{PICTURE_END}</body></html>".encode(GBK)
 
 
+def png_1x1():
+    """A valid one-pixel PNG, so that a photo of it shows in a box."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+    header = struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(b"\x00\xff\x00\x00")) + chunk(b"IEND", b""))
+
+
 class StallingSite:
     """Serves fixed pages; a path in `stall` hangs until the site stops."""
 
     def __init__(self, pages, stall):
         self.pages, self.stall = pages, stall
         self.requests = []
-        self.lock = threading.Lock()
-        self.stalled = threading.Event()   # a stalling path was asked for
+        self.arrived = threading.Condition()
         self.release = threading.Event()
         site = self
 
@@ -70,10 +82,10 @@ class StallingSite:
                 pass
 
             def do_GET(self):
-                with site.lock:
+                with site.arrived:
                     site.requests.append(self.path)
+                    site.arrived.notify_all()
                 if self.path in site.stall:
-                    site.stalled.set()
                     site.release.wait(60)
                     return
                 body = site.pages.get(self.path)
@@ -93,6 +105,11 @@ class StallingSite:
         self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
         self.thread.start()
         self.base = f"http://127.0.0.1:{self.server.server_address[1]}"
+
+    def wait_for(self, path, timeout=60):
+        """True once `path` has been asked for (within `timeout` s)."""
+        with self.arrived:
+            return self.arrived.wait_for(lambda: path in self.requests, timeout)
 
     def stop(self):
         self.release.set()
@@ -139,7 +156,7 @@ class CloseWhileStalled(unittest.TestCase):
                 self.fail(f"the program ended with {self.proc.returncode}: {err[:4000]}")
             raise
         self.desktop.key(notice, "Return")
-        Desktop.wait_until(lambda: len(self.desktop.windows_of(self.proc.pid)) == 1, 10,
+        Desktop.wait_until(lambda: len(self.desktop.windows_of(self.proc.pid)) == 1, 60,
                            "the usage notice did not close")
         return main
 
@@ -166,14 +183,14 @@ class CloseWhileStalled(unittest.TestCase):
             return f.read()
 
     def update_then_close(self, pages, stall, while_stalled=None):
-        """Clicks 更新, waits until the site holds a stalling request, does
-        `while_stalled(window, site)` if given, closes the window and gives
-        back what confi.ini holds."""
-        site = StallingSite(pages, stall)
+        """Clicks 更新, waits until the site holds the request for `stall`'s
+        first path, does `while_stalled(window, site)` if given, closes the
+        window and gives back what confi.ini holds."""
+        site = StallingSite(pages, set(stall))
         try:
             window = self.start(site)
             self.desktop.click(window, *UPDATE_BUTTON)
-            self.assertTrue(site.stalled.wait(20), "the update run never reached the stall")
+            self.assertTrue(site.wait_for(stall[0]), "the update run never reached the stall")
             if while_stalled is not None:
                 while_stalled(window, site)
             self.close_and_wait(window)
@@ -181,40 +198,45 @@ class CloseWhileStalled(unittest.TestCase):
             site.stop()
         return self.index_file()
 
+    # The run asks for list page N+1 only once list page N-1's item pages
+    # are all read, and for list page N's item pages only once list page N
+    # is read: stalling there, what the index holds at the close does not
+    # depend on how fast the answers before came.
+
     def test_closing_while_an_item_page_stalls(self):
-        # List page 1 links two item pages: the first gives two photos, the
-        # second never answers. The photos themselves are missing (404).
-        pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html", "/i/2.html"]),
-                 "/i/1.html": item_page(["/p/a.jpg", "/p/b.jpg"])}
-        self.assertEqual(self.update_then_close(pages, stall={"/i/2.html"}),
+        # List page 1's item page gives two photos; list page 2's item page
+        # never answers. The photos themselves are missing (404).
+        pages = {LIST + "1.html": list_page(["/i/1.html"]),
+                 "/i/1.html": item_page(["/p/a.jpg", "/p/b.jpg"]),
+                 LIST + "2.html": list_page(["/i/2.html"])}
+        self.assertEqual(self.update_then_close(pages, stall=["/i/2.html"]),
                          b"/p/a.jpg\r\n/p/b.jpg\r\n")
 
     def test_closing_while_a_list_page_stalls(self):
-        # The web request for list page 2 never answers; list page 1's item
+        # The web request for list page 3 never answers; list page 1's item
         # gave one photo, so the index holds it when the window closes.
-        pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
+        pages = {LIST + "1.html": list_page(["/i/1.html"]),
                  "/i/1.html": item_page(["/p/only.jpg"])}
-        self.assertEqual(
-            self.update_then_close(pages, stall={"/nvshengzhenrenxiu/list_60_2.html"}),
-            b"/p/only.jpg\r\n")
+        self.assertEqual(self.update_then_close(pages, stall=[LIST + "3.html"]),
+                         b"/p/only.jpg\r\n")
 
-    def test_closing_while_photos_stall(self):
-        # The index fills from list page 1; then the first page of photos
-        # (the update's first display) and a 下一页 page loader hang on
-        # photos that never come.
-        pages = {"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
+    def test_closing_while_a_next_page_loader_stalls(self):
+        # The index fills from list page 1 and the update's first display
+        # shows photos 0 .. 5; once the run hangs on list page 3 (so that
+        # display is over and never runs again), 下一页's page loader hangs
+        # on photos 6 and 7, which only it asks for.
+        photo = png_1x1()
+        pages = {LIST + "1.html": list_page(["/i/1.html"]),
                  "/i/1.html": item_page([f"/p/{n}.jpg" for n in range(8)])}
+        pages.update({f"/p/{n}.jpg": photo for n in range(6)})
 
         def next_page(window, site):
             self.desktop.click(window, *NEXT_BUTTON)
-            Desktop.wait_until(lambda: any(p in ("/p/5.jpg", "/p/6.jpg")
-                                           for p in site.requests[-20:]), 10,
-                               "the page loader did not start")
+            self.assertTrue(site.wait_for("/p/6.jpg"), "the page loader did not start")
 
-        written = self.update_then_close(pages, stall={f"/p/{n}.jpg" for n in range(8)},
+        written = self.update_then_close(pages, stall=[LIST + "3.html", "/p/6.jpg", "/p/7.jpg"],
                                          while_stalled=next_page)
         self.assertEqual(written, b"".join(f"/p/{n}.jpg\r\n".encode() for n in range(8)))
-
 
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0], "-v"])

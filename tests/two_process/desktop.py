@@ -49,8 +49,12 @@ class Desktop:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.wm = subprocess.Popen(["openbox"], env=self.env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.wait_until(lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0,
-                        10, "the window manager did not start")
+        # Generous: on a busy machine openbox may take many seconds to start.
+        self.wait_until(lambda: self.wm.poll() is not None or
+                        self.run(["wmctrl", "-m"], check=False).returncode == 0,
+                        60, "the window manager did not start")
+        if self.wm.poll() is not None:
+            raise AssertionError(f"the window manager ended with {self.wm.returncode}")
 
     def close(self):
         for p in (self.wm, self.xvfb):

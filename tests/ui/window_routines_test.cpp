@@ -23,6 +23,7 @@
 #include "imaging/convert_image_format.h"
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer.h"
+#include "runtime/core/runtime.h"
 #include "runtime/inet/http_read.h"
 #include "tests/program/program_harness.h"
 #include "ui/main_window_form.h"
@@ -50,9 +51,7 @@ Bytes UnitPicture(ProgramHarness& p, std::uint32_t unit) {
 }
 
 TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
-  // Each answer is held back a little, so that the page loaders are still at
-  // work when the window thread reads the boxes (the race this test is for).
-  ProgramHarness h(demo::DemoSiteOptions{.responseDelay = std::chrono::milliseconds(60)});
+  ProgramHarness h;
   std::vector<std::string> index;
   std::vector<Bytes> expected;  // each item's photo as BMP, empty when it fails
   for (std::size_t i = 0; i < kIndexSize; ++i) {
@@ -100,21 +99,23 @@ TEST(WindowRoutines, StartShowsBadgeAndNoticeThenPagesStepByFive) {
     p.Then([&](ProgramHarness& p) {
       expectPage(p, 5);
       // Four loaders at once, the window thread reading the boxes while they
-      // write; the indices end where they started.
+      // write; the indices end where they started. The last load's first
+      // photo is held at the site, so that load is surely at work while the
+      // boxes are read; once it is let go, its photos land during the reads.
+      p.Site().Gate().Hold(index[5]);
       for (auto button :
            {unit_id::kButton3, unit_id::kButton3, unit_id::kButton2, unit_id::kButton2}) {
         p.Click(button);
       }
       p.Then([&](ProgramHarness& p) {
-        int readsWhileLoading = 0;
+        EXPECT_TRUE(p.Site().Gate().WaitUntilWaiting(index[5]));
+        for (int box = 1; box <= 6; ++box) p.Picture(box);
+        EXPECT_GT(p.Runtime().Workers().Running(), 0);
+        p.Site().Gate().Open(index[5]);
         EXPECT_TRUE(p.WaitUntil([&] {
           for (int box = 1; box <= 6; ++box) p.Picture(box);
-          if (p.Runtime().Workers().Running() == 0) return true;
-          ++readsWhileLoading;
-          return false;
+          return p.Runtime().Workers().Running() == 0;
         }));
-        // The boxes were read while loaders were still at work.
-        EXPECT_GT(readsWhileLoading, 0);
         p.Click(unit_id::kButton3);  // past the end: only item 10 is there
         p.Then([&](ProgramHarness& p) {
           expectPage(p, 10);
@@ -330,13 +331,14 @@ TEST(WindowRoutines, PagingKeysRunThePagingRoutinesUnlessTheButtonIsDisabled) {
 std::vector<std::pair<std::string, bool>> g_started;
 
 TEST(WindowRoutines, SupportChatOpensTheAccountsLinkWithoutWaiting) {
+  g_started.clear();
   korvex::Services services{};
   services.runProgram = [](const std::string& line, bool wait) {
     g_started.emplace_back(line, wait);
   };
   BindRuntime(&services);
   OpenSupportChat(0, 0, 0);
-  BindRuntime(nullptr);
+  BindRuntime(&korvex::ServiceTable());  // as the other tests found it
   ASSERT_EQ(g_started.size(), 1u);
   EXPECT_FALSE(g_started[0].second);
   platform::shell::SetUrlOpener("opener");

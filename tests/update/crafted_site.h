@@ -2,14 +2,16 @@
 // the page loader's tests.
 //
 // CraftedSite serves the pages a test writes on a loopback server, counts
-// the requests for every path and the most requests it had in flight at
-// once. Program runs a test body as the window's creation routine of a
+// the requests for every path and the most pages (anything outside /p/,
+// where the photos are) it had in flight at once; its gate holds chosen
+// paths back once they are counted. Program runs a test body as the window's creation routine of a
 // headless runtime (every other routine a recorder unless hooked), records
 // every status text in order, and closes the window after the body.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,6 +26,7 @@
 #include "base/bytes.h"
 #include "demo/photo_art.h"
 #include "demo/photo_files.h"
+#include "demo/request_gate.h"
 #include "platform/transfer/transfer.h"
 #include "runtime/core/headless_front.h"
 #include "runtime/core/runtime.h"
@@ -46,6 +49,7 @@ class CraftedSite {
     OverrideSiteBase(server_.Url(""));
   }
   ~CraftedSite() {
+    gate_.Close();
     OverrideSiteBase("");
     // Kept-alive connections would hold the server's stop for seconds.
     transfer::CloseIdleConnections();
@@ -58,9 +62,10 @@ class CraftedSite {
     server_.server().Get(
         path, [this, path, body, type, seen](const httplib::Request&, httplib::Response& res) {
           Begin(path);
+          gate_.Pass(path);
           if (seen) seen();
           res.set_content(body, type);
-          End();
+          End(path);
         });
   }
   void Photo(const std::string& path, std::function<void()> seen = {}) {
@@ -74,9 +79,10 @@ class CraftedSite {
   void Missing(const std::string& path, std::function<void()> seen = {}) {
     server_.server().Get(path, [this, path, seen](const httplib::Request&, httplib::Response& res) {
       Begin(path);
+      gate_.Pass(path);
       if (seen) seen();
       res.status = 404;
-      End();
+      End(path);
     });
   }
   int Requests(const std::string& path) {
@@ -87,34 +93,48 @@ class CraftedSite {
     std::lock_guard lock(mutex_);
     return counts_;
   }
-  // The most requests answered at the same time so far.
-  int MostInFlight() {
+  // The most page requests in flight (counted and not yet answered, held
+  // at the gate or not) at the same time so far.
+  int MostPagesInFlight() {
     std::lock_guard lock(mutex_);
-    return mostInFlight_;
+    return mostPagesInFlight_;
   }
   void ResetCounts() {
     std::lock_guard lock(mutex_);
     counts_.clear();
-    mostInFlight_ = 0;
+    mostPagesInFlight_ = 0;
   }
   testing::LoopbackServer& server() { return server_; }
+  demo::RequestGate& Gate() { return gate_; }
+  // Waits until at most `count` page requests are in flight (true), or
+  // `limit` passes.
+  bool WaitUntilPagesInFlight(int count, std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    std::unique_lock lock(mutex_);
+    return answered_.wait_for(lock, limit, [&] { return pagesInFlight_ <= count; });
+  }
 
  private:
+  static bool IsPage(const std::string& path) { return path.rfind("/p/", 0) != 0; }
   void Begin(const std::string& path) {
     std::lock_guard lock(mutex_);
     ++counts_[path];
-    mostInFlight_ = std::max(mostInFlight_, ++inFlight_);
+    if (IsPage(path)) mostPagesInFlight_ = std::max(mostPagesInFlight_, ++pagesInFlight_);
   }
-  void End() {
-    std::lock_guard lock(mutex_);
-    --inFlight_;
+  void End(const std::string& path) {
+    {
+      std::lock_guard lock(mutex_);
+      if (IsPage(path)) --pagesInFlight_;
+    }
+    answered_.notify_all();
   }
+  demo::RequestGate gate_;  // outlives the server's serving threads
   testing::LoopbackServer server_;
   std::string png_;
   std::mutex mutex_;
+  std::condition_variable answered_;
   std::map<std::string, int> counts_;
-  int inFlight_ = 0;
-  int mostInFlight_ = 0;
+  int pagesInFlight_ = 0;
+  int mostPagesInFlight_ = 0;
 };
 
 // Runs `body` as the window's creation routine of a headless program run,

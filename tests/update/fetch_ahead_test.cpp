@@ -1,9 +1,11 @@
 // Fetching ahead against fetching one page after another: the same index,
-// the same status texts in the same order, the same requests, over crafted
-// sites (repeats, script links, failures, a list page that stalls, item
-// pages that answer out of order) and over the demo gallery.
+// the same status texts and progress in the same order, the same requests,
+// over crafted sites (repeats, script links, failures, a list page answered
+// before the item pages ahead of it, item pages that answer last to first
+// once the window is full) and over the demo gallery.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +25,7 @@ struct RunResult {
   std::vector<std::string> items;
   std::vector<std::string> statusTexts;
   std::vector<base::Bytes> pictures;
+  std::vector<int> progress;  // the bar's values, in order
 };
 
 RunResult RunWithWindow(int window) {
@@ -43,6 +46,7 @@ RunResult RunWithWindow(int window) {
     EXPECT_EQ(progress.front().value, 0);
     EXPECT_EQ(progress.back().value, progress.back().maximum);
   }
+  for (const auto& p : progress) r.progress.push_back(p.value);
   return r;
 }
 
@@ -58,43 +62,82 @@ std::string ItemPage(const std::vector<std::string>& sources) {
   return body + kPictureEnd;
 }
 
-// Answers after a pause that differs from page to page, so that pages
-// fetched together finish out of their order.
-std::function<void()> Pause(int ms) {
-  return [ms] { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
-}
+const std::string kListPage2 = kListPath + "2.html";
+constexpr int kManyItemPages = 20;  // linked by list page 4
+
+std::string ManyItemPage(int k) { return "/i/m" + std::to_string(k) + ".html"; }
 
 void BuildCraftedSite(CraftedSite& site) {
   // List page 1: an item linked twice, a script link, a capitalised ".PHP"
   // (fetched), an item page that fails, an item with an empty source.
   site.Page(kListPath + "1.html", ListPage({"/i/1.html", "/i/1.html", "/plus/view.php?aid=1",
                                             "/i/2.PHP", "/i/gone.html", "/i/empty.html"}));
-  site.Page("/i/1.html", ItemPage({"/p/missing.png", "/p/a.png"}), "text/html", Pause(40));
-  site.Page("/i/2.PHP", ItemPage({"/p/b.png", "/p/a.png"}), "text/html", Pause(5));
+  site.Page("/i/1.html", ItemPage({"/p/missing.png", "/p/a.png"}));
+  site.Page("/i/2.PHP", ItemPage({"/p/b.png", "/p/a.png"}));
   site.Missing("/i/gone.html");
-  site.Page("/i/empty.html", ItemPage({"", "/p/c.png"}), "text/html", Pause(20));
-  // List page 2 stalls; list page 3 fails; list page 4 links many pages.
-  site.Page(kListPath + "2.html", ListPage({"/i/3.html"}), "text/html", Pause(300));
+  site.Page("/i/empty.html", ItemPage({"", "/p/c.png"}));
+  // List page 3 fails; list page 4 links many pages.
+  site.Page(kListPage2, ListPage({"/i/3.html"}));
   site.Page("/i/3.html", ItemPage({"/p/c.png", "/p/d.png"}));
   site.Missing(kListPath + "3.html");
   std::vector<std::string> many;
-  for (int k = 0; k < 20; ++k) {
-    const std::string path = "/i/m" + std::to_string(k) + ".html";
-    many.push_back(path);
-    site.Page(path, ItemPage({"/p/m" + std::to_string(k) + ".png", "/p/a.png"}), "text/html",
-              Pause((k * 37) % 60));
+  for (int k = 0; k < kManyItemPages; ++k) {
+    many.push_back(ManyItemPage(k));
+    site.Page(many.back(), ItemPage({"/p/m" + std::to_string(k) + ".png", "/p/a.png"}));
   }
   site.Page(kListPath + "4.html", ListPage(many));
   for (int page = 5; page <= kLastListPage; ++page) {
     site.Page(kListPath + std::to_string(page) + ".html",
               ListPage({"/i/m1.html", "/i/gone.html", "/i/p" + std::to_string(page) + ".html"}));
-    site.Page("/i/p" + std::to_string(page) + ".html", ItemPage({"/p/e.png"}), "text/html",
-              Pause(page * 10));
+    site.Page("/i/p" + std::to_string(page) + ".html", ItemPage({"/p/e.png"}));
   }
   site.Missing("/p/missing.png");  // box 1 stays empty after list page 1
   for (const char* p : {"/p/a.png", "/p/b.png", "/p/c.png", "/p/d.png", "/p/e.png"}) site.Photo(p);
-  for (int k = 0; k < 20; ++k) site.Photo("/p/m" + std::to_string(k) + ".png");
+  for (int k = 0; k < kManyItemPages; ++k) site.Photo("/p/m" + std::to_string(k) + ".png");
 }
+
+// Conducts a fetching-ahead run at the site's gate: list page 2, fetched
+// ahead, is answered while both reads of item page 1 before it wait; then
+// list page 4's item pages fill the window and are answered last to first,
+// the first only once the others are done.
+class AheadConductor {
+ public:
+  explicit AheadConductor(CraftedSite& site) : site_(site) {
+    held_ = {"/i/1.html", kListPage2};
+    for (int k = 0; k < kManyItemPages; ++k) held_.push_back(ManyItemPage(k));
+    for (const auto& path : held_) site_.Gate().Hold(path);
+    thread_ = std::thread([this] { Conduct(); });
+  }
+  ~AheadConductor() { Finish(); }
+
+  // Once the run is over: how many requests for each of list page 4's item
+  // pages waited when the window was full (empty when it never filled).
+  const std::vector<std::size_t>& Finish() {
+    if (thread_.joinable()) thread_.join();
+    return window_;
+  }
+
+ private:
+  void Conduct() {
+    demo::RequestGate& gate = site_.Gate();
+    if (gate.WaitUntilWaiting("/i/1.html", 2) && gate.WaitUntilWaiting(kListPage2)) {
+      gate.Open(kListPage2);
+      site_.WaitUntilPagesInFlight(2);
+    }
+    gate.Open("/i/1.html");
+    if (gate.WaitUntilWaitingInAll(kMaxFetchesInFlight)) {
+      for (int k = 0; k < kManyItemPages; ++k) window_.push_back(gate.Waiting(ManyItemPage(k)));
+      for (int k = kMaxFetchesInFlight - 1; k > 0; --k) gate.Open(ManyItemPage(k));
+      site_.WaitUntilPagesInFlight(1);
+    }
+    for (const auto& path : held_) gate.Open(path);
+  }
+
+  CraftedSite& site_;
+  std::vector<std::string> held_;
+  std::vector<std::size_t> window_;
+  std::thread thread_;
+};
 
 TEST(FetchingAhead, GivesTheIndexStatusTextsAndRequestsOfTheOneAfterAnotherRun) {
   CraftedSite site;
@@ -102,19 +145,23 @@ TEST(FetchingAhead, GivesTheIndexStatusTextsAndRequestsOfTheOneAfterAnotherRun) 
 
   const RunResult one = RunWithWindow(1);
   const auto oneRequests = site.AllRequests();
-  EXPECT_EQ(site.MostInFlight(), 1);  // the reference really is one after another
+  EXPECT_EQ(site.MostPagesInFlight(), 1);  // the reference really is one after another
   site.ResetCounts();
+  AheadConductor conductor(site);
   const RunResult ahead = RunWithWindow(kMaxFetchesInFlight);
   const auto aheadRequests = site.AllRequests();
-  // Several pages were in flight together (the run did fetch ahead), never
-  // more than the window plus the first page's six photos.
-  EXPECT_GT(site.MostInFlight(), 1);
-  EXPECT_LE(site.MostInFlight(), kMaxFetchesInFlight + 6);
+  // While list page 4's first item page was held, the next seven were
+  // fetched too, and no more: the whole window, and never beyond it.
+  std::vector<std::size_t> fullWindow(kManyItemPages, 0);
+  std::fill_n(fullWindow.begin(), kMaxFetchesInFlight, 1);
+  EXPECT_EQ(conductor.Finish(), fullWindow);
+  EXPECT_EQ(site.MostPagesInFlight(), kMaxFetchesInFlight);
 
   EXPECT_EQ(ahead.items, one.items);
   EXPECT_EQ(ahead.statusTexts, one.statusTexts);
   EXPECT_EQ(aheadRequests, oneRequests);
   EXPECT_EQ(ahead.pictures, one.pictures);
+  EXPECT_EQ(ahead.progress, one.progress);
 
   // And both are the run the definition describes: every item page in page
   // order, repeats and the empty source kept, a progress text per source.
@@ -137,6 +184,16 @@ TEST(FetchingAhead, GivesTheIndexStatusTextsAndRequestsOfTheOneAfterAnotherRun) 
                                           std::string(texts::kStatusCountSuffix));
   }
   EXPECT_EQ(one.statusTexts.back(), texts::kStatusCollected);
+  // The bar: list pages done out of seven, list page 5's step refined by its
+  // three item pages done (a third of a step each, counted down to a whole
+  // bar step).
+  std::vector<int> fifth;
+  for (int value : one.progress) {
+    if (value >= 400 && value <= 500 && (fifth.empty() || fifth.back() != value)) {
+      fifth.push_back(value);
+    }
+  }
+  EXPECT_EQ(fifth, (std::vector<int>{400, 433, 466, 500}));
   EXPECT_EQ(oneRequests.count("/plus/view.php"), 0u);
   EXPECT_EQ(oneRequests.at("/i/1.html"), 2);
   EXPECT_EQ(oneRequests.at("/i/m1.html"), 4);

@@ -4,7 +4,6 @@
 // answer holds up neither the usage notice nor paging.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <future>
 #include <string>
@@ -14,6 +13,7 @@
 #include "app/runtime_link.h"
 #include "app/units.h"
 #include "imaging/convert_image_format.h"
+#include "platform/transfer/transfer_limits.h"
 #include "runtime/inet/http_read.h"
 #include "tests/update/crafted_site.h"
 #include "ui/page_loads.h"
@@ -27,12 +27,11 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kPhotos = 21;
-constexpr auto kStall = 10s;  // longer than any wait below
 
 std::string PhotoPath(int i) { return "/p/" + std::to_string(i) + ".png"; }
 
 // Polls until `condition` holds or `limit` passes.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5000ms) {
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s) {
   const auto end = Clock::now() + limit;
   while (!condition()) {
     if (Clock::now() > end) return false;
@@ -42,15 +41,12 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 // Photos 0 .. kPhotos-1, each its own picture, and their BMP files.
-std::vector<base::Bytes> ServePhotos(CraftedSite& site, int slow, std::function<void()> slowSeen) {
-  for (int i = 0; i < kPhotos; ++i) {
-    site.Photo(PhotoPath(i), i + 1, i == slow ? slowSeen : std::function<void()>());
-  }
+std::vector<base::Bytes> ServePhotos(CraftedSite& site) {
+  for (int i = 0; i < kPhotos; ++i) site.Photo(PhotoPath(i), i + 1);
   // A program run before this one may have unbound the services.
   BindRuntime(&korvex::ServiceTable());
   std::vector<base::Bytes> bmp(kPhotos);
   for (int i = 0; i < kPhotos; ++i) {
-    if (i == slow) continue;
     ConvertImageFormat(korvex::HttpRead(SiteBase() + PhotoPath(i)), kFormatBmp, bmp[i]);
   }
   site.ResetCounts();
@@ -59,48 +55,38 @@ std::vector<base::Bytes> ServePhotos(CraftedSite& site, int slow, std::function<
 
 TEST(PageLoad, ASupersededLoadWritesNoBoxAndStopsItsTransfers) {
   CraftedSite site;
-  std::atomic<bool> slowAnswered{false};
-  // Box 1 of the page 5 .. 10 is slow: it answers only when released.
-  const std::vector<base::Bytes> bmp = ServePhotos(site, 5, [&] {
-    site.server().Stall(kStall);
-    slowAnswered = true;
-  });
+  const std::vector<base::Bytes> bmp = ServePhotos(site);
+  // Box 1 of the page 5 .. 10 is answered only once the test opens it, and
+  // only stopping the read can end it before.
+  site.Gate().Hold(PhotoPath(5));
+  transfer::SetTransferLimitsForTesting({.noProgressTimeout = 1h});
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
-  bool newerShownWhileSlowPending = false;
-  bool olderEndedBeforeRelease = false;
-  ASSERT_EQ(program.Run([&] {
+  EXPECT_EQ(program.Run([&] {
     for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, PhotoPath(i));
     ShowNextPage(0, 0, 0);  // page 5 .. 10
-    ASSERT_TRUE(WaitUntil([&] { return site.Requests(PhotoPath(5)) == 1; }));
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting(PhotoPath(5)));
     ShowNextPage(0, 0, 0);  // page 10 .. 15 supersedes it
-    ASSERT_TRUE(WaitUntil([&] { return program.Picture(1) == bmp[10]; }));
-    newerShownWhileSlowPending = !slowAnswered;
-    // The older load's slow read was stopped: its loader ends although the
-    // server has not answered.
-    olderEndedBeforeRelease = WaitUntil([&] { return program.runtime->Workers().Running() == 0; });
-    site.server().Release();
-    ASSERT_TRUE(WaitUntil([&] { return slowAnswered.load(); }));
-    ASSERT_TRUE(WaitUntil([&] { return program.runtime->Workers().Running() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return program.Picture(1) == bmp[10]; }));
+    // The older load's held read was stopped: its loader ends although the
+    // site has not answered.
+    EXPECT_TRUE(WaitUntil([&] { return program.runtime->Workers().Running() == 0; }));
+    EXPECT_EQ(site.Gate().Waiting(PhotoPath(5)), 1u);  // still held: the race was reached
+    site.Gate().Open(PhotoPath(5));
   }),
             0);
-  EXPECT_TRUE(newerShownWhileSlowPending);  // the race was reached
-  EXPECT_TRUE(olderEndedBeforeRelease);
+  transfer::ResetTransferLimits();
   for (int box = 1; box <= 6; ++box) EXPECT_EQ(program.Picture(box), bmp[9 + box]) << box;
   EXPECT_EQ(site.Requests(PhotoPath(5)), 1);
 }
 
 TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsOrEmptiesIt) {
   CraftedSite site;
-  std::atomic<bool> aheadHeld{false};
-  std::atomic<bool> aheadAnswered{false};
-  // Photo 17 answers only when released; it is first asked for when the
-  // page 10 .. 15 is shown and its next page is read ahead.
-  std::vector<base::Bytes> bmp = ServePhotos(site, 17, [&] {
-    aheadHeld = true;
-    site.server().Stall(kStall);
-    aheadAnswered = true;
-  });
+  std::vector<base::Bytes> bmp = ServePhotos(site);
+  // Photo 17 is answered only once the test opens it; it is first asked
+  // for when the page 10 .. 15 is shown and its next page is read ahead.
+  const std::string held = PhotoPath(17);
+  site.Gate().Hold(held);
   // Item 12 is a file the site sends that is no photo: its box fails.
   constexpr int kBroken = 12;
   site.Page("/p/broken.png", "not a photo", "image/png");
@@ -143,7 +129,7 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
     site.ResetCounts();
 
     ShowNextPage(0, 0, 0);  // page 10 .. 15, from the store
-    ASSERT_TRUE(WaitUntil([&] { return aheadHeld.load(); }));
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting(held));
     fromStore = PageBoxStates();
     requestsFromStore = pageRequests(10);
     expectPage(10, "from the store");
@@ -153,13 +139,13 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
     holdLoaders = true;
     ShowPreviousPage(0, 0, 0);
     aheadStoppedBeforeRelease =
-        WaitUntil([&] { return program.runtime->Workers().Running() == 1; }) && !aheadAnswered;
+        WaitUntil([&] { return program.runtime->Workers().Running() == 1; }) &&
+        site.Gate().Waiting(held) == 1;
     gate.set_value();
     ASSERT_TRUE(WaitUntil(idle));
     requestsOfPageBack = pageRequests(5);
     expectPage(5, "back");
-    site.server().Release();
-    ASSERT_TRUE(WaitUntil([&] { return aheadAnswered.load(); }));
+    site.Gate().Open(held);
 
     // An update empties the store: the page comes from the site again, the
     // same in every box.
@@ -209,14 +195,9 @@ TEST(PageLoad, TheReadAheadStoreDropsItsOldestFilesPastEitherBound) {
 
 TEST(PageLoad, ABadgeHostThatStallsHoldsUpNeitherTheNoticeNorPaging) {
   CraftedSite site;
-  std::atomic<bool> badgeAsked{false};
-  std::atomic<bool> badgeAnswered{false};
-  site.Page("/pa", "GIF89a", "image/gif", [&] {
-    badgeAsked = true;
-    site.server().Stall(kStall);
-    badgeAnswered = true;
-  });
-  const std::vector<base::Bytes> bmp = ServePhotos(site, -1, {});
+  site.Page("/pa", "GIF89a", "image/gif");
+  const std::vector<base::Bytes> bmp = ServePhotos(site);
+  site.Gate().Hold("/pa");  // the badge is answered only once the test opens it
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
   bool noticeBeforeBadge = false;
@@ -228,13 +209,13 @@ TEST(PageLoad, ABadgeHostThatStallsHoldsUpNeitherTheNoticeNorPaging) {
   };
   ASSERT_EQ(program.Run([&] {
     OnWindowCreated(0, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return badgeAsked.load(); }));
-    noticeBeforeBadge = program.front->MessageBoxes().size() == 1 && !badgeAnswered;
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting("/pa"));
+    noticeBeforeBadge = program.front->MessageBoxes().size() == 1;
     for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, PhotoPath(i));
     ShowNextPage(0, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return program.Picture(6) == bmp[10]; }));
-    pageBeforeBadge = !badgeAnswered && badge().empty();
-    site.server().Release();
+    pageBeforeBadge = site.Gate().Waiting("/pa") == 1 && badge().empty();
+    site.Gate().Open("/pa");
     // The badge shows once it arrives.
     EXPECT_TRUE(WaitUntil([&] { return !badge().empty(); }));
   }),

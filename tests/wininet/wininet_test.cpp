@@ -292,7 +292,8 @@ TEST_F(WinInetTest, LimitsAndCancelFailTheSend) {
   transfer::SetTransferLimitsForTesting(
       {.connectTimeout = 2s, .noProgressTimeout = 300ms, .maxBodyBytes = 1000});
   server_.AddLargeBody("/big", 1001);
-  server_.AddStallingHead("/stall", 10s);
+  server_.Gate().Hold("/stall");  // answered only after the test
+  server_.AddPage("/stall", "late");
   server_.AddPage("/small", "fits");
   for (const char* path : {"/big", "/stall"}) {
     Call c(server_.port(), "GET", path, kPlainFlags);

@@ -1,0 +1,59 @@
+#include "demo/request_gate.h"
+
+namespace pixaroo::demo {
+
+void RequestGate::Hold(std::string_view path) {
+  std::lock_guard lock(mutex_);
+  if (!closed_) held_.emplace(path);
+}
+
+void RequestGate::Open(std::string_view path) {
+  {
+    std::lock_guard lock(mutex_);
+    if (auto it = held_.find(path); it != held_.end()) held_.erase(it);
+  }
+  changed_.notify_all();
+}
+
+void RequestGate::Close() {
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    held_.clear();
+  }
+  changed_.notify_all();
+}
+
+void RequestGate::Pass(const std::string& path) {
+  std::unique_lock lock(mutex_);
+  if (!held_.contains(path)) return;
+  ++waiting_[path];
+  ++waitingInAll_;
+  changed_.notify_all();
+  changed_.wait_for(lock, kMaxHold, [&] { return !held_.contains(path); });
+  --waitingInAll_;
+  if (--waiting_[path] == 0) waiting_.erase(path);
+  changed_.notify_all();
+}
+
+std::size_t RequestGate::Waiting(std::string_view path) const {
+  std::lock_guard lock(mutex_);
+  const auto it = waiting_.find(path);
+  return it == waiting_.end() ? 0 : it->second;
+}
+
+bool RequestGate::WaitUntilWaiting(std::string_view path, std::size_t count,
+                                   std::chrono::milliseconds limit) const {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, limit, [&] {
+    const auto it = waiting_.find(path);
+    return it != waiting_.end() && it->second >= count;
+  });
+}
+
+bool RequestGate::WaitUntilWaitingInAll(std::size_t count, std::chrono::milliseconds limit) const {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, limit, [&] { return waitingInAll_ >= count; });
+}
+
+}  // namespace pixaroo::demo
