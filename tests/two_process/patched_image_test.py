@@ -183,7 +183,8 @@ class EditedTexts(unittest.TestCase):
             Desktop.wait_until(lambda: len(desktop.windows_of(proc.pid)) == 1, 10,
                                "the usage notice did not close")
             desktop.click(main, *UPDATE_BUTTON)
-            self.assertTrue(site.stalled.wait(30), "the update run never reached list page 2")
+            self.assertTrue(site.wait_for("/nvshengzhenrenxiu/list_60_2.html"),
+                            "the update run never reached list page 2")
             desktop.request_close(main)
             proc.wait(30)
             err = proc.stderr.read().decode(errors="replace")
