@@ -197,8 +197,8 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
         EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
         EXPECT_EQ(rt::ReadDialogFileName(units::kDialog), savedText);
         // A text that no dialog handed out must be plain GBK to name a file.
-        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five));
-        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two));
+        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five, nullptr));
+        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two, nullptr));
         p.Front().AnswerMenu(unit_id::kMenuSavePicture);  // and the dialog is cancelled
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {
