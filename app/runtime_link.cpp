@@ -65,7 +65,9 @@ Bytes ReadPicture(UnitRef picture) {
   return b != nullptr ? std::move(*b) : Bytes();
 }
 
-bool PictureEmpty(UnitRef picture) { return S().propertyEmpty(picture, korvex::kPropPicture); }
+bool PictureEmpty(UnitRef picture) {
+  return S().propertyEmpty(Unit(picture), korvex::kPropPicture);
+}
 
 void WritePicture(UnitRef picture, Bytes bytes) {
   S().writeProperty(Unit(picture), korvex::kPropPicture, std::move(bytes));
