@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <type_traits>
+#include <utility>
 
 #include "app/program_memory.h"
 
@@ -19,6 +21,29 @@ const korvex::Services& S() {
 // Units as the image names them.
 korvex::UnitRef Unit(const korvex::UnitRef& unit) { return ImageUnit(unit); }
 
+// An argument of a forwarding wrapper, as the table takes it: a unit as the
+// image names it, anything else handed on as the parameter is declared
+// (each wrapper parameter is handed on once, so moving it is safe).
+template <class Parameter, class Argument>
+Parameter Pass(Argument& argument) {
+  if constexpr (std::is_same_v<std::remove_cvref_t<Parameter>, korvex::UnitRef>) {
+    return Unit(argument);
+  } else {
+    return static_cast<Parameter>(std::move(argument));
+  }
+}
+
+// Calls the table's `Member` with a wrapper's own parameters.
+template <auto Member>
+struct Forward;
+template <class Return, class... Parameters, Return (*korvex::Services::*Member)(Parameters...)>
+struct Forward<Member> {
+  template <class... Arguments>
+  static Return Call(Arguments&... arguments) {
+    return (S().*Member)(Pass<Parameters>(arguments)...);
+  }
+};
+
 }  // namespace
 
 void BindRuntime(const korvex::Services* services) {
@@ -29,14 +54,10 @@ bool RuntimeBound() { return g_services.load(std::memory_order_acquire) != nullp
 
 namespace rt {
 
-int ListCount(UnitRef list) { return S().listCount(Unit(list)); }
-std::string ListItem(UnitRef list, int index) { return S().listItem(Unit(list), index); }
-void ListAdd(UnitRef list, const std::string& text) { S().listAdd(Unit(list), text); }
-void ListClear(UnitRef list) { S().listClear(Unit(list)); }
-std::vector<std::string> ListItems(UnitRef list) { return S().listItems(Unit(list)); }
-void ListReplace(UnitRef list, std::vector<std::string> items) {
-  S().listReplace(Unit(list), std::move(items));
-}
+#define KORVEX_SERVICE(member, Wrapper, Return, parameters, arguments) \
+  Return Wrapper parameters { return Forward<&korvex::Services::member>::Call arguments; }
+#define KORVEX_SERVICE_WRAPPED(member, Return, parameters)
+#include "runtime/services/service_list.def"
 
 Bytes ReadPicture(UnitRef picture) {
   auto v = S().readProperty(Unit(picture), korvex::kPropPicture);
@@ -44,7 +65,9 @@ Bytes ReadPicture(UnitRef picture) {
   return b != nullptr ? std::move(*b) : Bytes();
 }
 
-bool PictureEmpty(UnitRef picture) { return S().propertyEmpty(picture, korvex::kPropPicture); }
+bool PictureEmpty(UnitRef picture) {
+  return S().propertyEmpty(Unit(picture), korvex::kPropPicture);
+}
 
 void WritePicture(UnitRef picture, Bytes bytes) {
   S().writeProperty(Unit(picture), korvex::kPropPicture, std::move(bytes));
@@ -60,34 +83,9 @@ void SetDisabled(UnitRef button, bool disabled) {
   S().writeProperty(Unit(button), korvex::kPropDisabled, disabled);
 }
 
-void SetStatusText(UnitRef statusBar, int part, const std::string& text) {
-  S().setStatusText(Unit(statusBar), part, text);
-}
-
-void SetStatusProgress(UnitRef statusBar, int value, int maximum) {
-  S().setStatusProgress(Unit(statusBar), value, maximum);
-}
-
-void PopupMenu(UnitRef window, UnitRef menu) { S().popupMenu(Unit(window), Unit(menu)); }
-void OpenDialog(UnitRef dialog) { S().openDialog(Unit(dialog)); }
-void BindKey(UnitRef button, int key) { S().bindKey(Unit(button), key); }
-void BindViewer(korvex::ViewerPhotos photos) { S().bindViewer(std::move(photos)); }
-bool WriteFile(const std::string& fileName, const Bytes& data, int* error) {
-  return S().writeFile(fileName, data, error);
-}
-void MessageBox(const std::string& text, int flags, const std::string& title) {
-  S().messageBox(text, flags, title);
-}
-void RunProgram(const std::string& commandLine, bool wait) { S().runProgram(commandLine, wait); }
-
 void StartThread(Routine routine) { S().startThread(ImageRoutine(routine)); }
-bool StartTask(std::function<void()> task) { return S().startTask(std::move(task)); }
 void RegisterExitRoutine(Routine routine) { S().registerExitRoutine(ImageRoutine(routine)); }
 void LoadWindow(UnitRef window) { S().loadWindow(Unit(window).window); }
-void RunEventLoop() { S().runEventLoop(); }
-void EndProgram(int exitCode) { S().endProgram(exitCode); }
-
-Bytes HttpRead(const std::string& url) { return S().httpRead(url); }
 
 TransferScope NewTransferScope() {
   const korvex::TransferScopes& scopes = S().transferScopes;
@@ -95,10 +93,6 @@ TransferScope NewTransferScope() {
 }
 
 void CancelTransfers(const TransferScope& scope) { S().transferScopes.cancel(scope.get()); }
-
-bool SameSite(const std::string& url, const std::string& site) {
-  return S().sameSite(url, site);
-}
 
 Bytes HttpRead(const std::string& url, const TransferScope& scope) {
   return S().transferScopes.httpRead(scope.get(), url);

@@ -24,67 +24,91 @@ Runtime& Active() {
 
 UnitModel* ActiveModel() { return Active().Model(); }
 
+// The plain services, named as the table names them.
+namespace service {
+
+constexpr auto listCount = [](UnitRef u) {
+  auto* m = ActiveModel();
+  return m ? m->ListCount(u.unit) : 0;
+};
+constexpr auto listItem = [](UnitRef u, int i) {
+  auto* m = ActiveModel();
+  return m ? m->ListItem(u.unit, i) : std::string();
+};
+constexpr auto listAdd = [](UnitRef u, const std::string& t) {
+  if (auto* m = ActiveModel()) m->ListAdd(u.unit, t);
+};
+constexpr auto listClear = [](UnitRef u) {
+  if (auto* m = ActiveModel()) m->ListClear(u.unit);
+};
+constexpr auto listItems = [](UnitRef u) {
+  auto* m = ActiveModel();
+  return m ? m->ListItems(u.unit) : std::vector<std::string>();
+};
+constexpr auto listReplace = [](UnitRef u, std::vector<std::string>&& items) {
+  if (auto* m = ActiveModel()) m->ListReplace(u.unit, std::move(items));
+};
+constexpr auto readProperty = [](UnitRef u, int p) {
+  auto* m = ActiveModel();
+  return m ? m->ReadProperty(u.unit, p) : PropertyValue();
+};
+constexpr auto propertyEmpty = [](UnitRef u, int p) {
+  auto* m = ActiveModel();
+  return m == nullptr || m->PropertyEmpty(u.unit, p);
+};
+constexpr auto writeProperty = [](UnitRef u, int p, PropertyValue&& v) {
+  if (auto* m = ActiveModel()) m->WriteProperty(u.unit, p, std::move(v));
+};
+constexpr auto setStatusText = [](UnitRef u, int part, const std::string& t) {
+  if (auto* m = ActiveModel()) m->SetStatusText(u.unit, part, t);
+};
+constexpr auto setStatusProgress = [](UnitRef u, int value, int maximum) {
+  if (auto* m = ActiveModel()) m->SetStatusProgress(u.unit, {value, maximum});
+};
+constexpr auto popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
+constexpr auto openDialog = [](UnitRef d) { Active().OpenDialog(d); };
+constexpr auto bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
+constexpr auto bindViewer = [](ViewerPhotos photos) { Active().BindViewer(std::move(photos)); };
+constexpr auto writeFile = [](const std::string& name, const Bytes& data, int* error) {
+  return Active().WriteFile(name, data, error);
+};
+constexpr auto messageBox = [](const std::string& t, int f, const std::string& title) {
+  Active().ShowMessageBox(t, f, title);
+};
+constexpr auto runProgram = [](const std::string& line, bool wait) {
+  Active().RunProgramLine(line, wait);
+};
+constexpr auto startThread = [](std::uint32_t off) { Active().StartThread(off); };
+constexpr auto startTask = [](std::function<void()> task) {
+  Runtime* r = g_active.load(std::memory_order_acquire);
+  return r != nullptr && r->Workers().Start(std::move(task));
+};
+constexpr auto registerExitRoutine = [](std::uint32_t off) { Active().RegisterExitRoutine(off); };
+constexpr auto loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
+constexpr auto runEventLoop = [] { Active().RunEventLoop(); };
+constexpr auto endProgram = [](int code) { Active().EndProgram(code); };
+constexpr auto httpRead = [](const std::string& url) { return HttpRead(url); };
+constexpr auto sameSite = [](const std::string& url, const std::string& site) {
+  return SameSite(url, site);
+};
+constexpr auto dllCommand = [](int number) {
+  AnyFunction f = dll::Address(number);
+  if (f == nullptr) {
+    // The program's DLL numbers are checked against its table at load, so
+    // this is a damaged program: end it rather than call nowhere.
+    std::fprintf(stderr, "korvex: DLL command %d does not exist\n", number);
+    std::_Exit(kExitBadDllCommand);
+  }
+  return f;
+};
+
+}  // namespace service
+
 Services MakeServices() {
   Services s{};
-  s.listCount = [](UnitRef u) {
-    auto* m = ActiveModel();
-    return m ? m->ListCount(u.unit) : 0;
-  };
-  s.listItem = [](UnitRef u, int i) {
-    auto* m = ActiveModel();
-    return m ? m->ListItem(u.unit, i) : std::string();
-  };
-  s.listAdd = [](UnitRef u, const std::string& t) {
-    if (auto* m = ActiveModel()) m->ListAdd(u.unit, t);
-  };
-  s.listClear = [](UnitRef u) {
-    if (auto* m = ActiveModel()) m->ListClear(u.unit);
-  };
-  s.listItems = [](UnitRef u) {
-    auto* m = ActiveModel();
-    return m ? m->ListItems(u.unit) : std::vector<std::string>();
-  };
-  s.listReplace = [](UnitRef u, std::vector<std::string>&& items) {
-    if (auto* m = ActiveModel()) m->ListReplace(u.unit, std::move(items));
-  };
-  s.readProperty = [](UnitRef u, int p) {
-    auto* m = ActiveModel();
-    return m ? m->ReadProperty(u.unit, p) : PropertyValue();
-  };
-  s.propertyEmpty = [](UnitRef u, int p) {
-    auto* m = ActiveModel();
-    return m == nullptr || m->PropertyEmpty(u.unit, p);
-  };
-  s.writeProperty = [](UnitRef u, int p, PropertyValue&& v) {
-    if (auto* m = ActiveModel()) m->WriteProperty(u.unit, p, std::move(v));
-  };
-  s.setStatusText = [](UnitRef u, int part, const std::string& t) {
-    if (auto* m = ActiveModel()) m->SetStatusText(u.unit, part, t);
-  };
-  s.setStatusProgress = [](UnitRef u, int value, int maximum) {
-    if (auto* m = ActiveModel()) m->SetStatusProgress(u.unit, {value, maximum});
-  };
-  s.popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); };
-  s.openDialog = [](UnitRef d) { Active().OpenDialog(d); };
-  s.bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
-  s.bindViewer = [](ViewerPhotos photos) { Active().BindViewer(std::move(photos)); };
-  s.writeFile = [](const std::string& name, const Bytes& data, int* error) {
-    return Active().WriteFile(name, data, error);
-  };
-  s.messageBox = [](const std::string& t, int f, const std::string& title) {
-    Active().ShowMessageBox(t, f, title);
-  };
-  s.runProgram = [](const std::string& line, bool wait) { Active().RunProgramLine(line, wait); };
-  s.startThread = [](std::uint32_t off) { Active().StartThread(off); };
-  s.startTask = [](std::function<void()> task) {
-    Runtime* r = g_active.load(std::memory_order_acquire);
-    return r != nullptr && r->Workers().Start(std::move(task));
-  };
-  s.registerExitRoutine = [](std::uint32_t off) { Active().RegisterExitRoutine(off); };
-  s.loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
-  s.runEventLoop = [] { Active().RunEventLoop(); };
-  s.endProgram = [](int code) { Active().EndProgram(code); };
-  s.httpRead = [](const std::string& url) { return HttpRead(url); };
+#define KORVEX_SERVICE(member, ...) s.member = service::member;
+#define KORVEX_SERVICE_WRAPPED(member, ...) s.member = service::member;
+#include "runtime/services/service_list.def"
   s.transferScopes.create = []() -> TransferScope* { return new TransferScope; };
   s.transferScopes.cancel = [](TransferScope* scope) {
     if (scope != nullptr) scope->cancelled = true;
@@ -92,19 +116,6 @@ Services MakeServices() {
   s.transferScopes.release = [](TransferScope* scope) { delete scope; };
   s.transferScopes.httpRead = [](TransferScope* scope, const std::string& url) {
     return HttpRead(url, scope);
-  };
-  s.sameSite = [](const std::string& url, const std::string& site) {
-    return SameSite(url, site);
-  };
-  s.dllCommand = [](int number) {
-    AnyFunction f = dll::Address(number);
-    if (f == nullptr) {
-      // The program's DLL numbers are checked against its table at load, so
-      // this is a damaged program: end it rather than call nowhere.
-      std::fprintf(stderr, "korvex: DLL command %d does not exist\n", number);
-      std::_Exit(kExitBadDllCommand);
-    }
-    return f;
   };
   s.objects = MakeObjectCommands();
   return s;

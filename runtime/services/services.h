@@ -133,85 +133,14 @@ struct ViewerPhotos {
   std::function<base::Bytes(int position)> photoAt;
 };
 
+// The table's plain services, one member each, come from service_list.def.
 struct Services {
-  // Units. A list position past the last item reads as the empty text.
-  int (*listCount)(UnitRef list);
-  std::string (*listItem)(UnitRef list, int index);
-  void (*listAdd)(UnitRef list, const std::string& text);
-  void (*listClear)(UnitRef list);
-  // Every item at once, read in one step: one consistent snapshot.
-  std::vector<std::string> (*listItems)(UnitRef list);
-  // Replaces every item in one step: readers see the old items or the new
-  // ones, never an empty or partly filled list.
-  void (*listReplace)(UnitRef list, std::vector<std::string>&& items);
-  // Reading gives a fresh copy owned by the caller; an unknown unit or
-  // property reads as std::monostate and a write to one is ignored.
-  PropertyValue (*readProperty)(UnitRef unit, int property);
-  // True when the property reads as the empty text: no value, or a text or
-  // byte set that is empty or starts with a NUL byte. Nothing is copied.
-  bool (*propertyEmpty)(UnitRef unit, int property);
-  // The value is moved into the unit: a picture's bytes are not copied.
-  void (*writeProperty)(UnitRef unit, int property, PropertyValue&& value);
-  void (*setStatusText)(UnitRef statusBar, int part, const std::string& text);
-  // The status bar's progress bar, beside its texts: `value` of `maximum`
-  // done; a maximum of 0 hides it (it starts hidden).
-  void (*setStatusProgress)(UnitRef statusBar, int value, int maximum);
-  // Pops up `menu` over `window`; returns when the menu closes. The chosen
-  // entry's routine runs afterwards as its own event on the window thread.
-  void (*popupMenu)(UnitRef window, UnitRef menu);
-  // Opens a common dialog as a save-file dialog; afterwards its property 10
-  // holds the chosen file name (empty after cancel).
-  void (*openDialog)(UnitRef dialog);
-  // From now on `key` (kKey...) acts as a click on `button` whenever the
-  // window is active and no menu or dialog is open. The click takes the
-  // button's own way, so a disabled button takes no key either. A key bound
-  // again goes to the later button.
-  void (*bindKey)(UnitRef button, int key);
-  // From now on a double-click on a picture box that shows a picture whose
-  // position `photos` knows opens the photo viewer, a window of its own, on
-  // the picture the box holds (no request); moving through the index there
-  // asks `photos.photoAt` on a worker thread. Binding again replaces it.
-  void (*bindViewer)(ViewerPhotos photos);
+#define KORVEX_SERVICE(member, Wrapper, Return, parameters, arguments) Return(*member) parameters;
+#define KORVEX_SERVICE_WRAPPED(member, Return, parameters) Return(*member) parameters;
+#include "runtime/services/service_list.def"
 
-  // Files. Writes `data` to the file named by the text `fileName`, replacing
-  // it atomically; false when it could not. A name a dialog handed out
-  // reaches the very file the user chose, even one whose name GBK cannot
-  // spell; any other name must be plain GBK. On failure `error`, when
-  // given, receives the errno value of the failed step.
-  bool (*writeFile)(const std::string& fileName, const Bytes& data, int* error);
-
-  // System.
-  void (*messageBox)(const std::string& text, int flags, const std::string& title);
-  // Starts a program from a command line, never through a shell.
-  void (*runProgram)(const std::string& commandLine, bool wait);
-
-  // Threads and lifetime. Routines are named by their code offset.
-  void (*startThread)(std::uint32_t routineOffset);
-  // Runs a piece of the program's own work on a tracked worker thread (the
-  // end of the program waits for it as for any worker). False, and the task
-  // is dropped unrun, once the program is ending or when no thread can be
-  // made; the caller then does the work itself.
-  bool (*startTask)(std::function<void()> task);
-  void (*registerExitRoutine)(std::uint32_t routineOffset);
-  void (*loadWindow)(std::uint32_t windowId);
-  void (*runEventLoop)();
-  void (*endProgram)(int exitCode);
-
-  // The internet library: the body at an http:// or https:// address
-  // (redirects followed within the same scheme or from http to https),
-  // empty when nothing could be read. Blocks; fails at once after the
-  // window has closed.
-  base::Bytes (*httpRead)(const std::string& url);
+  // HTTP reads that can be cancelled together.
   TransferScopes transferScopes;
-  // True when `url`, parsed as the HTTP read parses it, has the scheme,
-  // host and port of `site` and no user name or password.
-  bool (*sameSite)(const std::string& url, const std::string& site);
-
-  // The DLL command table, resolved when the program was loaded: the
-  // function of command `number`. A number outside the table is a runtime
-  // fault that ends the program.
-  AnyFunction (*dllCommand)(int number);
-
   ObjectCommands objects;
 };
 

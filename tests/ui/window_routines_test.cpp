@@ -1,11 +1,13 @@
 // The window's routines as a user meets them: the badge and notice at start,
 // paging through an index (a photo that fails leaves its box empty), saving
-// the last right-clicked photo, and the support chat's command line.
+// the last right-clicked photo, the support chat's command line, and units
+// named as the image names them.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +16,7 @@
 
 #include "app/event_routines.h"
 #include "app/globals.h"
+#include "app/program_memory.h"
 #include "app/program_texts.h"
 #include "app/runtime_link.h"
 #include "app/units.h"
@@ -26,6 +29,7 @@
 #include "runtime/core/runtime.h"
 #include "runtime/inet/http_read.h"
 #include "tests/program/program_harness.h"
+#include "tests/support/program_services.h"
 #include "ui/main_window_form.h"
 
 namespace pixaroo::testing {
@@ -197,8 +201,8 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
         EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
         EXPECT_EQ(rt::ReadDialogFileName(units::kDialog), savedText);
         // A text that no dialog handed out must be plain GBK to name a file.
-        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five));
-        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two));
+        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five, nullptr));
+        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two, nullptr));
         p.Front().AnswerMenu(unit_id::kMenuSavePicture);  // and the dialog is cancelled
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {
@@ -355,5 +359,55 @@ TEST(WindowRoutines, SupportChatOpensTheAccountsLinkWithoutWaiting) {
   platform::shell::SetUrlOpener("xdg-open");
 }
 
+// The units a routine names, as the runtime's services hear them.
+std::vector<korvex::UnitRef> g_asked;
+
+// Units reach the runtime as the image's unit operands name them: in an
+// image whose operands give 图片框1 the place of 图片框2 and 按钮3 that of
+// 按钮2, whatever the program asks of 图片框1 or 按钮3 goes to the other.
+TEST(WindowRoutines, ServicesHearOfTheUnitsTheImageNames) {
+  const korvex::ProgramMemory& built = BuilderImageMemory();
+  static std::vector<std::uint8_t> operands;  // the binding keeps pointing here
+  operands.assign(built.operands, built.operands + built.operandSize);
+  // The unit list opens the operand block: a count, then three words a unit.
+  auto place = [&](const korvex::UnitRef& unit) -> std::uint8_t* {
+    std::uint32_t count = 0;
+    std::memcpy(&count, operands.data(), 4);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      std::uint32_t w[3];
+      std::memcpy(w, operands.data() + 4 + 12 * i, 12);
+      if (korvex::UnitRef{w[0], w[1], w[2]} == unit) return operands.data() + 4 + 12 * i;
+    }
+    return nullptr;
+  };
+  for (const auto& [from, to] : {std::pair{units::kPicture1, units::kPicture2},
+                                 std::pair{units::kNextButton, units::kPreviousButton}}) {
+    std::uint8_t* at = place(from);
+    const std::uint8_t* other = place(to);
+    ASSERT_TRUE(at != nullptr && other != nullptr);
+    std::memcpy(at, other, 12);
+  }
+  korvex::ProgramMemory edited = built;
+  edited.operands = operands.data();
+
+  g_asked.clear();
+  korvex::Services services{};
+  services.propertyEmpty = [](korvex::UnitRef unit, int) {
+    g_asked.push_back(unit);
+    return true;
+  };
+  services.readProperty = [](korvex::UnitRef unit, int) {
+    g_asked.push_back(unit);
+    return korvex::PropertyValue();
+  };
+  services.bindKey = [](korvex::UnitRef button, int) { g_asked.push_back(button); };
+  BindProgram(&services, edited);
+  EXPECT_TRUE(rt::PictureEmpty(units::kPicture1));
+  EXPECT_TRUE(rt::ReadPicture(units::kPicture1).empty());
+  rt::BindKey(units::kNextButton, korvex::kKeyPageDown);
+  BindProgram(&korvex::ServiceTable(), built);  // as the other tests found it
+  EXPECT_EQ(g_asked, (std::vector<korvex::UnitRef>{units::kPicture2, units::kPicture2,
+                                                   units::kPreviousButton}));
+}
 }  // namespace
 }  // namespace pixaroo::testing

@@ -93,7 +93,7 @@ TEST(IndexSnapshot, TheIndexFileIsTheWholeOfOneIndexWhileTheIndexIsReplaced) {
   Program program;
   ASSERT_EQ(program.Run([&] {
     for (int first : {0, 1}) {
-      rt::ListReplace(units::kIndexList, g_indexes[first]);
+      rt::ListReplace(units::kIndexList, std::vector(g_indexes[first]));
       g_next = 1 - first;
       g_replaced = 0;
       BindRuntime(&replacing);
