@@ -26,16 +26,10 @@ base=$(head -1 "$work/site")
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
-  build=$1 base=$2 tool=${3:-}
-  command -v openbox >/dev/null && { openbox >/dev/null 2>&1 & sleep 1; }
-  $tool "$build/pixaroo" --site "$base" >/dev/null 2>&1 & launcher=$!
-  sleep "${PIXAROO_START_WAIT:-3}"
-  app=$(pgrep -P $launcher -x pixaroo || echo $launcher)
-  peak() { awk "/VmHWM/ { printf \"%.0f MB\", \$2 / 1024 }" /proc/$app/status; }
-  xdotool key Return; sleep 1                     # the usage notice
-  win=$(xdotool search --onlyvisible --pid $app | tail -1)
-  xdotool windowactivate --sync "$win" 2>/dev/null || true
-  xdotool mousemove --window "$win" 64 552 click 1   # 更新
+  . "$1"
+  build=$2
+  start_program "$build" "$3" "${4:-}"
+  click_update
   sleep "${PIXAROO_UPDATE_WAIT:-10}"
   xdotool key Next; sleep 2; xdotool key Next; sleep 3
   echo "peak after an update and two pages: $(peak)"
@@ -43,6 +37,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   flips=$(for _ in $(seq 12); do printf "Next %.0s" $(seq 10); printf "Prior %.0s" $(seq 10); done)
   xdotool key --delay 20 $flips; sleep 5
   echo "peak over 240 quick flips as well: $(peak)"
-  kill $app 2>/dev/null
-  wait $launcher 2>/dev/null || true
-' _ "$build" "$base" "${PIXAROO_MEMORY_TOOL:-}"
+  stop_program
+' _ "$(cd "$(dirname "$0")" && pwd)/window_session.sh" "$build" "$base" "${PIXAROO_MEMORY_TOOL:-}"
