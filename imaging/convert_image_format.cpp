@@ -116,7 +116,9 @@ class ConversionSlots {
   }
   void Acquire() {
     std::unique_lock lock(mutex_);
+    ++waiting_;
     freed_.wait(lock, [&] { return free_ > 0; });
+    --waiting_;
     --free_;
   }
   void Release() {
@@ -126,12 +128,17 @@ class ConversionSlots {
     }
     freed_.notify_one();
   }
+  int Waiting() {
+    std::lock_guard lock(mutex_);
+    return waiting_;
+  }
 
  private:
   explicit ConversionSlots(unsigned count) : free_(count) {}
   std::mutex mutex_;
   std::condition_variable freed_;
   unsigned free_;
+  int waiting_ = 0;
 };
 
 struct ConversionSlot {
@@ -141,11 +148,9 @@ struct ConversionSlot {
   ConversionSlot& operator=(const ConversionSlot&) = delete;
 };
 
-}  // namespace
-
-bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const base::Text& savePath,
-                        base::Bytes& converted) {
-  const ConversionSlot slot;
+// The conversion itself, once its slot is taken.
+bool Convert(const base::Bytes& picture, std::int32_t format, const base::Text& savePath,
+             base::Bytes& converted) {
   // Start GDI+: version 1, no debug callback, background thread and external
   // codecs allowed, no output record.
   gdiplus::ULONG_PTR token = 0;
@@ -199,6 +204,23 @@ bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const b
   if (encodedStream != nullptr) encodedStream->Release();
   return result;
 }
+
+}  // namespace
+
+bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format, const base::Text& savePath,
+                        base::Bytes& converted) {
+  const ConversionSlot slot;
+  return Convert(picture, format, savePath, converted);
+}
+
+bool ConvertImageFormatIfWanted(const base::Bytes& picture, std::int32_t format,
+                                base::Bytes& converted, const std::function<bool()>& wanted) {
+  const ConversionSlot slot;
+  if (!wanted()) return false;
+  return Convert(picture, format, base::Text(), converted);
+}
+
+int ConversionsWaiting() { return ConversionSlots::Instance().Waiting(); }
 
 base::Bytes AnsiToWide(const base::Text& text) {
   if (text.empty()) return base::Bytes();

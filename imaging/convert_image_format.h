@@ -3,12 +3,14 @@
 // GDI+ and OLE memory-stream layer; optionally also writes the result to a
 // file. AnsiToWide turns a system-code-page text into UTF-16.
 //
-// Both routines keep no state between calls and may be called from any
-// thread, also at the same time; conversions beyond the machine's core
-// count wait for one to finish.
+// The routines keep no state between calls and may be called from any
+// thread, also at the same time. Conversions running at once are at most as
+// many as the machine has cores, whoever calls them: one beyond that waits
+// for one to finish.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "base/bytes.h"
 #include "base/text_ops.h"
@@ -34,6 +36,17 @@ inline bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format,
                                base::Bytes& converted) {
   return ConvertImageFormat(picture, format, base::Text(), converted);
 }
+
+// The same without a file, for a caller that may stop wanting the result
+// while it waits for its turn: once it may run, `wanted` is asked (on this
+// thread, no lock held, holding the turn: it must not convert); when it
+// answers false nothing is converted, the result is false and `converted`
+// keeps its contents.
+bool ConvertImageFormatIfWanted(const base::Bytes& picture, std::int32_t format,
+                                base::Bytes& converted, const std::function<bool()>& wanted);
+
+// How many conversions wait for their turn now. Any thread; for tests.
+int ConversionsWaiting();
 
 // `text` (GBK) as UTF-16 little-endian, with the terminating NUL character
 // (two zero bytes); empty for an empty text.

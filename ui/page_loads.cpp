@@ -8,8 +8,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <semaphore>
-#include <thread>
 #include <vector>
 
 #include "app/globals.h"
@@ -25,20 +23,6 @@ static_assert(std::size(units::kPictures) == kPageBoxes);
 static_assert(std::size(kPictureIndices) == kPageBoxes);
 
 namespace {
-
-// Conversions of page photos running at once: one per core, so that quick
-// paging never has more full-size pictures in flight than the machine can
-// convert. A load superseded while it waited for a slot converts nothing.
-constexpr std::ptrdiff_t kMostConversionSlots = 64;
-std::counting_semaphore<kMostConversionSlots> g_conversionSlots{std::clamp<std::ptrdiff_t>(
-    static_cast<std::ptrdiff_t>(std::thread::hardware_concurrency()), 1, kMostConversionSlots)};
-
-struct ConversionSlot {
-  ConversionSlot() { g_conversionSlots.acquire(); }
-  ~ConversionSlot() { g_conversionSlots.release(); }
-  ConversionSlot(const ConversionSlot&) = delete;
-  ConversionSlot& operator=(const ConversionSlot&) = delete;
-};
 
 // The read-ahead store: the shown page and both its neighbours, and never
 // more than a few photo-sized files.
@@ -158,12 +142,12 @@ void LoadBox(PageLoad& load, const rt::TransferScope& scope, int k) {
   if (!item) return;
   // A fresh result per photo: a failed conversion leaves it empty, so the
   // box shows nothing rather than the photo of an earlier box.
-  // A load superseded meanwhile (quick paging) spends no conversion: it
-  // writes nothing anyway, since a load never becomes current again.
+  // A load superseded meanwhile, also while it waited for its turn to
+  // convert (quick paging), spends no conversion: it writes nothing anyway,
+  // since a load never becomes current again.
   base::Bytes bmp;
   if (const PhotoCache::File file = ReadPhoto(AddressOf(*item), scope)) {
-    const ConversionSlot slot;
-    if (IsCurrent(load)) ConvertImageFormat(*file, kFormatBmp, bmp);
+    ConvertImageFormatIfWanted(*file, kFormatBmp, bmp, [&] { return IsCurrent(load); });
   }
   WriteBoxIfCurrent(load, k, std::move(bmp));
 }

@@ -143,7 +143,16 @@ void FitSize(std::uint32_t width, std::uint32_t height, std::uint32_t boxWidth,
 }
 
 FittedPicture ScaleToFit(ByteSpan file, std::uint32_t boxWidth, std::uint32_t boxHeight) {
-  if (file.empty() || boxWidth == 0 || boxHeight == 0) return {};
+  if (boxWidth == 0 || boxHeight == 0) return {};
+  return ScaleToSize(file, [&](std::uint32_t width, std::uint32_t height) {
+    ScaledSize fit;
+    FitSize(width, height, boxWidth, boxHeight, &fit.width, &fit.height);
+    return fit;
+  });
+}
+
+FittedPicture ScaleToSize(ByteSpan file, const SizeRule& rule) {
+  if (file.empty()) return {};
   try {
     RowSource rows;
     std::unique_ptr<GpImage> image;
@@ -158,9 +167,12 @@ FittedPicture ScaleToFit(ByteSpan file, std::uint32_t boxWidth, std::uint32_t bo
       rows.bytesPerPixel = 4;
       rows.alpha = true;
     }
-    std::uint32_t fitWidth = 0, fitHeight = 0;
-    FitSize(rows.width, rows.height, boxWidth, boxHeight, &fitWidth, &fitHeight);
-    return Scale(rows, fitWidth, fitHeight);
+    const ScaledSize size = rule(rows.width, rows.height);
+    if (!DimensionsAllowed(size.width, size.height)) return {};
+    FittedPicture out = Scale(rows, size.width, size.height);
+    out.sourceWidth = rows.width;
+    out.sourceHeight = rows.height;
+    return out;
   } catch (const std::bad_alloc&) {
     return {};
   }

@@ -1,5 +1,6 @@
 #include "runtime/qt/photo_viewer.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,7 +8,12 @@
 #include <QPointer>
 #include <QScreen>
 #include <QThreadPool>
+#include <algorithm>
+#include <atomic>
 #include <mutex>
+
+#include "platform/gdiplus/fit_scaler.h"
+#include "runtime/qt/scaled_picture.h"
 
 namespace korvex {
 namespace {
@@ -25,7 +31,33 @@ constexpr int kClickSlack = 4;
 struct PhotoViewer::Sink {
   std::mutex mutex;
   PhotoViewer* viewer = nullptr;  // guarded by mutex
+  // The decode asked for last: one still queued behind it is not started.
+  std::atomic<std::uint64_t> latest{0};
 };
+
+namespace {
+
+// `own` fitted into `box` by the scaler's own rule; empty for an empty box.
+QSize Fitted(QSize own, QSize box) {
+  if (own.isEmpty() || box.isEmpty()) return {};
+  std::uint32_t width = 0, height = 0;
+  gdiplus::FitSize(static_cast<std::uint32_t>(own.width()),
+                   static_cast<std::uint32_t>(own.height()),
+                   static_cast<std::uint32_t>(box.width()),
+                   static_cast<std::uint32_t>(box.height()), &width, &height);
+  return QSize(static_cast<int>(width), static_cast<int>(height));
+}
+
+// The size a picture of size `own` is drawn at: fitted, as large as fits
+// `window`; at 100 %, its own size, or fitted into `screens` when it has
+// more than kFullSizePixels.
+QSize DrawnSize(QSize own, bool actual, QSize window, QSize screens) {
+  if (!actual) return Fitted(own, window);
+  if (qint64{own.width()} * own.height() <= PhotoViewer::kFullSizePixels) return own;
+  return Fitted(own, screens);
+}
+
+}  // namespace
 
 PhotoViewer::PhotoViewer(ViewerSource source)
     : QWidget(nullptr, Qt::Window), source_(std::move(source)), sink_(std::make_shared<Sink>()) {
@@ -33,8 +65,10 @@ PhotoViewer::PhotoViewer(ViewerSource source)
   setAttribute(Qt::WA_DeleteOnClose, false);
   setFocusPolicy(Qt::StrongFocus);
   QSize size = kFirstSize;
+  screens_ = size * kScreensAtFullSize;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     size = size.boundedTo(screen->availableSize() * kScreenShare);
+    screens_ = screen->size() * kScreensAtFullSize;
   }
   resize(size);
 }
@@ -46,8 +80,10 @@ PhotoViewer::~PhotoViewer() {
 
 void PhotoViewer::Open(std::shared_ptr<const base::Bytes> photo, int position) {
   position_ = position;
-  SetActualSize(false);
-  Decode(std::move(photo), ++generation_);
+  ++generation_;
+  actualSize_ = false;
+  pan_ = {};
+  Show(std::move(photo));
   ShowTitle();
   show();
   raise();
@@ -63,34 +99,58 @@ void PhotoViewer::Move(int step) {
   ShowTitle();
   source_.request(target, [viewer = QPointer<PhotoViewer>(this), generation](base::Bytes photo) {
     if (viewer == nullptr || generation != viewer->generation_) return;  // moved on
-    viewer->Decode(std::make_shared<const base::Bytes>(std::move(photo)), generation);
+    viewer->Show(std::make_shared<const base::Bytes>(std::move(photo)));
   });
 }
 
-void PhotoViewer::Decode(std::shared_ptr<const base::Bytes> bytes, std::uint64_t generation) {
-  if (bytes == nullptr || bytes->empty()) {
-    Decoded(generation, QImage());
+void PhotoViewer::Show(std::shared_ptr<const base::Bytes> bytes) {
+  photo_ = std::move(bytes);
+  ++photoSerial_;
+  Decode();
+}
+
+void PhotoViewer::Decode() {
+  const std::uint64_t decode = ++decode_;
+  sink_->latest.store(decode);
+  decodedFor_ = size();
+  if (photo_ == nullptr) return;  // none yet
+  if (photo_->empty()) {
+    Decoded(decode, QImage(), QSize());
     return;
   }
-  QThreadPool::globalInstance()->start([sink = sink_, bytes = std::move(bytes), generation] {
-    QImage image = QImage::fromData(bytes->data(), static_cast<int>(bytes->size()));
-    std::lock_guard lock(sink->mutex);
-    if (sink->viewer == nullptr) return;
-    PhotoViewer* target = sink->viewer;
-    QMetaObject::invokeMethod(
-        target,
-        [target, generation, image = std::move(image)]() mutable {
-          target->Decoded(generation, std::move(image));
-        },
-        Qt::QueuedConnection);
-  });
+  // Never enlarged here: a picture smaller than where it goes is drawn
+  // larger, smoothly, by the painter.
+  gdiplus::SizeRule rule = [actual = actualSize_, window = size(), screens = screens_](
+                               std::uint32_t width, std::uint32_t height) {
+    const QSize own(static_cast<int>(width), static_cast<int>(height));
+    const QSize drawn = DrawnSize(own, actual, window, screens).boundedTo(own);
+    return gdiplus::ScaledSize{static_cast<std::uint32_t>(std::max(drawn.width(), 0)),
+                               static_cast<std::uint32_t>(std::max(drawn.height(), 0))};
+  };
+  QThreadPool::globalInstance()->start(
+      [sink = sink_, bytes = photo_, rule = std::move(rule), decode] {
+        if (sink->latest.load() != decode) return;  // a later decode is wanted
+        QSize own;
+        QImage image = DecodeScaled(*bytes, rule, &own);
+        std::lock_guard lock(sink->mutex);
+        if (sink->viewer == nullptr) return;
+        PhotoViewer* target = sink->viewer;
+        QMetaObject::invokeMethod(
+            target,
+            [target, decode, image = std::move(image), own]() mutable {
+              target->Decoded(decode, std::move(image), own);
+            },
+            Qt::QueuedConnection);
+      });
 }
 
-void PhotoViewer::Decoded(std::uint64_t generation, QImage image) {
-  if (generation != generation_) return;  // a later photo is wanted
+void PhotoViewer::Decoded(std::uint64_t decode, QImage image, QSize own) {
+  if (decode != decode_) return;  // a later decode is wanted
   failed_ = image.isNull();
+  if (pictureSerial_ != photoSerial_) pan_ = {};  // another photo
+  pictureSerial_ = photoSerial_;
   picture_ = std::move(image);
-  pan_ = {};
+  own_ = failed_ ? QSize() : own;
   update();
 }
 
@@ -102,13 +162,17 @@ void PhotoViewer::ShowTitle() {
 void PhotoViewer::SetActualSize(bool actual) {
   actualSize_ = actual;
   pan_ = {};
+  Decode();
   update();
+}
+
+QSize PhotoViewer::ShownSize(QSize own) const {
+  return DrawnSize(own, actualSize_, size(), screens_);
 }
 
 QRect PhotoViewer::PictureRect() const {
   if (picture_.isNull()) return {};
-  QSize size = picture_.size();
-  if (!actualSize_) size.scale(this->size(), Qt::KeepAspectRatio);
+  const QSize size = ShownSize(own_);
   const QPoint centred((width() - size.width()) / 2, (height() - size.height()) / 2);
   return QRect(centred + (actualSize_ ? pan_ : QPoint()), size);
 }
@@ -170,8 +234,28 @@ void PhotoViewer::paintEvent(QPaintEvent*) {
                      failed_ ? QString::fromUtf8("无法显示这张图片") : QString());
     return;
   }
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, !actualSize_);
+  // Drawn as it is once decoded for here; scaled (smoothly) only while a
+  // decode for a new size is on its way, or to enlarge a small picture.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawImage(PictureRect(), picture_);
+}
+
+void PhotoViewer::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Fitted, the picture is decoded for the window's size.
+  if (!actualSize_ && photo_ != nullptr && size() != decodedFor_) Decode();
+}
+
+void PhotoViewer::closeEvent(QCloseEvent* event) {
+  // Closed, it holds no photo: late answers and decodes find nothing wanted.
+  ++generation_;
+  ++decode_;
+  sink_->latest.store(decode_);
+  photo_.reset();
+  picture_ = QImage();
+  own_ = QSize();
+  failed_ = false;
+  QWidget::closeEvent(event);
 }
 
 ViewerOpener::ViewerOpener(QObject* parent, PhotoViewer* viewer, ViewerSource source,

@@ -9,8 +9,15 @@
 // opens on is the box's own bytes; every other photo comes from the
 // source's request, on a worker, and only the answer to the latest move is
 // shown (until it comes, the photo before stays, with the new number in the
-// title). Pictures are decoded on a pool thread, never on the window
-// thread. GUI thread only.
+// title). Pictures are decoded and scaled by the project's own decoders on
+// a pool thread, never on the window thread and never by Qt, to the size
+// they are shown at: fitted, the window's size (a smaller picture is
+// decoded at its own size and enlarged as it is drawn); at 100 %, the
+// picture's own size up to kFullSizePixels, beyond that fitted into
+// kScreensAtFullSize times the screen. A resize or a switch between the
+// two decodes again; the last decode asked for is the one shown, and until
+// it comes the picture before is drawn scaled to the new size. GUI thread
+// only.
 #pragma once
 
 #include <QImage>
@@ -27,6 +34,15 @@ namespace korvex {
 
 class PhotoViewer final : public QWidget {
  public:
+  // At 100 % a picture of at most this many pixels is decoded at its own
+  // size: 16 megapixels take 64 MB at 4 bytes a pixel, half of what Qt
+  // lets one image reader allocate, and cover any screen many times over.
+  static constexpr qint64 kFullSizePixels = qint64{16} << 20;
+  // A larger one is decoded to fit this many times the screen's size each
+  // way: still more than the screen shows, so dragging finds detail,
+  // without holding the whole picture (up to the decoders' 64 megapixels).
+  static constexpr int kScreensAtFullSize = 2;
+
   explicit PhotoViewer(ViewerSource source);
   ~PhotoViewer() override;
 
@@ -37,7 +53,8 @@ class PhotoViewer final : public QWidget {
 
   // For tests: where the viewer stands and what it shows.
   int Position() const { return position_; }
-  const QImage& Picture() const { return picture_; }  // full size; null while none
+  // As decoded for where it is shown; null while none.
+  const QImage& Picture() const { return picture_; }
   bool ActualSize() const { return actualSize_; }
   QRect PictureRect() const;  // where the picture is drawn (empty without one)
 
@@ -47,20 +64,33 @@ class PhotoViewer final : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   struct Sink;
-  // Decodes `bytes` off the window thread and shows them if still wanted.
-  void Decode(std::shared_ptr<const base::Bytes> bytes, std::uint64_t generation);
-  void Decoded(std::uint64_t generation, QImage image);
+  // Makes `bytes` the photo shown and decodes it.
+  void Show(std::shared_ptr<const base::Bytes> bytes);
+  // Decodes the photo shown, off the window thread, for where it is shown.
+  void Decode();
+  void Decoded(std::uint64_t decode, QImage image, QSize own);
   void ShowTitle();
   void SetActualSize(bool actual);
+  // The size a picture of size `own` is drawn at now.
+  QSize ShownSize(QSize own) const;
 
   ViewerSource source_;
   std::shared_ptr<Sink> sink_;
   int position_ = -1;
   std::uint64_t generation_ = 0;  // the photo wanted last
+  std::shared_ptr<const base::Bytes> photo_;  // the latest photo's bytes
+  std::uint64_t photoSerial_ = 0;             // bumped with each photo
+  std::uint64_t pictureSerial_ = 0;           // the photo picture_ is of
+  std::uint64_t decode_ = 0;                  // the decode asked for last
+  QSize decodedFor_;                          // the window size it was asked for
+  QSize screens_;                             // kScreensAtFullSize screens
   QImage picture_;
+  QSize own_;            // the picture's own size
   bool failed_ = false;  // the photo wanted last could not be shown
   bool actualSize_ = false;
   QPoint pan_;        // offset of the picture at 100 %

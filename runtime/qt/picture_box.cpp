@@ -3,11 +3,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThreadPool>
-#include <cstring>
 #include <mutex>
 
 #include "platform/gdiplus/fit_scaler.h"
 #include "runtime/form/unit_types.h"
+#include "runtime/qt/scaled_picture.h"
 
 namespace korvex {
 
@@ -35,19 +35,12 @@ QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
   if (bytes.empty() || box.isEmpty()) return {};
   // Our own decoders and scaler: a converted photo is scaled straight from
   // its BMP rows, and nothing is decoded beyond the decoders' limits.
-  const gdiplus::FittedPicture fitted =
-      gdiplus::ScaleToFit(bytes, static_cast<std::uint32_t>(box.width()),
-                          static_cast<std::uint32_t>(box.height()));
-  if (fitted.width == 0) return {};
-  QImage image(static_cast<int>(fitted.width), static_cast<int>(fitted.height),
-               QImage::Format_ARGB32_Premultiplied);
-  if (image.isNull()) return {};
-  const std::size_t rowBytes = std::size_t{fitted.width} * 4;
-  for (std::uint32_t y = 0; y < fitted.height; ++y) {
-    // B G R A bytes are a little-endian ARGB32 pixel.
-    std::memcpy(image.scanLine(static_cast<int>(y)), fitted.bgra.data() + y * rowBytes, rowBytes);
-  }
-  return image;
+  return DecodeScaled(bytes, [box](std::uint32_t width, std::uint32_t height) {
+    gdiplus::ScaledSize fit;
+    gdiplus::FitSize(width, height, static_cast<std::uint32_t>(box.width()),
+                     static_cast<std::uint32_t>(box.height()), &fit.width, &fit.height);
+    return fit;
+  });
 }
 
 void PictureBox::SetPicture(std::shared_ptr<const base::Bytes> bytes) {

@@ -13,6 +13,7 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -29,6 +31,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -88,9 +91,9 @@ class QtWindow : public ::testing::Test {
   static void Pump() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   }
-  // Pumps until `done` holds (true) or a few seconds pass.
-  static bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 2000 && !done(); ++i) {
+  // Pumps until `done` holds (true) or some `seconds` pass.
+  static bool PumpUntil(const std::function<bool()>& done, int seconds = 4) {
+    for (int i = 0; i < seconds * 500 && !done(); ++i) {
       QCoreApplication::processEvents();
       QThread::msleep(2);
     }
@@ -346,6 +349,37 @@ Bytes BmpOf(QSize size, QColor colour) {
   return Bytes(bmp.begin(), bmp.end());
 }
 
+// A 24-bit BMP of `size`: its top quarter green, below that the left half
+// red and the right half blue.
+Bytes BandedBmp(QSize size) {
+  const int w = size.width(), h = size.height();
+  const int stride = (w * 3 + 3) / 4 * 4;
+  const std::size_t pixels = std::size_t(stride) * h;
+  Bytes bmp(54 + pixels, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(bmp.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(w));
+  put32(22, static_cast<std::uint32_t>(h));  // bottom row first
+  bmp[26] = 1;
+  bmp[28] = 24;
+  Bytes green(stride, 0), halves(stride, 0);
+  for (int x = 0; x < w; ++x) {
+    green[x * 3 + 1] = 0xFF;                     // B G R
+    halves[x * 3 + (x < w / 2 ? 2 : 0)] = 0xFF;  // red, then blue
+  }
+  for (int row = 0; row < h; ++row) {
+    const Bytes& line = row >= h - h / 4 ? green : halves;
+    std::copy(line.begin(), line.end(), bmp.begin() + 54 + std::ptrdiff_t(row) * stride);
+  }
+  return bmp;
+}
+
 TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
   // An index of four photos of their own colours; box 2 shows position 1,
   // box 3 nothing. The source counts what it is asked to fetch.
@@ -374,9 +408,12 @@ TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(box, &e);
   };
+  // Shows `c`, decoded for the size it is drawn at.
   auto shows = [&](const QColor& c) {
     return PumpUntil([&] {
-      return viewer->Picture().size() == full && viewer->Picture().pixelColor(5, 5) == c;
+      return !viewer->Picture().isNull() &&
+             viewer->Picture().size() == viewer->PictureRect().size() &&
+             viewer->Picture().pixelColor(5, 5) == c;
     });
   };
 
@@ -386,23 +423,27 @@ TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
   doubleClick(pixaroo::unit_id::kPictureBox2);
   EXPECT_TRUE(viewer->isVisible());
   EXPECT_EQ(viewer->Position(), 1);
-  // The box's own photo at full size, fitted to the window: no request.
+  // The box's own photo, fitted to the window: no request.
   EXPECT_TRUE(shows(colours[1]));
   EXPECT_TRUE(requested.empty());
   const QRect fitted = viewer->PictureRect();
   EXPECT_TRUE(fitted.width() == viewer->width() || fitted.height() == viewer->height());
   EXPECT_EQ(fitted.width() * full.height(), fitted.height() * full.width());  // aspect kept
 
-  // 100 % on a key and on a click; a click again fits it; resizing refits.
+  // 100 % on a key and on a click; a click again fits it; resizing refits,
+  // and the picture is decoded again for the new size.
   QTest::keyClick(viewer, Qt::Key_1);
   EXPECT_EQ(viewer->PictureRect().size(), full);
   QTest::mouseClick(viewer, Qt::LeftButton);
   EXPECT_FALSE(viewer->ActualSize());
   QTest::mouseClick(viewer, Qt::LeftButton);
   EXPECT_EQ(viewer->PictureRect().size(), full);
+  EXPECT_TRUE(shows(colours[1]));
+  EXPECT_EQ(viewer->Picture().size(), full);
   QTest::keyClick(viewer, Qt::Key_0);
   viewer->resize(320, 600);
-  EXPECT_EQ(viewer->PictureRect().width(), 320);
+  EXPECT_EQ(viewer->PictureRect().size(), QSize(320, 240));
+  EXPECT_TRUE(shows(colours[1]));
 
   // The keys walk the index one photo at a time, never past its ends; only
   // the answer to the latest move is shown.
@@ -424,9 +465,44 @@ TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
   pending.back()({});
   EXPECT_TRUE(shows(colours[0]));
 
-  // Escape closes it; the main window is as it was.
+  // A converted photo near the decoders' cap, which Qt's own reader refuses
+  // for its size, shows all the same: fitted, and at 100 % within the
+  // bound the viewer keeps (twice the screen each way).
+  const QSize huge(7000, 5000);
+  const auto hugeBmp = std::make_shared<const Bytes>(BandedBmp(huge));
+  {
+    QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(hugeBmp->data()),
+                                             static_cast<qsizetype>(hugeBmp->size()));
+    QBuffer buffer(&raw);
+    QImageReader reader(&buffer, "BMP");
+    EXPECT_EQ(reader.size(), huge);
+    EXPECT_TRUE(reader.read().isNull());
+  }
+  auto showsBands = [&] {
+    return PumpUntil(
+        [&] {
+          const QImage& p = viewer->Picture();
+          if (p.isNull() || p.size() != viewer->PictureRect().size()) return false;
+          const int w = p.width(), h = p.height();
+          return p.pixelColor(2, 2) == Qt::green && p.pixelColor(2, h - 3) == Qt::red &&
+                 p.pixelColor(w - 3, h - 3) == Qt::blue;
+        },
+        60);  // each decode reads all 35 megapixels
+  };
+  viewer->Open(hugeBmp, 2);
+  EXPECT_TRUE(showsBands());
+  EXPECT_EQ(viewer->PictureRect().size(), QSize(320, 229));  // 7000 x 5000 fitted to 320
+  QTest::keyClick(viewer, Qt::Key_1);
+  const QSize screens = QGuiApplication::primaryScreen()->size() * 2;
+  ASSERT_LT(screens.width() * 5, screens.height() * 7);  // wider than the screens: width-bound
+  EXPECT_EQ(viewer->PictureRect().size(),
+            QSize(screens.width(), static_cast<int>(std::lround(screens.width() * 5.0 / 7))));
+  EXPECT_TRUE(showsBands());
+
+  // Escape closes it, and it lets its photo go; the main window is as it was.
   QTest::keyClick(viewer, Qt::Key_Escape);
   EXPECT_FALSE(viewer->isVisible());
+  EXPECT_TRUE(viewer->Picture().isNull());
   EXPECT_TRUE(front_->Window()->isVisible());
   EXPECT_TRUE(static_cast<PictureBox*>(W(pixaroo::unit_id::kPictureBox2))->HasImage() ||
               PumpUntil([&] {
