@@ -7,7 +7,11 @@ window manager while a transfer hangs; the process must end by itself with
 exit code 0, well within the time a stalled transfer would take, after
 writing the index it held to confi.ini next to the executable.
 
-usage: close_test.py PIXAROO KORVEX_FNR
+Given the build folder, the program installed by `cmake --install` is run
+the same way, its index landing in the user's data folder once bin/ refuses
+writes (as root, which writes anywhere, the program runs as nobody).
+
+usage: close_test.py PIXAROO KORVEX_FNR [BUILD_DIR [TEST ...]]
 """
 
 import http.server
@@ -26,6 +30,8 @@ sys.path.insert(0, os.path.dirname(__file__))
 from desktop import Desktop  # noqa: E402
 
 PIXAROO, KORVEX = sys.argv[1], sys.argv[2]
+# With the build folder, the installed program's index file is tested too.
+BUILD = sys.argv[3] if len(sys.argv) > 3 else None
 
 GBK = "gbk"
 LIST_START = '<a class="img" href="'
@@ -117,7 +123,10 @@ class StallingSite:
         self.server.server_close()
 
 
-class CloseWhileStalled(unittest.TestCase):
+class ProgramRun(unittest.TestCase):
+    """The program in `self.folder` on a virtual desktop: starting it,
+    clicking 更新, closing it while the run hangs."""
+
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="pixaroo-close-")
         for f in (PIXAROO, KORVEX):
@@ -125,6 +134,7 @@ class CloseWhileStalled(unittest.TestCase):
         self.exe = os.path.join(self.folder, os.path.basename(PIXAROO))
         self.desktop = Desktop()
         self.proc = None
+        self.env, self.run_as = self.desktop.env, []
 
     def tearDown(self):
         if self.proc is not None and self.proc.poll() is None:
@@ -134,7 +144,7 @@ class CloseWhileStalled(unittest.TestCase):
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def start(self, site):
-        self.proc = subprocess.Popen([self.exe, "--site", site.base], env=self.desktop.env,
+        self.proc = subprocess.Popen(self.run_as + [self.exe, "--site", site.base], env=self.env,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         # The usage notice comes up over the window; answer it.
         notice, main = None, None
@@ -176,16 +186,16 @@ class CloseWhileStalled(unittest.TestCase):
         self.assertNotIn("did not end", err)
         return err
 
-    def index_file(self):
-        path = os.path.join(self.folder, "confi.ini")
-        self.assertTrue(os.path.exists(path), "confi.ini was not written")
+    def index_file(self, folder=None):
+        path = os.path.join(folder or self.folder, "confi.ini")
+        self.assertTrue(os.path.exists(path), f"{path} was not written")
         with open(path, "rb") as f:
             return f.read()
 
     def update_then_close(self, pages, stall, while_stalled=None):
         """Clicks 更新, waits until the site holds the request for `stall`'s
         first path, does `while_stalled(window, site)` if given, closes the
-        window and gives back what confi.ini holds."""
+        window and gives back the program's stderr."""
         site = StallingSite(pages, set(stall))
         try:
             window = self.start(site)
@@ -193,9 +203,15 @@ class CloseWhileStalled(unittest.TestCase):
             self.assertTrue(site.wait_for(stall[0]), "the update run never reached the stall")
             if while_stalled is not None:
                 while_stalled(window, site)
-            self.close_and_wait(window)
+            return self.close_and_wait(window)
         finally:
             site.stop()
+
+
+class CloseWhileStalled(ProgramRun):
+    def update_then_close(self, pages, stall, while_stalled=None):
+        """As ProgramRun's, giving back what confi.ini holds."""
+        super().update_then_close(pages, stall, while_stalled)
         return self.index_file()
 
     # The run asks for list page N+1 only once list page N-1's item pages
@@ -238,5 +254,76 @@ class CloseWhileStalled(unittest.TestCase):
                                          while_stalled=next_page)
         self.assertEqual(written, b"".join(f"/p/{n}.jpg\r\n".encode() for n in range(8)))
 
+
+# Root writes into any folder, so as root the program runs as nobody.
+NOBODY = 65534
+
+
+@unittest.skipUnless(BUILD, "needs the build folder to install from")
+class InstalledIndexFile(ProgramRun):
+    """`cmake --install` into a temporary prefix; the installed program
+    keeps its index next to itself while bin/ can be written, and in the
+    user's data folder once it cannot, saying where on stderr."""
+
+    def setUp(self):
+        self.proc = None
+        self.top = tempfile.mkdtemp(prefix="pixaroo-installed-")
+        self.addCleanup(shutil.rmtree, self.top, True)
+        prefix = os.path.join(self.top, "prefix")
+        r = subprocess.run(["cmake", "--install", BUILD, "--prefix", prefix],
+                           capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        self.folder = os.path.join(prefix, "bin")
+        self.exe = os.path.join(self.folder, "pixaroo")
+        self.addCleanup(os.chmod, self.folder, 0o755)
+        self.data = os.path.join(self.top, "data")
+        home, runtime = os.path.join(self.top, "home"), os.path.join(self.top, "runtime")
+        for d in (self.data, home, runtime):
+            os.mkdir(d, 0o700)
+        self.root = os.geteuid() == 0
+        self.run_as = []
+        if self.root:
+            os.chmod(self.top, 0o755)
+            for d in (self.data, home, runtime):
+                os.chown(d, NOBODY, NOBODY)
+            self.run_as = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}",
+                           "--clear-groups"]
+        self.desktop = Desktop()
+        self.addCleanup(self.desktop.close)
+        self.env = dict(self.desktop.env, XDG_DATA_HOME=self.data, HOME=home,
+                        XDG_RUNTIME_DIR=runtime)
+
+    def tearDown(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+    def test_index_next_to_the_program_else_in_the_data_folder(self):
+        pages = {LIST + "1.html": list_page(["/i/1.html"]),
+                 "/i/1.html": item_page(["/p/照片.jpg"])}
+        # The index file holds the page's text as it came: GBK, each line
+        # ended by CR LF.
+        index = "/p/照片.jpg\r\n".encode(GBK)
+        beside = os.path.join(self.folder, "confi.ini")
+        data_folder = os.path.join(self.data, "pixaroo")
+        fallback = os.path.join(data_folder, "confi.ini")
+
+        # bin/ can be written (a portable copy): the index goes next to the program.
+        os.chmod(self.folder, 0o777 if self.root else 0o755)
+        err = self.update_then_close(pages, stall=[LIST + "3.html"])
+        self.assertEqual(self.index_file(), index)
+        self.assertFalse(os.path.exists(fallback), "the data folder got an index too")
+        self.assertNotIn(fallback, err)
+        os.remove(beside)
+
+        # bin/ refuses writes: the data folder (made by the program) holds
+        # the index, and stderr names the file.
+        os.chmod(self.folder, 0o755 if self.root else 0o555)
+        err = self.update_then_close(pages, stall=[LIST + "3.html"])
+        self.assertFalse(os.path.exists(beside), "confi.ini written into a refusing bin/")
+        self.assertEqual(self.index_file(data_folder), index)
+        self.assertIn(fallback, err)
+
+
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0], "-v"])
+    unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[4:])
