@@ -355,13 +355,6 @@ std::size_t StoredPhotos() {
   return g_owner.store.Photos();
 }
 
-base::Bytes LoadPhotoAsBmp(const std::string& item) {
-  base::Bytes bmp;
-  const std::string address = AddressOf(item);
-  if (!address.empty()) ConvertImageFormat(rt::HttpRead(address), kFormatBmp, bmp);
-  return bmp;
-}
-
 base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope) {
   base::Bytes bmp;
   const std::string address = AddressOf(item);

@@ -88,10 +88,9 @@ std::size_t StoredPhotos();
 
 // The photo at `item` (a site-relative address from the index, GBK, used as
 // it is) as a BMP file, or the empty byte set when it cannot be read or
-// decoded. Reads the site every time; blocks; any thread.
-base::Bytes LoadPhotoAsBmp(const std::string& item);
-// The same, its read stopped when `scope` is cancelled.
-base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope);
+// decoded. Reads the site every time, the read stopped when `scope` (if
+// any) is cancelled; blocks; any thread.
+base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope = {});
 
 // The photo a box shows for list position `position`, when the current load
 // has finished and shows that position (no request); otherwise nothing.
