@@ -16,13 +16,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/site_base.h"
+#include "program/routines/site_base.h"
 #include "base/gbk.h"
 #include "loader/command_line.h"
 #include "platform/module/message_box.h"
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
-#include "program/embedded_image.h"
+#include "program/exports/embedded_image.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <cstring>
 #include <memory>
 
-#include "imaging/convert_image_format.h"
+#include "program/imaging/convert_image_format.h"
 #include "platform/gdiplus/bmp_format.h"
-#include "tests/platform_imaging/test_images.h"
+#include "tests/platform/gdiplus/test_images.h"
 
 namespace {
 

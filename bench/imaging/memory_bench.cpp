@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/convert_image_format.h"
+#include "program/imaging/convert_image_format.h"
 #include "platform/gdiplus/fit_scaler.h"
 
 namespace {

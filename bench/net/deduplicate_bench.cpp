@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-#include "app/program_texts.h"
-#include "text/deduplicate.h"
+#include "program/routines/program_texts.h"
+#include "program/text/deduplicate.h"
 
 namespace {
 

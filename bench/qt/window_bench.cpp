@@ -17,9 +17,9 @@
 #include <chrono>
 #include <memory>
 
-#include "imaging/convert_image_format.h"
+#include "program/imaging/convert_image_format.h"
 #include "runtime/qt/picture_box.h"
-#include "tests/platform_imaging/test_images.h"
+#include "tests/platform/gdiplus/test_images.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "text/extract_all_between.h"
-#include "text/extract_between.h"
+#include "program/text/extract_all_between.h"
+#include "program/text/extract_between.h"
 
 namespace pixaroo {
 namespace {

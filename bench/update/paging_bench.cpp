@@ -11,14 +11,14 @@
 #include <memory>
 #include <thread>
 
-#include "app/event_routines.h"
-#include "app/runtime_link.h"
-#include "app/site_base.h"
-#include "app/units.h"
+#include "program/routines/event_routines.h"
+#include "program/routines/runtime_link.h"
+#include "program/routines/site_base.h"
+#include "program/routines/units.h"
 #include "demo/demo_site.h"
 #include "demo/gallery.h"
-#include "tests/update/crafted_site.h"
-#include "ui/page_loads.h"
+#include "tests/program/update/crafted_site.h"
+#include "program/pages/page_loads.h"
 
 namespace pixaroo {
 namespace {

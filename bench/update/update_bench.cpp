@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/runtime_link.h"
-#include "app/site_base.h"
-#include "app/units.h"
+#include "program/routines/runtime_link.h"
+#include "program/routines/site_base.h"
+#include "program/routines/units.h"
 #include "demo/demo_site.h"
 #include "demo/gallery.h"
-#include "tests/update/crafted_site.h"
-#include "ui/page_loads.h"
-#include "update/update.h"
+#include "tests/program/update/crafted_site.h"
+#include "program/pages/page_loads.h"
+#include "program/update/update.h"
 
 namespace pixaroo {
 namespace {

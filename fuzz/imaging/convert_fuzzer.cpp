@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "imaging/convert_image_format.h"
+#include "program/imaging/convert_image_format.h"
 #include "platform/gdiplus/image.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "net/cookies.h"
-#include "net/markers.h"
-#include "net/url.h"
-#include "net/web_request.h"
-#include "text/deduplicate.h"
+#include "program/net/cookies.h"
+#include "program/net/markers.h"
+#include "program/net/url.h"
+#include "program/net/web_request.h"
+#include "program/text/deduplicate.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/com/com.h"
-#include "text/extract_all_between.h"
+#include "program/text/extract_all_between.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "text/extract_between.h"
+#include "program/text/extract_between.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);

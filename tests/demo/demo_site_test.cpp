@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_texts.h"
+#include "program/routines/program_texts.h"
 #include "demo/gallery.h"
 
 namespace pixaroo::demo {

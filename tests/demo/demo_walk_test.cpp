@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/program_texts.h"
+#include "program/routines/program_texts.h"
 #include "demo/demo_site.h"
 #include "demo/gallery.h"
-#include "net/web_request.h"
-#include "text/extract_all_between.h"
-#include "text/extract_between.h"
+#include "program/net/web_request.h"
+#include "program/text/extract_all_between.h"
+#include "program/text/extract_between.h"
 
 namespace pixaroo::demo {
 namespace {

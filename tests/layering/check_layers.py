@@ -1,7 +1,7 @@
 """The floors of the source tree, checked on every include.
 
-From the bottom: base/ -> platform/ -> runtime/ -> the program's folders ->
-loader/. A folder includes only from its own floor or below; the program's
+From the bottom: base/ -> platform/ -> runtime/ -> program/ (its folders
+floor by floor) -> loader/. A folder includes only from its own floor or below; the program's
 folders reach runtime/ only through the service interface and the window
 description's format, and include no third-party library's headers (they
 reach the platform through the DLL command table, whose prototypes they
@@ -14,29 +14,35 @@ import os
 import re
 import sys
 
-PROGRAM = ["app", "text", "net", "imaging", "ui", "update", "program"]
+PROGRAM = ["program/routines", "program/text", "program/net", "program/imaging",
+           "program/pages", "program/update", "program/exports"]
 
-# What each top folder may include: whole folders, or path prefixes.
+# What each folder may include: whole folders, or path prefixes.
 ALLOWED = {
     "base": ["base"],
     "platform": ["base", "platform"],
     "runtime": ["base", "platform", "runtime"],
     # The program, floor by floor: each may include only those before it.
-    "app": ["base", "platform", "runtime/services/", "runtime/form/unit_types.h", "app"],
-    "text": ["base", "platform", "runtime/services/", "app", "text"],
-    "net": ["base", "platform", "runtime/services/", "app", "text", "net"],
-    "imaging": ["base", "platform", "runtime/services/", "app", "imaging"],
-    "ui": ["base", "runtime/services/", "runtime/form/form.h", "runtime/form/unit_types.h",
-           "app", "imaging", "ui"],
-    "update": ["base", "runtime/services/", "app", "text", "net", "imaging", "ui", "update"],
-    "program": ["base", "runtime/services/"] + PROGRAM,
-    "loader": ["base", "platform/module/", "platform/registry/", "app/site_base.h",
-               "program/embedded_image.h", "loader"],
+    "program/routines": ["base", "platform", "runtime/services/", "runtime/form/unit_types.h",
+                         "program/routines"],
+    "program/text": ["base", "platform", "runtime/services/", "program/routines", "program/text"],
+    "program/net": ["base", "platform", "runtime/services/", "program/routines", "program/text",
+                    "program/net"],
+    "program/imaging": ["base", "platform", "runtime/services/", "program/routines",
+                        "program/imaging"],
+    "program/pages": ["base", "runtime/services/", "runtime/form/form.h",
+                      "runtime/form/unit_types.h", "program/routines", "program/imaging",
+                      "program/pages"],
+    "program/update": ["base", "runtime/services/", "program/routines", "program/text",
+                       "program/net", "program/imaging", "program/pages", "program/update"],
+    "program/exports": ["base", "runtime/services/"] + PROGRAM,
+    "loader": ["base", "platform/module/", "platform/registry/", "program/routines/site_base.h",
+               "program/exports/embedded_image.h", "loader"],
     # Build tools run on the host; they may use the runtime's format writers
     # and the list of runtime libraries the image names.
-    "tools": ["base", "runtime/form/", "runtime/services/program_image.h", "runtime/image/format.h", "runtime/image/image.h",
-              "runtime/image/writer.h", "runtime/image/libraries.h", "app",
-              "ui/main_window_form.h", "tools"],
+    "tools": ["base", "runtime/form/", "runtime/services/program_image.h", "runtime/image/format.h",
+              "runtime/image/image.h", "runtime/image/writer.h", "runtime/image/libraries.h",
+              "program/routines", "program/pages/main_window_form.h", "tools"],
     "demo": ["base", "demo"],
 }
 
@@ -52,7 +58,7 @@ def allowed(folder, target):
         if rule.endswith("/") or rule.endswith(".h"):
             if target == rule or (rule.endswith("/") and target.startswith(rule)):
                 return True
-        elif target.split("/", 1)[0] == rule:
+        elif target == rule or target.startswith(rule + "/"):
             return True
     return False
 

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
-#include "app/global_cells.h"
-#include "app/program_memory.h"
+#include "program/routines/global_cells.h"
+#include "program/routines/program_memory.h"
 #include "runtime/core/runtime.h"
 #include "runtime/dll/dll_commands.h"
 #include "runtime/image/program_loader.h"

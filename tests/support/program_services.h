@@ -5,7 +5,7 @@
 // operand block), so routines read their texts, units, DLL commands and
 // routine values from the image. The DLL command table is resolved against
 // the platform layers, and the HTTP read and automation-object commands
-// work; window services need a running Runtime (tests/program/program_harness.h).
+// work; window services need a running Runtime (tests/program/exports/program_harness.h).
 #pragma once
 
 #include "runtime/services/program_image.h"

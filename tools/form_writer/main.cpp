@@ -6,7 +6,7 @@
 #include "base/bytes.h"
 #include "base/files.h"
 #include "runtime/form/writer.h"
-#include "ui/main_window_form.h"
+#include "program/pages/main_window_form.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

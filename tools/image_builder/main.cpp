@@ -15,7 +15,7 @@ namespace {
 std::string EmbeddingSource(const base::Bytes& bytes) {
   std::string out =
       "// Written by the build (tools/image_builder): the program image.\n"
-      "#include <cstdint>\n\n#include \"program/embedded_image.h\"\n\n"
+      "#include <cstdint>\n\n#include \"program/exports/embedded_image.h\"\n\n"
       "namespace pixaroo {\nnamespace {\n\n"
       "// Aligned like the runtime's 32-bit fields.\n"
       "alignas(16) constexpr std::uint8_t kImage[] = {";

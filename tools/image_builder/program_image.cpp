@@ -4,15 +4,15 @@
 #include <cstring>
 #include <map>
 
-#include "app/dll_commands.h"
-#include "app/global_cells.h"
-#include "app/program_texts.h"
-#include "app/routine_ids.h"
-#include "app/units.h"
+#include "program/routines/dll_commands.h"
+#include "program/routines/global_cells.h"
+#include "program/routines/program_texts.h"
+#include "program/routines/routine_ids.h"
+#include "program/routines/units.h"
 #include "runtime/form/writer.h"
 #include "runtime/image/libraries.h"
 #include "runtime/services/program_image.h"
-#include "ui/main_window_form.h"
+#include "program/pages/main_window_form.h"
 
 namespace pixaroo::builder {
 namespace {
@@ -27,7 +27,7 @@ struct RecordName {
 constexpr Role kRoleR = Role::Routine;
 constexpr Role kRoleB = Role::Binding;
 
-// The records of app/routine_ids.h, each named with its role's prefix.
+// The records of program/routines/routine_ids.h, each named with its role's prefix.
 std::vector<RecordName> Records() {
   std::vector<RecordName> records;
   auto add = [&](const char* name, Role role) {

@@ -1,0 +1,66 @@
+// The program's routines: the one list of the records of the program
+// image's `code` segment, in record order, as an X-macro list X(name, role).
+//
+// A routine's code offset is the offset of its record (record number times
+// kRoutineRecordSize); offset 0 is the do-nothing routine. The window
+// description (event entries, menu entries), the image header's entry
+// offset and routine addresses used as values (thread routines, the exit
+// routine) refer to routines by these offsets; the runtime resolves each
+// record to the native symbol the executable exports for it (the role's
+// prefix of runtime/services/program_image.h, then the name) once, at load.
+//
+// Role: R a routine the runtime calls (three 32-bit arguments, declared in
+// program/routines/event_routines.h), B the binding that hands the program the runtime's
+// services and its memory.
+//
+// Constant data; any thread.
+#pragma once
+
+#include <cstdint>
+
+#define PIXAROO_ROUTINE_RECORDS(X) \
+  X(DoNothing, R)                  \
+  X(EntryRoutine, R)               \
+  X(ExitRoutine, R)                \
+  X(OnWindowCreated, R)            \
+  X(SaveIndexFile, R)              \
+  X(StartUpdate, R)                \
+  X(ShowPreviousPage, R)           \
+  X(ShowNextPage, R)               \
+  X(PictureRightClick1, R)         \
+  X(PictureRightClick2, R)         \
+  X(PictureRightClick3, R)         \
+  X(PictureRightClick4, R)         \
+  X(PictureRightClick5, R)         \
+  X(PictureRightClick6, R)         \
+  X(OpenSupportChat, R)            \
+  X(SavePicture, R)                \
+  X(PageLoaderThread, R)           \
+  X(UpdateRunThread, R)            \
+  X(UpdateCompletionThread, R)     \
+  X(BindProgram, B)
+
+namespace pixaroo {
+
+// Size of one routine record in the code segment.
+inline constexpr std::uint32_t kRoutineRecordSize = 0x40;
+
+// Record numbers, in code-segment order.
+enum class Routine : std::uint32_t {
+#define PIXAROO_ROUTINE_ID(name, role) name,
+  PIXAROO_ROUTINE_RECORDS(PIXAROO_ROUTINE_ID)
+#undef PIXAROO_ROUTINE_ID
+      Count
+};
+
+// Routines the program uses as values, in the order of the image's operand
+// list of routines: the exit routine and the three thread routines.
+inline constexpr Routine kRoutineValues[] = {Routine::ExitRoutine, Routine::PageLoaderThread,
+                                             Routine::UpdateRunThread,
+                                             Routine::UpdateCompletionThread};
+
+constexpr std::uint32_t RoutineOffset(Routine r) {
+  return static_cast<std::uint32_t>(r) * kRoutineRecordSize;
+}
+
+}  // namespace pixaroo

@@ -1,0 +1,68 @@
+// The program's side of the runtime's service interface.
+//
+// The runtime binds its Services table once, before it calls the entry
+// routine (program/routines/program_memory.h); from then on every routine reaches the
+// window, its units, the threads and the event loop through the wrappers
+// below. The wrappers name units, routines and DLL commands as the image's
+// operands give them. Each wrapper may be called from any thread the table
+// allows (see runtime/services/services.h). Calling a wrapper before a
+// table is bound is a programming error and aborts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "program/routines/routine_ids.h"
+#include "runtime/services/services.h"
+
+namespace pixaroo {
+
+void BindRuntime(const korvex::Services* services);
+bool RuntimeBound();
+
+namespace rt {
+
+using base::Bytes;
+using korvex::UnitRef;
+using korvex::ViewerPhotos;
+
+// The services the program calls as they stand, one wrapper each, with the
+// table's own parameters (runtime/services/service_list.def): rt::ListCount,
+// rt::ListItem, rt::WriteFile, rt::HttpRead and the rest.
+#define KORVEX_SERVICE(member, Wrapper, Return, parameters, arguments) Return Wrapper parameters;
+#define KORVEX_SERVICE_WRAPPED(member, Return, parameters)
+#include "runtime/services/service_list.def"
+
+// The services the program wraps in its own logic.
+Bytes ReadPicture(UnitRef picture);               // property 10, a fresh copy
+// True when the picture reads as the empty text (no bytes, or a NUL first),
+// asked without copying the picture.
+bool PictureEmpty(UnitRef picture);
+void WritePicture(UnitRef picture, Bytes bytes);  // property 10, moved in
+std::string ReadDialogFileName(UnitRef dialog);   // property 10
+void SetDisabled(UnitRef button, bool disabled);  // property 6
+
+void StartThread(Routine routine);
+void RegisterExitRoutine(Routine routine);
+// Loads and shows `window` (units::kWindow).
+void LoadWindow(UnitRef window);
+
+// A cancellation scope for HTTP reads, shared by everyone reading in it;
+// given back to the runtime when the last holder lets go.
+using TransferScope = std::shared_ptr<korvex::TransferScope>;
+TransferScope NewTransferScope();
+// Reads in `scope` stop promptly, now and later.
+void CancelTransfers(const TransferScope& scope);
+// The HTTP read, stopped when `scope` is cancelled.
+Bytes HttpRead(const std::string& url, const TransferScope& scope);
+// The function of the DLL command that the image's DLL command operand
+// `number` names (see program/routines/dll_commands.h).
+korvex::AnyFunction DllCommandAddress(int number);
+// The core library's automation-object commands (see program/routines/automation_object.h).
+const korvex::ObjectCommands& Objects();
+
+}  // namespace rt
+}  // namespace pixaroo

@@ -1,0 +1,231 @@
+// Page loads against a crafted site: a superseded load writes no box and
+// stops its transfers; the next page read ahead shows without a request and
+// exactly as a load from the site shows it; a badge host that does not
+// answer holds up neither the usage notice nor paging.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "program/routines/program_texts.h"
+#include "program/routines/runtime_link.h"
+#include "program/routines/units.h"
+#include "program/imaging/convert_image_format.h"
+#include "platform/transfer/transfer_limits.h"
+#include "runtime/inet/http_read.h"
+#include "tests/program/update/crafted_site.h"
+#include "program/pages/page_loads.h"
+#include "program/pages/photo_cache.h"
+#include "program/update/update.h"
+
+namespace pixaroo {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPhotos = 21;
+
+std::string PhotoPath(int i) { return "/p/" + std::to_string(i) + ".png"; }
+
+// Polls until `condition` holds or `limit` passes.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 60s) {
+  const auto end = Clock::now() + limit;
+  while (!condition()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+// Photos 0 .. kPhotos-1, each its own picture, and their BMP files.
+std::vector<base::Bytes> ServePhotos(CraftedSite& site) {
+  for (int i = 0; i < kPhotos; ++i) site.Photo(PhotoPath(i), i + 1);
+  // A program run before this one may have unbound the services.
+  BindRuntime(&korvex::ServiceTable());
+  std::vector<base::Bytes> bmp(kPhotos);
+  for (int i = 0; i < kPhotos; ++i) {
+    ConvertImageFormat(korvex::HttpRead(SiteBase() + PhotoPath(i)), kFormatBmp, bmp[i]);
+  }
+  site.ResetCounts();
+  return bmp;
+}
+
+TEST(PageLoad, ASupersededLoadWritesNoBoxAndStopsItsTransfers) {
+  CraftedSite site;
+  const std::vector<base::Bytes> bmp = ServePhotos(site);
+  // Box 1 of the page 5 .. 10 is answered only once the test opens it, and
+  // only stopping the read can end it before.
+  site.Gate().Hold(PhotoPath(5));
+  transfer::SetTransferLimitsForTesting({.noProgressTimeout = 1h});
+  Program program;
+  program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
+  EXPECT_EQ(program.Run([&] {
+    for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, PhotoPath(i));
+    ShowNextPage(0, 0, 0);  // page 5 .. 10
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting(PhotoPath(5)));
+    ShowNextPage(0, 0, 0);  // page 10 .. 15 supersedes it
+    EXPECT_TRUE(WaitUntil([&] { return program.Picture(1) == bmp[10]; }));
+    // The older load's held read was stopped: its loader ends although the
+    // site has not answered.
+    EXPECT_TRUE(WaitUntil([&] { return program.runtime->Workers().Running() == 0; }));
+    EXPECT_EQ(site.Gate().Waiting(PhotoPath(5)), 1u);  // still held: the race was reached
+    site.Gate().Open(PhotoPath(5));
+  }),
+            0);
+  transfer::ResetTransferLimits();
+  for (int box = 1; box <= 6; ++box) EXPECT_EQ(program.Picture(box), bmp[9 + box]) << box;
+  EXPECT_EQ(site.Requests(PhotoPath(5)), 1);
+}
+
+TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsOrEmptiesIt) {
+  CraftedSite site;
+  std::vector<base::Bytes> bmp = ServePhotos(site);
+  // Photo 17 is answered only once the test opens it; it is first asked
+  // for when the page 10 .. 15 is shown and its next page is read ahead.
+  const std::string held = PhotoPath(17);
+  site.Gate().Hold(held);
+  // Item 12 is a file the site sends that is no photo: its box fails.
+  constexpr int kBroken = 12;
+  site.Page("/p/broken.png", "not a photo", "image/png");
+  bmp[kBroken].clear();
+  auto item = [](int i) { return i == kBroken ? std::string("/p/broken.png") : PhotoPath(i); };
+  auto pageRequests = [&](int first) {
+    int n = 0;
+    for (int i = first; i < first + 6; ++i) n += site.Requests(item(i));
+    return n;
+  };
+  using enum BoxState;
+  const std::array<BoxState, kPageBoxes> page10States = {Shown, Shown, Failed, Shown, Shown, Shown};
+
+  // A loader thread waits at this gate while `holdLoaders` is set.
+  std::atomic<bool> holdLoaders{false};
+  std::promise<void> gate;
+  std::shared_future<void> gateOpen = gate.get_future().share();
+  Program program;
+  program.program.Hook(Routine::PageLoaderThread, [&] {
+    if (holdLoaders) gateOpen.wait();
+    PageLoaderThread(0, 0, 0);
+  });
+  auto idle = [&] { return program.runtime->Workers().Running() == 0; };
+  auto expectPage = [&](int first, const char* how) {
+    for (int box = 1; box <= 6; ++box) {
+      EXPECT_EQ(program.Picture(box), bmp[first + box - 1]) << how << ", box " << box;
+    }
+  };
+  int requestsFromStore = -1;
+  int requestsOfPageBack = -1;
+  bool aheadStoppedBeforeRelease = false;
+  std::array<BoxState, kPageBoxes> fromStore{};
+  std::array<BoxState, kPageBoxes> fromSite{};
+  ASSERT_EQ(program.Run([&] {
+    for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, item(i));
+    ShowNextPage(0, 0, 0);  // page 5 .. 10; page 10 .. 15 is read ahead
+    ASSERT_TRUE(WaitUntil(idle));
+    expectPage(5, "from the site");
+    EXPECT_EQ(pageRequests(10), 6);
+    site.ResetCounts();
+
+    ShowNextPage(0, 0, 0);  // page 10 .. 15, from the store
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting(held));
+    fromStore = PageBoxStates();
+    requestsFromStore = pageRequests(10);
+    expectPage(10, "from the store");
+
+    // Paging back while page 15 .. 20 is being read ahead stops that read
+    // at once, before the new page's loader has even started.
+    holdLoaders = true;
+    ShowPreviousPage(0, 0, 0);
+    aheadStoppedBeforeRelease =
+        WaitUntil([&] { return program.runtime->Workers().Running() == 1; }) &&
+        site.Gate().Waiting(held) == 1;
+    gate.set_value();
+    ASSERT_TRUE(WaitUntil(idle));
+    requestsOfPageBack = pageRequests(5);
+    expectPage(5, "back");
+    site.Gate().Open(held);
+
+    // An update empties the store: the page comes from the site again, the
+    // same in every box.
+    RunUpdate(1);
+    EXPECT_EQ(StoredPhotos(), 0u);
+    site.ResetCounts();
+    ShowNextPage(0, 0, 0);
+    ASSERT_TRUE(WaitUntil(idle));
+    fromSite = PageBoxStates();
+    expectPage(10, "after the update");
+  }),
+            0);
+  EXPECT_EQ(requestsFromStore, 0);
+  EXPECT_EQ(fromStore, page10States);
+  EXPECT_TRUE(aheadStoppedBeforeRelease);
+  EXPECT_EQ(requestsOfPageBack, 0);  // the page shown before is still stored
+  EXPECT_EQ(site.Requests(PhotoPath(10)), 1);
+  EXPECT_EQ(site.Requests(item(kBroken)), 1);
+  EXPECT_EQ(fromSite, page10States);
+}
+
+TEST(PageLoad, TheReadAheadStoreDropsItsOldestFilesPastEitherBound) {
+  auto file = [](std::size_t size) { return std::make_shared<const base::Bytes>(size, 'x'); };
+  PhotoCache store(3, 100);
+  store.Put("a", file(10));
+  store.Put("b", file(20));
+  store.Put("c", file(30));
+  store.Put("d", file(40));  // a fourth photo: "a" goes
+  EXPECT_EQ(store.Find("a"), nullptr);
+  EXPECT_EQ(store.Photos(), 3u);
+  EXPECT_EQ(store.Bytes(), 90u);
+  store.Put("e", file(50));  // 140 bytes: "b" and "c" go
+  EXPECT_EQ(store.Find("b"), nullptr);
+  EXPECT_EQ(store.Find("c"), nullptr);
+  EXPECT_EQ(store.Find("e")->size(), 50u);
+  EXPECT_EQ(store.Bytes(), 90u);
+  store.Put("huge", file(101));  // larger than the store: not kept, nothing dropped
+  store.Put("empty", file(0));
+  EXPECT_EQ(store.Find("huge"), nullptr);
+  EXPECT_EQ(store.Find("empty"), nullptr);
+  EXPECT_EQ(store.Photos(), 2u);
+  const PhotoCache::File kept = store.Find("d");
+  store.Clear();
+  EXPECT_EQ(store.Photos(), 0u);
+  EXPECT_EQ(kept->size(), 40u);  // a reader keeps its file
+}
+
+TEST(PageLoad, ABadgeHostThatStallsHoldsUpNeitherTheNoticeNorPaging) {
+  CraftedSite site;
+  site.Page("/pa", "GIF89a", "image/gif");
+  const std::vector<base::Bytes> bmp = ServePhotos(site);
+  site.Gate().Hold("/pa");  // the badge is answered only once the test opens it
+  Program program;
+  program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
+  bool noticeBeforeBadge = false;
+  bool pageBeforeBadge = false;
+  auto badge = [&] {
+    auto v = program.runtime->Model()->ReadProperty(unit_id::kQqSupport1, korvex::kPropPicture);
+    auto* b = std::get_if<base::Bytes>(&v);
+    return b != nullptr ? *b : base::Bytes();
+  };
+  ASSERT_EQ(program.Run([&] {
+    OnWindowCreated(0, 0, 0);
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting("/pa"));
+    noticeBeforeBadge = program.front->MessageBoxes().size() == 1;
+    for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, PhotoPath(i));
+    ShowNextPage(0, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program.Picture(6) == bmp[10]; }));
+    pageBeforeBadge = site.Gate().Waiting("/pa") == 1 && badge().empty();
+    site.Gate().Open("/pa");
+    // The badge shows once it arrives.
+    EXPECT_TRUE(WaitUntil([&] { return !badge().empty(); }));
+  }),
+            0);
+  EXPECT_TRUE(noticeBeforeBadge);
+  EXPECT_TRUE(pageBeforeBadge);
+  ASSERT_EQ(program.front->MessageBoxes().size(), 1u);
+  EXPECT_EQ(program.front->MessageBoxes()[0].text, texts::kUsageNotice);
+  for (int box = 1; box <= 6; ++box) EXPECT_EQ(program.Picture(box), bmp[4 + box]) << box;
+}
+
+}  // namespace
+}  // namespace pixaroo

@@ -1,0 +1,268 @@
+// The update run, its completion and the index file against a small crafted
+// site, on the runtime with the headless front (every other routine is a
+// recorder, so the completion's thread start is only logged).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "program/routines/event_routines.h"
+#include "program/routines/globals.h"
+#include "program/routines/guarded.h"
+#include "program/routines/program_texts.h"
+#include "program/routines/runtime_link.h"
+#include "program/routines/site_base.h"
+#include "program/routines/units.h"
+#include "base/files.h"
+#include "demo/photo_art.h"
+#include "demo/photo_files.h"
+#include "platform/transfer/transfer.h"
+#include "runtime/core/headless_front.h"
+#include "tests/runtime/core/test_program.h"
+#include "tests/program/update/crafted_site.h"
+#include "program/pages/main_window_form.h"
+#include "program/update/update.h"
+
+namespace pixaroo {
+namespace {
+
+using base::Bytes;
+using testing::LoopbackServer;
+using testing::TestProgram;
+
+bool IsBmp(const Bytes& b) { return b.size() > 2 && b[0] == 'B' && b[1] == 'M'; }
+
+TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletion) {
+  CraftedSite site;
+  site.Page(kListPath + "1.html",
+            "<a href=\"/i/before.html\">x</a><A CLASS=\"IMG\" HREF=\"/i/1.html\"><img></a>"
+            "<a href=\"/i/1.html\">t</a><a href=\"/plus/view.php?aid=1\">s</a>"
+            "<a href=\"/i/2.PHP\">c</a>" +
+                kListEnd + "<a href=\"/i/after.html\">n</a>");
+  site.Page(kListPath + "2.html", "<a href=\"/i/2.PHP\">no list area</a>");
+  site.Page("/i/1.html", "<img src=\"/p/before.png\">" + kPictureStart +
+                             "<img src=\"/p/a.png\"><img data-src=\"/p/gone.jpg\">" + kPictureEnd +
+                             "<img src=\"/p/after.png\">");
+  // No end marker: the area runs to the end of the page.
+  site.Page("/i/2.PHP", "<DIV STYLE=\"TEXT-ALIGN: CENTER\"><img src=\"/p/b.png\"></div>");
+  Program program;
+  Guarded<std::string> statusAtFirstPhoto;  // written on the server's thread
+  site.Photo("/p/a.png", [&] {
+    statusAtFirstPhoto.With([&](std::string& s) {
+      if (s.empty()) s = program.Status();
+    });
+  });
+  site.Photo("/p/b.png");
+  site.Missing("/p/gone.jpg");
+  for (const char* p : {"/i/before.html", "/i/after.html", "/plus/view.php", "/p/before.png"}) {
+    site.Missing(p);
+  }
+
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  // The first page is shown once list page 1 is done; the count includes
+  // the repeats.
+  EXPECT_EQ(statusAtFirstPhoto.Get(), std::string(texts::kStatusProgressPrefix) + "5" +
+                                          std::string(texts::kStatusCountSuffix));
+
+  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/a.png", "/p/gone.jpg", "/p/a.png",
+                                                       "/p/gone.jpg", "/p/b.png"}));
+  EXPECT_EQ(site.Requests("/i/1.html"), 2);  // picture anchor and title anchor
+  EXPECT_EQ(site.Requests("/i/2.PHP"), 1);   // ".php" is matched with its case
+  for (const char* p : {"/i/before.html", "/i/after.html", "/plus/view.php", "/p/before.png"}) {
+    EXPECT_EQ(site.Requests(p), 0) << p;
+  }
+  EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
+  EXPECT_TRUE(program.CompletionStarted());
+  itemLinks.With([](const base::TextArray& links) { EXPECT_TRUE(links.empty()); });
+
+  // The first page was shown after list page 1, each box its own photo or
+  // none: a photo that fails never shows its neighbour's.
+  EXPECT_TRUE(IsBmp(program.Picture(1)));
+  EXPECT_TRUE(program.Picture(2).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(3)));
+  EXPECT_TRUE(program.Picture(4).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(5)));
+  EXPECT_TRUE(program.Picture(6).empty());  // past the last item
+  EXPECT_EQ(site.Requests("/p/a.png"), 2);  // once per box, not again after page 2
+}
+
+TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
+  CraftedSite site;
+  for (int page = 1; page <= kLastListPage; ++page) {
+    site.Page(kListPath + std::to_string(page) + ".html",
+              "<a class=\"img\" href=\"/i/" + std::to_string(page) + ".html\">" + kListEnd);
+  }
+  site.Page("/i/1.html", kPictureStart + "<img src=\"/p/gone.jpg\">" + kPictureEnd);
+  site.Page("/i/3.html", kPictureStart + "<img src=\"/p/a.png\">" + kPictureEnd);
+  site.Missing("/p/gone.jpg");
+  site.Photo("/p/a.png");
+
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/gone.jpg", "/p/a.png"}));
+  EXPECT_EQ(site.Requests("/p/gone.jpg"), kLastListPage);
+  EXPECT_TRUE(program.Picture(1).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(2)));
+  for (int page = 1; page <= kLastListPage; ++page) {
+    EXPECT_EQ(site.Requests("/i/" + std::to_string(page) + ".html"),
+              page == 1 || page == 3 ? 1 : 0);
+  }
+}
+
+TEST(UpdateRun, AddressesThatLeaveTheSiteAreNeverFetchedButStayInTheIndex) {
+  CraftedSite site;
+  LoopbackServer other;  // any request here would be a fetch off the site
+  other.AddPage("/i/.*", kPictureStart + "<img src=\"/p/a.png\">" + kPictureEnd);
+  other.AddPage("/p/.*", demo::EncodePng(demo::PaintPhoto(20, 30, 1, 1)), "image/png");
+  const std::string away = "@" + other.HostPort();
+  const std::string self = "@" + site.server().HostPort();  // a user part on the site itself
+  site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\"><a href=\"" + away +
+                                      "/i/off.html\"><a href=\"" + self +
+                                      "/i/1.html\"><a href=\".evil.example/i/1.html\">" +
+                                      kListEnd);
+  const std::vector<std::string> sources = {away + "/p/off.png", "/p/a.png",
+                                            ".evil.example/p/a.png", self + "/p/a.png"};
+  std::string area;
+  for (const std::string& src : sources) area += "<img src=\"" + src + "\">";
+  site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
+  site.Photo("/p/a.png");
+
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  EXPECT_EQ(other.RequestCount(), 0u);
+  EXPECT_EQ(site.Requests("/i/1.html"), 1);
+  // Every source as the page gave it, whether it could be fetched or not.
+  EXPECT_EQ(program.Items(), sources);
+  EXPECT_TRUE(program.Picture(1).empty());
+  EXPECT_TRUE(IsBmp(program.Picture(2)));
+  EXPECT_TRUE(program.Picture(3).empty());
+  EXPECT_TRUE(program.Picture(4).empty());
+}
+
+TEST(UpdateRun, APageGivesNoMoreThanItsCapOfLinks) {
+  CraftedSite site;
+  site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\">" + kListEnd);
+  std::string area;
+  for (std::size_t i = 0; i < kMaxLinksPerPage + 3; ++i) {
+    area += "<img src=\"/p/" + std::to_string(i) + ".png\">";
+  }
+  site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
+  Program program;
+  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  const auto items = program.Items();
+  ASSERT_EQ(items.size(), kMaxLinksPerPage);
+  EXPECT_EQ(items.back(), "/p/" + std::to_string(kMaxLinksPerPage - 1) + ".png");
+  EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));  // the run went on
+}
+
+TEST(UpdateRun, ASiteThatGivesNoListPageEndsWithTheCompletionSayingSo) {
+  {
+    CraftedSite site;  // every page is a 404 without body
+    Program program;
+    Guarded<std::string> statusAtFirstList;
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      site.Missing(kListPath + std::to_string(page) + ".html", [&, page] {
+        if (page == 1) statusAtFirstList.Set(program.Status());
+      });
+    }
+    ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+    EXPECT_EQ(statusAtFirstList.Get(), std::string(texts::kStatusUpdating));
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      EXPECT_EQ(site.Requests(kListPath + std::to_string(page) + ".html"), 1) << page;
+    }
+    EXPECT_TRUE(program.Items().empty());
+    EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));
+    EXPECT_TRUE(program.CompletionStarted());
+  }
+  // The completion the run started names the site instead of a total of 0
+  // and gives the button back; a completion with no such run before it
+  // shows the total.
+  for (const bool afterTheRun : {true, false}) {
+    CraftedSite site;
+    Program program;
+    ASSERT_EQ(program.Run([] {
+      rt::SetDisabled(units::kUpdateButton, true);
+      UpdateCompletion();
+    }),
+              0);
+    const bool disabled = std::get<bool>(
+        program.runtime->Model()->ReadProperty(unit_id::kButton1, korvex::kPropDisabled));
+    if (afterTheRun) {
+      EXPECT_EQ(program.Status(), std::string(texts::kStatusUnreachablePrefix) + SiteBase() +
+                                      std::string(texts::kStatusUnreachableSuffix));
+      EXPECT_FALSE(disabled);
+    } else {
+      EXPECT_EQ(program.Status(), std::string(texts::kStatusDonePrefix) + "0" +
+                                      std::string(texts::kStatusCountSuffix));
+      EXPECT_TRUE(disabled);
+    }
+  }
+}
+
+// Opens files anywhere but in the program's folder, as for an installed
+// program run by a user.
+int OpenRefusingTheProgramFolder(const char* path, int flags, mode_t mode) {
+  if (std::string_view(path).starts_with(base::ProgramDirectory())) {
+    errno = EACCES;
+    return -1;
+  }
+  return base::RealFileSystemCalls().open(path, flags, mode);
+}
+
+TEST(SaveIndexFile, WritesEveryItemWithCrLfNextToTheProgramOrElseInTheUserDataFolder) {
+  const std::string path = IndexFilePath();
+  std::remove(path.c_str());
+  auto readFile = [&] {
+    const Bytes b = base::ReadWholeFile(path);
+    return std::string(b.begin(), b.end());
+  };
+  {
+    Program program;
+    ASSERT_EQ(program.Run([] {
+      rt::ListAdd(units::kIndexList, "/a.jpg");
+      rt::ListAdd(units::kIndexList, "/\xCD\xBC.jpg");  // 图
+      SaveIndexFile(0, 0, 0);
+    }),
+              0);
+    EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+  }
+  {
+    Program program;
+    ASSERT_EQ(program.Run([] { SaveIndexFile(0, 0, 0); }), 0);
+    EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+  }
+  {
+    // An installed program: its folder refuses writes (as it would for any
+    // user but root), so the index goes to the user's data folder.
+    const std::string data = ::testing::TempDir() + "pixaroo-xdg-" + std::to_string(::getpid());
+    std::filesystem::remove_all(data);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    base::FileSystemCalls refusing = base::RealFileSystemCalls();
+    refusing.open = &OpenRefusingTheProgramFolder;
+    base::SetFileSystemCallsForTesting(&refusing);
+    Program program;
+    ASSERT_EQ(program.Run([] {
+      rt::ListAdd(units::kIndexList, "/b.jpg");
+      SaveIndexFile(0, 0, 0);
+    }),
+              0);
+    base::SetFileSystemCallsForTesting(nullptr);
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(readFile(), "/a.jpg\r\n/\xCD\xBC.jpg\r\n");
+    const Bytes moved = base::ReadWholeFile(data + "/pixaroo/confi.ini");
+    EXPECT_EQ(std::string(moved.begin(), moved.end()), "/b.jpg\r\n");
+    std::filesystem::remove_all(data);
+  }
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace pixaroo
