@@ -142,7 +142,11 @@ std::string HelpText(std::string_view programName) {
          "               base only, e.g. http://127.0.0.1:8637) instead of the\n"
          "               built-in one, for this run\n"
          "  --help       show this text and exit\n"
-         "  --version    show the version and exit\n";
+         "  --version    show the version and exit\n\n"
+         "Without --site, a line site=URL in $XDG_CONFIG_HOME/pixaroo/pixaroo.conf\n"
+         "(by default ~/.config/pixaroo/pixaroo.conf) names the site; the program\n"
+         "never writes that file. Without either, the built-in site is used.\n"
+         "See pixaroo(1) for the keys, the index file and the exit codes.\n";
 }
 
 }  // namespace pixaroo

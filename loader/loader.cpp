@@ -19,6 +19,7 @@
 #include "program/routines/site_base.h"
 #include "base/gbk.h"
 #include "loader/command_line.h"
+#include "loader/site_config.h"
 #include "platform/module/message_box.h"
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
@@ -169,7 +170,13 @@ int main(int argc, char** argv) {
     case pixaroo::CommandLine::Action::Run:
       break;
   }
-  if (!line.siteBase.empty()) pixaroo::OverrideSiteBase(line.siteBase);
+  std::string siteError;
+  const std::optional<std::string> site = pixaroo::ChooseSiteBase(line.siteBase, &siteError);
+  if (!site) {
+    std::fprintf(stderr, "pixaroo: %s (see pixaroo --help)\n", siteError.c_str());
+    return pixaroo::kExitUsage;
+  }
+  if (!site->empty()) pixaroo::OverrideSiteBase(*site);
   // Photos pass through buffers of several megabytes on short-lived worker
   // threads. glibc raises its threshold for a buffer's own mapping with every
   // large free, and then keeps freed buffers in its per-thread heaps; a fixed

@@ -1,5 +1,6 @@
 #include "platform/shell/run_program.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -7,6 +8,9 @@
 #include <cctype>
 #include <cerrno>
 #include <mutex>
+#include <optional>
+#include <string_view>
+#include <thread>
 
 extern char** environ;
 
@@ -17,7 +21,6 @@ constexpr std::string_view kBrowserPath = "C:\\Program Files\\Internet Explorer\
 
 std::mutex g_mutex;
 std::string g_urlOpener = "xdg-open";
-std::vector<pid_t> g_children;  // started without waiting, not yet reaped
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
@@ -49,21 +52,41 @@ std::vector<std::string> SplitWords(std::string_view line) {
   return words;
 }
 
-void ReapLocked() {
-  std::erase_if(g_children, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+// Waits for `pid` and gives its exit code (128 + signal when signalled).
+int WaitFor(pid_t pid) {
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
-}  // namespace
-
-std::vector<std::string> CommandArguments(const std::string& commandLine) {
-  std::string_view line = commandLine;
+// The rest of a line that names the browser, or nothing.
+std::optional<std::string_view> AfterBrowser(std::string_view line) {
   while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
   const bool quotedBrowser = !line.empty() && line.front() == '"' &&
                              StartsWithNoCase(line.substr(1), kBrowserPath) &&
                              line.size() > kBrowserPath.size() + 1 &&
                              line[kBrowserPath.size() + 1] == '"';
-  if (quotedBrowser || StartsWithNoCase(line, kBrowserPath)) {
-    line.remove_prefix(kBrowserPath.size() + (quotedBrowser ? 2 : 0));
+  if (!quotedBrowser && !StartsWithNoCase(line, kBrowserPath)) return std::nullopt;
+  line.remove_prefix(kBrowserPath.size() + (quotedBrowser ? 2 : 0));
+  return line;
+}
+
+}  // namespace
+
+std::string LinkOf(const std::string& commandLine) {
+  const auto rest = AfterBrowser(commandLine);
+  if (!rest) return {};
+  const std::vector<std::string> words = SplitWords(*rest);
+  return words.empty() ? std::string() : words.front();
+}
+
+std::vector<std::string> CommandArguments(const std::string& commandLine) {
+  std::string_view line = commandLine;
+  if (const auto rest = AfterBrowser(line)) {
+    line = *rest;
     std::vector<std::string> args;
     {
       std::lock_guard lock(g_mutex);
@@ -75,24 +98,36 @@ std::vector<std::string> CommandArguments(const std::string& commandLine) {
   return SplitWords(line);
 }
 
-bool RunCommandLine(const std::string& commandLine, bool wait) {
+bool RunCommandLine(const std::string& commandLine, bool wait, Ended ended) {
   const std::vector<std::string> args = CommandArguments(commandLine);
   if (args.empty()) return false;
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  if (AfterBrowser(commandLine)) {
+    // The opener's chatter (a dozen lines when nothing handles the link)
+    // is no message for the user: its exit code says what happened.
+    ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
   pid_t pid = 0;
-  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return false;
   if (wait) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int code = WaitFor(pid);
+    if (ended) ended(code);
     return true;
   }
-  std::lock_guard lock(g_mutex);
-  ReapLocked();
-  g_children.push_back(pid);
+  // Reaped the moment it ends. Detached: a child that outlives the program
+  // is the system's to reap then.
+  std::thread([pid, ended = std::move(ended)] {
+    const int code = WaitFor(pid);
+    if (ended) ended(code);
+  }).detach();
   return true;
 }
 

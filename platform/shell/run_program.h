@@ -5,17 +5,27 @@
 // group words). A line that starts with the Windows browser path
 // "C:\Program Files\Internet Explorer\IEXPLORE.EXE" (any letter case, quoted
 // or not) stands for "open this link": the rest of the line goes to the
-// desktop's URL opener instead. With `wait` false the call returns at once;
-// finished children are reaped on later calls. Returns false when nothing
-// could be started. Thread-safe.
+// desktop's URL opener instead; the opener's own output goes nowhere (what
+// it has to say is its exit code). With `wait` false the call returns at
+// once and a reaper thread waits for the child, so that none is left a
+// zombie; `ended`, when given, is called on that thread with the child's
+// exit code (128 + the signal when a signal ended it). Returns false when
+// nothing could be started. Thread-safe.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace platform::shell {
 
-bool RunCommandLine(const std::string& commandLine, bool wait);
+using Ended = std::function<void(int exitCode)>;
+
+bool RunCommandLine(const std::string& commandLine, bool wait, Ended ended = {});
+
+// The link a line opens through the URL opener; empty when the line runs
+// a program of its own.
+std::string LinkOf(const std::string& commandLine);
 
 // The argument vector RunCommandLine would start (empty when the line holds
 // no program). Exposed for tests.

@@ -81,6 +81,13 @@ inline constexpr std::string_view kNotSavedDiskFull = "\xB4\xC5\xC5\xCC\xD2\xD1\
 // 写入文件时出错。 (16 bytes): any other reason
 inline constexpr std::string_view kNotSavedOther =
     "\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE\xCA\xB1\xB3\xF6\xB4\xED\xA1\xA3"sv;
+// 这里没有图片可以保存。 (22 bytes): 保存图片 on a box that shows no picture
+inline constexpr std::string_view kNothingToSave =
+    "\xD5\xE2\xC0\xEF\xC3\xBB\xD3\xD0\xCD\xBC\xC6\xAC\xBF\xC9\xD2\xD4\xB1\xA3\xB4\xE6\xA1\xA3"sv;
+// 图片 (4 bytes): the name suggested for a photo whose address names no file
+inline constexpr std::string_view kUnnamedPhoto = "\xCD\xBC\xC6\xAC"sv;
+// .bmp (4 bytes): the saved file's extension
+inline constexpr std::string_view kBmpExtension = ".bmp"sv;
 // C:\Program Files\Internet Explorer\IEXPLORE.EXE (47 bytes)
 inline constexpr std::string_view kBrowserProgram =
     "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
@@ -118,6 +125,9 @@ inline constexpr std::string_view kBrowserProgram =
   X(NotSavedFolder)              \
   X(NotSavedDiskFull)            \
   X(NotSavedOther)               \
+  X(NothingToSave)               \
+  X(UnnamedPhoto)                \
+  X(BmpExtension)                \
   X(BrowserProgram)
 // clang-format on
 

@@ -73,6 +73,10 @@ void WritePicture(UnitRef picture, Bytes bytes) {
   S().writeProperty(Unit(picture), korvex::kPropPicture, std::move(bytes));
 }
 
+void WriteDialogFileName(UnitRef dialog, const std::string& name) {
+  S().writeProperty(Unit(dialog), korvex::kPropDialogFile, name);
+}
+
 std::string ReadDialogFileName(UnitRef dialog) {
   auto v = S().readProperty(Unit(dialog), korvex::kPropDialogFile);
   auto* t = std::get_if<std::string>(&v);

@@ -43,6 +43,8 @@ Bytes ReadPicture(UnitRef picture);               // property 10, a fresh copy
 bool PictureEmpty(UnitRef picture);
 void WritePicture(UnitRef picture, Bytes bytes);  // property 10, moved in
 std::string ReadDialogFileName(UnitRef dialog);   // property 10
+// Property 10 before the dialog opens: the file name it suggests.
+void WriteDialogFileName(UnitRef dialog, const std::string& name);
 void SetDisabled(UnitRef button, bool disabled);  // property 6
 
 void StartThread(Routine routine);

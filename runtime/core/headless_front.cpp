@@ -55,6 +55,11 @@ std::vector<std::uint32_t> HeadlessFront::MenusShown() const {
   return menus_;
 }
 
+std::vector<std::string> HeadlessFront::DialogSuggestions() const {
+  std::lock_guard lock(mutex_);
+  return suggestions_;
+}
+
 int HeadlessFront::DialogsShown() const {
   std::lock_guard lock(mutex_);
   return dialogs_;
@@ -85,8 +90,12 @@ std::uint32_t HeadlessFront::PopupMenu(std::uint32_t menu) {
   return entry;
 }
 
-std::string HeadlessFront::SaveFileDialog(std::uint32_t) {
+std::string HeadlessFront::SaveFileDialog(std::uint32_t dialog) {
+  const PropertyValue suggested =
+      model_ != nullptr ? model_->ReadProperty(dialog, kPropDialogFile) : PropertyValue();
   std::lock_guard lock(mutex_);
+  const auto* text = std::get_if<std::string>(&suggested);
+  suggestions_.push_back(text != nullptr ? *text : std::string());
   ++dialogs_;
   if (dialogAnswers_.empty()) return {};
   std::string name = std::move(dialogAnswers_.front());

@@ -49,6 +49,8 @@ class HeadlessFront final : public Front {
   std::vector<Shown> MessageBoxes() const;
   std::vector<std::uint32_t> MenusShown() const;
   int DialogsShown() const;
+  // The file name each dialog suggested as it opened (its property 10 then).
+  std::vector<std::string> DialogSuggestions() const;
 
   // Front.
   void CreateWindow(const form::Form& form, UnitModel& model, FrontEvents& events) override;
@@ -71,6 +73,7 @@ class HeadlessFront final : public Front {
   TaskQueue queue_;
   FrontEvents* events_ = nullptr;
   UnitModel* model_ = nullptr;  // the window's units; window thread only
+  std::vector<std::string> suggestions_;  // guarded by mutex_
   std::function<void(HeadlessFront&)> script_;
   std::map<int, std::uint32_t> keys_;  // key -> button; window thread only
   ViewerSource viewer_;                // window thread only

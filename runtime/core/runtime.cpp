@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/charset.h"
 #include "base/files.h"
 #include "runtime/automation/object_services.h"
 #include "runtime/dll/dll_commands.h"
@@ -12,6 +13,12 @@
 
 namespace korvex {
 namespace {
+
+// Said when the desktop has nothing that opens a link the program asked
+// for: a message box with an OK button and the warning icon.
+constexpr const char* kLinkNotOpenedTitle = "无法打开链接";
+constexpr const char* kLinkNotOpenedText = "桌面上没有能打开这个链接的程序：\n";
+constexpr int kMessageBoxWarning = 0x30;
 
 // The active runtime; the service table's plain functions reach it here.
 std::atomic<Runtime*> g_active{nullptr};
@@ -131,9 +138,15 @@ const Services& ServiceTable() {
 Runtime::Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options)
     : program_(program),
       front_(std::move(front)),
-      options_(std::move(options)) {}
+      options_(std::move(options)) {
+  life_->runtime = this;
+}
 
 Runtime::~Runtime() {
+  {
+    std::lock_guard lock(life_->mutex);
+    life_->runtime = nullptr;
+  }
   // The front's widgets draw the model and report to this runtime: they go
   // before the model, the description and the event table.
   front_.reset();
@@ -352,7 +365,19 @@ void Runtime::ShowMessageBox(const std::string& text, int flags, const std::stri
 }
 
 void Runtime::RunProgramLine(const std::string& commandLine, bool wait) {
-  if (options_.runProgram) options_.runProgram(commandLine, wait);
+  if (!options_.runProgram) return;
+  options_.runProgram(commandLine, wait, [life = life_](const std::string& link) {
+    std::lock_guard lock(life->mutex);
+    if (life->runtime != nullptr) life->runtime->SayLinkNotOpened(link);
+  });
+}
+
+void Runtime::SayLinkNotOpened(const std::string& link) {
+  if (WindowGone()) return;
+  const std::string text = base::Utf8ToGbk(kLinkNotOpenedText) + link;
+  front_->Post([this, text] {
+    if (!WindowGone()) front_->MessageBox(text, kMessageBoxWarning, base::Utf8ToGbk(kLinkNotOpenedTitle));
+  });
 }
 
 void Runtime::OnUnitEvent(std::uint32_t unit, std::int32_t event, std::int32_t a, std::int32_t b,

@@ -64,8 +64,12 @@ struct RuntimeOptions {
   // Makes running and later HTTP transfers fail promptly; called once the
   // window has closed, before the workers are waited for.
   std::function<void()> cancelTransfers;
-  // Starts a program from a command line (the shell layer).
-  std::function<void(const std::string&, bool)> runProgram;
+  // Starts a program from a command line (the shell layer). When the line
+  // opens a link, `notOpened` is to be called (on any thread, at most once)
+  // with the link if the desktop's opener ends without opening it.
+  std::function<void(const std::string& line, bool wait,
+                     std::function<void(const std::string& link)> notOpened)>
+      runProgram;
   // How long the end of the program waits for worker threads.
   std::chrono::milliseconds workerJoinTimeout{10000};
 };
@@ -123,6 +127,17 @@ class Runtime final : private FrontEvents {
   // From now on the window takes no events and shows no message boxes.
   void MarkWindowGone();
   bool WindowGone() const;
+
+  // Shows, on the window thread, that nothing on the desktop opened `link`.
+  void SayLinkNotOpened(const std::string& link);
+
+  // Reaches this runtime from callbacks that may outlive it (a link
+  // opener's end); emptied by the destructor.
+  struct Life {
+    std::mutex mutex;
+    Runtime* runtime = nullptr;  // guarded by mutex
+  };
+  std::shared_ptr<Life> life_ = std::make_shared<Life>();
 
   Program program_;
   std::unique_ptr<Front> front_;

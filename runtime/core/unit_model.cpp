@@ -190,6 +190,13 @@ void UnitModel::WriteProperty(std::uint32_t unit, int property, PropertyValue va
         return;
       }
       what = UnitChange::What::Disabled;
+    } else if (s.kind == UnitKind::Dialog && property == kPropDialogFile) {
+      // The name the dialog suggests when it opens; nothing to redraw.
+      if (const auto* t = std::get_if<std::string>(&value)) {
+        s.dialogFile = *t;
+        s.dialogFileName.clear();
+      }
+      return;
     } else {
       return;
     }

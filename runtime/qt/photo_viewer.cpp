@@ -10,9 +10,11 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
 #include "platform/gdiplus/fit_scaler.h"
+#include "runtime/qt/placement.h"
 #include "runtime/qt/scaled_picture.h"
 
 namespace korvex {
@@ -85,6 +87,7 @@ void PhotoViewer::Open(std::shared_ptr<const base::Bytes> photo, int position) {
   pan_ = {};
   Show(std::move(photo));
   ShowTitle();
+  if (!isVisible()) PlaceOver(this, anchor_);
   show();
   raise();
   activateWindow();
@@ -113,6 +116,7 @@ void PhotoViewer::Decode() {
   const std::uint64_t decode = ++decode_;
   sink_->latest.store(decode);
   decodedFor_ = size();
+  ratio_ = devicePixelRatioF();
   if (photo_ == nullptr) return;  // none yet
   if (photo_->empty()) {
     Decoded(decode, QImage(), QSize());
@@ -120,7 +124,10 @@ void PhotoViewer::Decode() {
   }
   // Never enlarged here: a picture smaller than where it goes is drawn
   // larger, smoothly, by the painter.
-  gdiplus::SizeRule rule = [actual = actualSize_, window = size(), screens = screens_](
+  const qreal ratio = ratio_;
+  const QSize screens(static_cast<int>(std::floor(screens_.width() * ratio)),
+                      static_cast<int>(std::floor(screens_.height() * ratio)));
+  gdiplus::SizeRule rule = [actual = actualSize_, window = DeviceSize(), screens](
                                std::uint32_t width, std::uint32_t height) {
     const QSize own(static_cast<int>(width), static_cast<int>(height));
     const QSize drawn = DrawnSize(own, actual, window, screens).boundedTo(own);
@@ -128,10 +135,11 @@ void PhotoViewer::Decode() {
                                static_cast<std::uint32_t>(std::max(drawn.height(), 0))};
   };
   QThreadPool::globalInstance()->start(
-      [sink = sink_, bytes = photo_, rule = std::move(rule), decode] {
+      [sink = sink_, bytes = photo_, rule = std::move(rule), decode, ratio] {
         if (sink->latest.load() != decode) return;  // a later decode is wanted
         QSize own;
         QImage image = DecodeScaled(*bytes, rule, &own);
+        image.setDevicePixelRatio(ratio);
         std::lock_guard lock(sink->mutex);
         if (sink->viewer == nullptr) return;
         PhotoViewer* target = sink->viewer;
@@ -166,16 +174,30 @@ void PhotoViewer::SetActualSize(bool actual) {
   update();
 }
 
-QSize PhotoViewer::ShownSize(QSize own) const {
-  return DrawnSize(own, actualSize_, size(), screens_);
+QSize PhotoViewer::DeviceSize() const {
+  return QSize(static_cast<int>(std::floor(width() * ratio_)),
+               static_cast<int>(std::floor(height() * ratio_)));
 }
 
-QRect PhotoViewer::PictureRect() const {
-  if (picture_.isNull()) return {};
-  const QSize size = ShownSize(own_);
-  const QPoint centred((width() - size.width()) / 2, (height() - size.height()) / 2);
-  return QRect(centred + (actualSize_ ? pan_ : QPoint()), size);
+QSize PhotoViewer::ShownSize(QSize own) const {
+  const QSize screens(static_cast<int>(std::floor(screens_.width() * ratio_)),
+                      static_cast<int>(std::floor(screens_.height() * ratio_)));
+  return DrawnSize(own, actualSize_, DeviceSize(), screens);
 }
+
+QRectF PhotoViewer::PicturePlace() const {
+  if (picture_.isNull()) return {};
+  const QSize shown = ShownSize(own_);
+  const QSize window = DeviceSize();
+  // Centred in whole device pixels, so that a picture decoded for here
+  // covers one device pixel with each of its own.
+  const qreal left = std::floor((window.width() - shown.width()) / 2.0) / ratio_;
+  const qreal top = std::floor((window.height() - shown.height()) / 2.0) / ratio_;
+  const QPointF pan = actualSize_ ? QPointF(pan_) : QPointF();
+  return QRectF(QPointF(left, top) + pan, QSizeF(shown) / ratio_);
+}
+
+QRect PhotoViewer::PictureRect() const { return PicturePlace().toAlignedRect(); }
 
 void PhotoViewer::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
@@ -237,7 +259,9 @@ void PhotoViewer::paintEvent(QPaintEvent*) {
   // Drawn as it is once decoded for here; scaled (smoothly) only while a
   // decode for a new size is on its way, or to enlarge a small picture.
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(PictureRect(), picture_);
+  painter.drawImage(PicturePlace(), picture_);
+  // Drawn at another ratio than decoded for (moved to another screen).
+  if (photo_ != nullptr && devicePixelRatioF() != ratio_) Decode();
 }
 
 void PhotoViewer::resizeEvent(QResizeEvent* event) {

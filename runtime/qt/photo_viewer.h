@@ -11,13 +11,15 @@
 // shown (until it comes, the photo before stays, with the new number in the
 // title). Pictures are decoded and scaled by the project's own decoders on
 // a pool thread, never on the window thread and never by Qt, to the size
-// they are shown at: fitted, the window's size (a smaller picture is
-// decoded at its own size and enlarged as it is drawn); at 100 %, the
-// picture's own size up to kFullSizePixels, beyond that fitted into
-// kScreensAtFullSize times the screen. A resize or a switch between the
-// two decodes again; the last decode asked for is the one shown, and until
-// it comes the picture before is drawn scaled to the new size. GUI thread
-// only.
+// they are shown at in the screen's device pixels (sizes below are device
+// pixels: the window's size times the device pixel ratio, fractional ratios
+// too): fitted, the window's size (a smaller picture is decoded at its own
+// size and enlarged as it is drawn); at 100 %, one picture pixel to one
+// device pixel, the picture's own size up to kFullSizePixels, beyond that
+// fitted into kScreensAtFullSize times the screen. A resize, a switch
+// between the two or a move to a screen of another ratio decodes again;
+// the last decode asked for is the one shown, and until it comes the
+// picture before is drawn scaled to the new size. GUI thread only.
 #pragma once
 
 #include <QImage>
@@ -46,6 +48,10 @@ class PhotoViewer final : public QWidget {
   explicit PhotoViewer(ViewerSource source);
   ~PhotoViewer() override;
 
+  // The window the viewer opens centred on (within the screen's available
+  // area); none: wherever the window system puts it.
+  void SetAnchor(QWidget* anchor) { anchor_ = anchor; }
+
   // Shows `photo` (the index's photo at `position`) and brings the window up.
   void Open(std::shared_ptr<const base::Bytes> photo, int position);
   // Moves `step` photos through the index (nothing past either end).
@@ -56,7 +62,9 @@ class PhotoViewer final : public QWidget {
   // As decoded for where it is shown; null while none.
   const QImage& Picture() const { return picture_; }
   bool ActualSize() const { return actualSize_; }
-  QRect PictureRect() const;  // where the picture is drawn (empty without one)
+  // Where the picture is drawn, in the window's (logical) pixels, rounded
+  // out (empty without one).
+  QRect PictureRect() const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -76,10 +84,15 @@ class PhotoViewer final : public QWidget {
   void Decoded(std::uint64_t decode, QImage image, QSize own);
   void ShowTitle();
   void SetActualSize(bool actual);
-  // The size a picture of size `own` is drawn at now.
+  // The size a picture of size `own` is drawn at now, in device pixels.
   QSize ShownSize(QSize own) const;
+  // Where the picture is drawn, its top-left on a device pixel.
+  QRectF PicturePlace() const;
+  // The window's size in device pixels at the ratio last decoded for.
+  QSize DeviceSize() const;
 
   ViewerSource source_;
+  QWidget* anchor_ = nullptr;  // outlives the viewer
   std::shared_ptr<Sink> sink_;
   int position_ = -1;
   std::uint64_t generation_ = 0;  // the photo wanted last
@@ -88,6 +101,7 @@ class PhotoViewer final : public QWidget {
   std::uint64_t pictureSerial_ = 0;           // the photo picture_ is of
   std::uint64_t decode_ = 0;                  // the decode asked for last
   QSize decodedFor_;                          // the window size it was asked for
+  qreal ratio_ = 1;                           // and the device pixel ratio
   QSize screens_;                             // kScreensAtFullSize screens
   QImage picture_;
   QSize own_;            // the picture's own size

@@ -1,8 +1,10 @@
 #include "runtime/qt/picture_box.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThreadPool>
+#include <cmath>
 #include <mutex>
 
 #include "platform/gdiplus/fit_scaler.h"
@@ -44,14 +46,25 @@ QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
 }
 
 void PictureBox::SetPicture(std::shared_ptr<const base::Bytes> bytes) {
+  bytes_ = (bytes == nullptr || bytes->empty()) ? nullptr : std::move(bytes);
+  Scale(devicePixelRatioF());
+}
+
+void PictureBox::Scale(qreal ratio) {
   const std::uint64_t generation = ++generation_;
-  if (bytes == nullptr || bytes->empty()) {
+  scaledFor_ = ratio;
+  if (bytes_ == nullptr) {
     Decoded(generation, QImage());
     return;
   }
+  // The box in device pixels: a fractional ratio gives a part pixel, which
+  // the screen does not have.
+  const QSize device(static_cast<int>(std::floor(width() * ratio)),
+                     static_cast<int>(std::floor(height() * ratio)));
   QThreadPool::globalInstance()->start(
-      [sink = sink_, decode = decode_, bytes = std::move(bytes), box = size(), generation] {
-        QImage image = decode(*bytes, box);
+      [sink = sink_, decode = decode_, bytes = bytes_, device, ratio, generation] {
+        QImage image = decode(*bytes, device);
+        image.setDevicePixelRatio(ratio);
         std::lock_guard lock(sink->mutex);
         if (sink->box == nullptr) return;
         // Queued to the box: dropped with it if it goes before it runs.
@@ -71,21 +84,60 @@ void PictureBox::Decoded(std::uint64_t generation, QImage image) {
   update();
 }
 
-QRect PictureBox::ImageRect() const {
+QRectF PictureBox::ImagePlace() const {
   if (scaled_.isNull()) return {};
-  const QSize s = scaled_.size();
-  return QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
+  const qreal ratio = scaled_.devicePixelRatio();
+  // Centred in whole device pixels, so that each image pixel covers one.
+  const qreal left = std::floor((std::floor(width() * ratio) - scaled_.width()) / 2);
+  const qreal top = std::floor((std::floor(height() * ratio) - scaled_.height()) / 2);
+  return QRectF(left / ratio, top / ratio, scaled_.width() / ratio, scaled_.height() / ratio);
 }
+
+QRect PictureBox::ImageRect() const { return ImagePlace().toAlignedRect(); }
 
 void PictureBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  // Drawn at another ratio than it was scaled for (the window moved to
+  // another screen): scale again; until then the image before is drawn.
+  const qreal ratio = devicePixelRatioF();
+  if (bytes_ != nullptr && ratio != scaledFor_) Scale(ratio);
   if (scaled_.isNull()) {
     // An empty box shows where its photo will go.
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) DrawFocus(painter);
     return;
   }
-  painter.drawImage(ImageRect().topLeft(), scaled_);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(ImagePlace(), scaled_);
+  if (hasFocus()) DrawFocus(painter);
+}
+
+void PictureBox::DrawFocus(QPainter& painter) const {
+  QPen pen(palette().color(QPalette::Highlight));
+  pen.setStyle(Qt::DotLine);
+  painter.setPen(pen);
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event) {
+  const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+  const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+  if ((menuKey || shiftF10) && onMenuKey_) {
+    onMenuKey_();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void PictureBox::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void PictureBox::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

@@ -1,13 +1,20 @@
 // PictureBox: shows one picture unit's image, scaled to fit the box with its
 // aspect ratio kept, centred; reports mouse presses.
 //
-// A picture is decoded and scaled for the box once, on a pool thread; the
-// window thread only swaps the finished image in and draws it as it is, so
-// no photo, however large, holds the window thread up. Until the new
-// picture is ready the box keeps showing the one before. GUI thread only.
+// A picture is decoded and scaled for the box once, on a pool thread, at the
+// screen's device pixels (the box's size times the device pixel ratio,
+// fractional ratios too); the window thread only swaps the finished image in
+// and draws it as it is, one image pixel to one device pixel, so no photo,
+// however large, holds the window thread up and none is enlarged on the way
+// to the screen. The box keeps the picture's bytes (shared with the model,
+// never copied) and the one scaled image; when the box is drawn at another
+// ratio (its window moved to another screen) it scales again for that one.
+// Until the new image is ready the box keeps showing the one before. GUI
+// thread only.
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -21,7 +28,8 @@ class PictureBox final : public QWidget {
  public:
   // button: -1 left, -4 right (the description's event numbers).
   using PressHandler = std::function<void(int event, int x, int y)>;
-  // Decodes and scales a picture for the box; called on a pool thread.
+  // Decodes and scales a picture to fit `box` device pixels; called on a
+  // pool thread.
   using Decoder = std::function<QImage(const base::Bytes& bytes, QSize box)>;
 
   PictureBox(QWidget* parent, PressHandler onPress, Decoder decode = &DecodeToFit);
@@ -31,8 +39,15 @@ class PictureBox final : public QWidget {
   // The bytes are shared, never copied, and must not change.
   void SetPicture(std::shared_ptr<const base::Bytes> bytes);
   bool HasImage() const { return !scaled_.isNull(); }
-  // Where the image is drawn inside the box (empty without an image).
+  // Where the image is drawn inside the box, in the box's (logical) pixels,
+  // rounded out (empty without an image).
   QRect ImageRect() const;
+  // The image as scaled for the screen, its device pixel ratio set.
+  const QImage& Image() const { return scaled_; }
+
+  // Runs when the box has the focus and the Menu key or Shift+F10 is
+  // pressed: the keyboard's way to the box's right-click menu.
+  void SetMenuKeyHandler(std::function<void()> onMenuKey) { onMenuKey_ = std::move(onMenuKey); }
 
   // The image decoded and scaled to fit `box` by the project's own decoders
   // (null when `bytes` is no image or one beyond their limits); Qt never
@@ -42,15 +57,26 @@ class PictureBox final : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   struct Sink;
+  // Scales the picture for the box at `ratio` device pixels per pixel.
+  void Scale(qreal ratio);
   void Decoded(std::uint64_t generation, QImage image);
+  // The image's place in the box, its top-left on a device pixel.
+  QRectF ImagePlace() const;
+  void DrawFocus(QPainter& painter) const;
 
-  QImage scaled_;  // already the size it is drawn at
+  std::shared_ptr<const base::Bytes> bytes_;  // the picture shown (null: none)
+  QImage scaled_;        // already the size it is drawn at, in device pixels
+  qreal scaledFor_ = 0;  // the ratio of the scale asked for last
   std::uint64_t generation_ = 0;
   std::shared_ptr<Sink> sink_;
   PressHandler onPress_;
+  std::function<void()> onMenuKey_;
   Decoder decode_;
 };
 

@@ -5,22 +5,26 @@
 #include <QCursor>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QThreadPool>
 #include <QTimer>
 
 #include "base/charset.h"
 #include "base/text_ops.h"
+#include "runtime/qt/close_signals.h"
 #include "runtime/qt/font_map.h"
 #include "runtime/qt/main_window.h"
 #include "runtime/qt/photo_viewer.h"
 #include "runtime/qt/picture_box.h"
+#include "runtime/qt/placement.h"
 #include "runtime/qt/program_icon.h"
 #include "runtime/qt/qt_language.h"
 #include "runtime/qt/save_dialog.h"
@@ -47,6 +51,23 @@ Qt::Key QtKey(int key) {
   }
 }
 
+// The icon a message box's flags ask for (MB_ICONSTOP 0x10, MB_ICONQUESTION
+// 0x20, MB_ICONWARNING 0x30, MB_ICONINFORMATION 0x40).
+QMessageBox::Icon IconOf(int flags) {
+  switch (flags & 0x70) {
+    case 0x10:
+      return QMessageBox::Critical;
+    case 0x20:
+      return QMessageBox::Question;
+    case 0x30:
+      return QMessageBox::Warning;
+    case 0x40:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
 int g_argc = 1;
 char g_arg0[] = "pixaroo";
 char* g_argv[] = {g_arg0, nullptr};
@@ -62,6 +83,7 @@ QtFront::QtFront() {
 }
 
 QtFront::~QtFront() {
+  closeSignals_.reset();
   if (model_ != nullptr) model_->SetObserver(nullptr);
   viewer_.reset();
   window_.reset();
@@ -82,8 +104,18 @@ void QtFront::CreateWindow(const form::Form& form, UnitModel& model, FrontEvents
   window_->setWindowIcon(icon);
   BuildUnits(form);
   BuildMenus(form);
+  NameBoxes();
   model.SetObserver([this](const UnitChange& c) { OnModelChange(c); });
+  closeSignals_ = std::make_unique<CloseSignals>([this] { CloseOnSignal(); });
   window_->show();
+}
+
+void QtFront::CloseOnSignal() {
+  if (!window_) return;
+  // As the close button: the closing event writes what it writes on any
+  // close. An open menu, dialog or message box and the viewer end with it.
+  window_->close();
+  Quit();
 }
 
 void QtFront::BuildUnits(const form::Form& form) {
@@ -141,11 +173,14 @@ QWidget* QtFront::BuildUnit(const form::Unit& unit, QWidget* parent) {
     case form::kTypeGroupBox:
       w = new QGroupBox(parent);
       break;
-    case form::kTypePictureBox:
-      w = new PictureBox(parent, [this, id](int event, int x, int y) {
+    case form::kTypePictureBox: {
+      auto* box = new PictureBox(parent, [this, id](int event, int x, int y) {
         events_->OnUnitEvent(id, event, x, y, 0);
       });
+      box->SetMenuKeyHandler([this, id] { MenuKey(id); });
+      w = box;
       break;
+    }
     case form::kTypeButton: {
       auto* b = new QPushButton(parent);
       if (const auto s = form::ReadButtonSettings(unit)) b->setText(FromGbk(s->caption));
@@ -162,6 +197,7 @@ QWidget* QtFront::BuildUnit(const form::Unit& unit, QWidget* parent) {
       l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       l->setIndent(2);
       if (const auto s = form::ReadStatusBarSettings(unit)) l->setFont(FontFromLogFont(s->font));
+      l->setAccessibleName(QString::fromUtf8("状态栏"));
       w = l;
       break;
     }
@@ -169,7 +205,9 @@ QWidget* QtFront::BuildUnit(const form::Unit& unit, QWidget* parent) {
       return nullptr;  // dialogs and unknown types have no widget
   }
   w->setObjectName(FromGbk(unit.name));
-  w->setFocusPolicy(focus);
+  // A picture box takes the focus too, so that the keyboard reaches its
+  // menu (Menu key, Shift+F10).
+  w->setFocusPolicy(unit.typeId == form::kTypePictureBox ? Qt::StrongFocus : focus);
   w->setEnabled(unit.disabled == 0);
   return w;
 }
@@ -207,7 +245,8 @@ void QtFront::Post(std::function<void()> task) {
 std::uint32_t QtFront::PopupMenu(std::uint32_t menu) {
   const auto it = menus_.find(menu);
   if (it == menus_.end()) return 0;
-  QAction* chosen = it->second->exec(QCursor::pos());
+  // Asked for by key: on the box; by the mouse: where it is.
+  QAction* chosen = it->second->exec(popupAt_.value_or(QCursor::pos()));
   if (chosen == nullptr) return 0;
   const auto unit = actionUnits_.find(chosen);
   return unit == actionUnits_.end() ? 0 : unit->second;
@@ -218,13 +257,21 @@ std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
   const auto settings = unit != nullptr ? form::ReadDialogSettings(*unit) : std::nullopt;
   QFileDialog box(window_.get());
   SetUpSaveDialog(box, settings ? &*settings : nullptr);
+  // The name the program suggests (the dialog's file name as it opens).
+  const PropertyValue suggested = model_ != nullptr ? model_->ReadProperty(dialog, kPropDialogFile)
+                                                    : PropertyValue();
+  if (const auto* name = std::get_if<std::string>(&suggested); name != nullptr && !name->empty()) {
+    box.selectFile(QFileInfo(FromGbk(*name)).fileName());
+  }
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
   return QFile::encodeName(box.selectedFiles().first()).toStdString();
 }
 
-void QtFront::MessageBox(const std::string& text, int, const std::string& title) {
-  QMessageBox box(QMessageBox::NoIcon, FromGbk(title), FromGbk(text), QMessageBox::Ok,
-                  window_.get());
+void QtFront::MessageBox(const std::string& text, int flags, const std::string& title) {
+  QMessageBox box(IconOf(flags), FromGbk(title), FromGbk(text), QMessageBox::Ok, window_.get());
+  // Centred on the window, within the screen, however early it comes.
+  box.adjustSize();
+  PlaceOver(&box, window_.get());
   box.exec();
 }
 
@@ -243,16 +290,49 @@ void QtFront::BindKey(std::uint32_t unit, int key) {
   keys_[key] = shortcut;
 }
 
+void QtFront::MenuKey(std::uint32_t unit) {
+  QWidget* box = UnitWidget(unit);
+  if (box == nullptr || events_ == nullptr) return;
+  const QPoint centre = box->rect().center();
+  popupAt_ = box->mapToGlobal(centre);
+  events_->OnUnitEvent(unit, form::kEventRightButtonDown, centre.x(), centre.y(), 0);
+  popupAt_.reset();
+}
+
+void QtFront::NameBoxes() {
+  const int count = source_.count ? source_.count() : 0;
+  for (const auto& [unit, widget] : widgets_) {
+    auto* box = dynamic_cast<PictureBox*>(widget.data());
+    if (box == nullptr) continue;
+    const int position = source_.positionOf ? source_.positionOf(unit) : -1;
+    const bool shows = model_ != nullptr && model_->Picture(unit) != nullptr;
+    // A photo of the index says where it stands in it; any other picture
+    // (the contact's badge) is named by its unit, less its serial number.
+    QString name = box->objectName();
+    if (position < 0) {
+      name.remove(QRegularExpression("[0-9]+$"));
+    } else if (shows) {
+      name = QString::fromUtf8("照片 第 %1 张，共 %2 张").arg(position + 1).arg(count);
+    } else {
+      name += QString::fromUtf8("：没有照片");
+    }
+    box->setAccessibleName(name);
+  }
+}
+
 void QtFront::BindViewer(ViewerSource source) {
   if (!window_ || model_ == nullptr) return;
+  source_ = source;
   delete viewerOpener_;
   viewer_ = std::make_unique<PhotoViewer>(source);
   viewer_->setWindowIcon(window_->windowIcon());
+  viewer_->SetAnchor(window_.get());
   viewerOpener_ = new ViewerOpener(this, viewer_.get(), std::move(source),
                                    [this](std::uint32_t box) { return model_->Picture(box); });
   for (const auto& [unit, widget] : widgets_) {
     if (dynamic_cast<PictureBox*>(widget.data()) != nullptr) viewerOpener_->Watch(widget, unit);
   }
+  NameBoxes();
 }
 
 QWidget* QtFront::Window() const { return window_.get(); }
@@ -299,6 +379,7 @@ void QtFront::Apply(const UnitChange& change) {
       if (auto* box = dynamic_cast<PictureBox*>(w)) {
         // The model's own bytes, shared: the view keeps only the scaled image.
         box->SetPicture(model_->Picture(change.unit));
+        NameBoxes();
       }
       break;
     case UnitChange::What::ListItems:
@@ -314,11 +395,13 @@ void QtFront::Apply(const UnitChange& change) {
           seen = tail.clears;
         }
         for (const auto& item : tail.items) list->addItem(FromGbk(item));
+        NameBoxes();  // the total has changed
       }
       break;
     case UnitChange::What::StatusText:
       if (auto* label = dynamic_cast<QLabel*>(w)) {
         label->setText(FromGbk(model_->StatusText(change.unit, 0)));
+        label->setAccessibleDescription(label->text());  // read after its name
       }
       break;
     case UnitChange::What::StatusProgress:

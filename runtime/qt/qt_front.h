@@ -2,18 +2,21 @@
 //
 // Builds the window and every unit from the parsed window description (the
 // only source of the layout), draws the unit model's state, and forwards
-// clicks, right-clicks and closing to the runtime. Widgets are touched only
+// clicks, right-clicks and closing to the runtime. SIGTERM, SIGINT and SIGHUP
+// close the window as its close button does (see close_signals.h). Widgets are touched only
 // on the GUI thread, which is the thread that created the QtFront; model
 // changes made by worker threads arrive through queued, coalesced
 // notifications. Post() may be called from any thread.
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -29,6 +32,7 @@ class QWidget;
 
 namespace korvex {
 
+class CloseSignals;
 class PictureBox;
 class MainWindow;
 class PhotoViewer;
@@ -64,8 +68,16 @@ class QtFront final : public QObject, public Front {
   void BuildMenus(const form::Form& form);
   void OnModelChange(const UnitChange& change);
   void Apply(const UnitChange& change);
+  // Closes the window (its closing event runs) and leaves every event loop.
+  void CloseOnSignal();
+  // The Menu key or Shift+F10 on a picture box: its right-click, the menu
+  // opening on the box rather than at the mouse.
+  void MenuKey(std::uint32_t unit);
+  // Gives each picture box the accessible name of what it shows.
+  void NameBoxes();
 
   std::unique_ptr<QApplication> ownedApp_;
+  std::unique_ptr<CloseSignals> closeSignals_;
   UnitModel* model_ = nullptr;
   FrontEvents* events_ = nullptr;
   const form::Form* form_ = nullptr;
@@ -76,6 +88,8 @@ class QtFront final : public QObject, public Front {
   std::map<std::uint32_t, QMenu*> menus_;             // top-level entry -> its popup
   std::map<const void*, std::uint32_t> actionUnits_;  // QAction* -> entry unit id
   std::map<int, QShortcut*> keys_;                    // key code -> its shortcut
+  ViewerSource source_;                 // the photos' places; empty until bound
+  std::optional<QPoint> popupAt_;       // where a menu asked for by key opens
 
   std::map<std::uint32_t, std::uint64_t> listClears_;  // per list, as last shown
 

@@ -76,8 +76,18 @@ int StartProgram(const void* imageAddress) {
   }
   RuntimeOptions options;
   options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
-  options.runProgram = [](const std::string& line, bool wait) {
-    platform::shell::RunCommandLine(line, wait);
+  options.runProgram = [](const std::string& line, bool wait,
+                          std::function<void(const std::string&)> notOpened) {
+    const std::string link = platform::shell::LinkOf(line);
+    platform::shell::Ended ended;
+    if (!link.empty()) {
+      ended = [link, notOpened = std::move(notOpened)](int exitCode) {
+        if (exitCode != 0) notOpened(link);
+      };
+    }
+    if (!platform::shell::RunCommandLine(line, wait, std::move(ended)) && !link.empty()) {
+      notOpened(link);  // no opener at all
+    }
   };
   Runtime runtime(program, std::make_unique<QtFront>(), std::move(options));
   return runtime.Run();

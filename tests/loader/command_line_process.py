@@ -11,6 +11,7 @@ import http.server
 import os
 import subprocess
 import sys
+import tempfile
 import threading
 import unittest
 
@@ -18,11 +19,22 @@ PIXAROO = sys.argv[1]
 NO_DISPLAY = 8  # the exit code of a start with no display to open
 
 
+# The user's configuration folder, empty unless a test writes in it.
+CONFIG = tempfile.mkdtemp(prefix="pixaroo-config-")
+
+
 def env(**extra):
     e = {k: v for k, v in os.environ.items()
          if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    e["XDG_CONFIG_HOME"] = CONFIG
     e.update(extra)
     return e
+
+
+def write_config(text):
+    os.makedirs(os.path.join(CONFIG, "pixaroo"), exist_ok=True)
+    with open(os.path.join(CONFIG, "pixaroo", "pixaroo.conf"), "w") as f:
+        f.write(text)
 
 
 def run(args, **extra):
@@ -37,7 +49,7 @@ class CommandLine(unittest.TestCase):
         self.assertIn("1.0.0.0", v.stdout)
         h = run(["--help"])
         self.assertEqual(h.returncode, 0, h.stderr)
-        for option in ("--site", "--help", "--version"):
+        for option in ("--site", "--help", "--version", "pixaroo.conf"):
             self.assertIn(option, h.stdout)
 
     def test_a_bad_site_is_refused_before_any_window(self):
@@ -63,33 +75,60 @@ class CommandLine(unittest.TestCase):
             self.assertIn("display", lines[0])
 
     def test_the_site_given_is_the_site_asked(self):
-        asked = threading.Event()
+        """--site first, then the configuration file's site= line."""
+        asked = []
+        arrived = threading.Condition()
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def log_message(self, *a):
-                pass
+        def serve():
+            class Handler(http.server.BaseHTTPRequestHandler):
+                def log_message(self, *a):
+                    pass
 
-            def do_GET(self):
-                # The support badge is the first thing the window asks for.
-                if self.path.startswith("/pa?p="):
-                    asked.set()
-                self.send_response(404)
-                self.send_header("Content-Length", "0")
-                self.end_headers()
+                def do_GET(self):
+                    # The support badge is the first thing the window asks for.
+                    if self.path.startswith("/pa?p="):
+                        with arrived:
+                            asked.append(self.server.server_address[1])
+                            arrived.notify_all()
+                    self.send_response(404)
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
 
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        proc = subprocess.Popen(
-            [PIXAROO, "--site", f"http://127.0.0.1:{server.server_address[1]}/"],
-            env=env(QT_QPA_PLATFORM="offscreen"), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
+            server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+            threading.Thread(target=server.serve_forever, daemon=True).start()
+            return server
+
+        command, config = serve(), serve()
+        port = {s: s.server_address[1] for s in (command, config)}
+
+        def asks(args, server):
+            proc = subprocess.Popen([PIXAROO] + args, env=env(QT_QPA_PLATFORM="offscreen"),
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                with arrived:
+                    ok = arrived.wait_for(lambda: port[server] in asked, 30)
+                return ok and asked == [port[server]]
+            finally:
+                proc.kill()
+                proc.wait()
+                asked.clear()
+
         try:
-            self.assertTrue(asked.wait(30), "the program never asked the site given")
+            write_config(f"# the gallery\nsite = http://127.0.0.1:{port[config]}/\n")
+            self.assertTrue(asks([], config), "the configuration file's site was not asked")
+            self.assertTrue(asks(["--site", f"http://127.0.0.1:{port[command]}/"], command),
+                            "--site did not win over the configuration file")
+            # A refused line: exit code 2 and one line naming the file.
+            write_config("site=http://127.0.0.1/gallery\n")
+            r = run([], QT_QPA_PLATFORM="offscreen")
+            self.assertEqual(r.returncode, 2, r.stderr)
+            self.assertIn("pixaroo.conf", r.stderr)
+            self.assertEqual(len(r.stderr.strip().splitlines()), 1, r.stderr)
         finally:
-            proc.kill()
-            proc.wait()
-            server.shutdown()
-            server.server_close()
+            os.remove(os.path.join(CONFIG, "pixaroo", "pixaroo.conf"))
+            for s in (command, config):
+                s.shutdown()
+                s.server_close()
 
 
 if __name__ == "__main__":

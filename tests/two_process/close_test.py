@@ -17,6 +17,7 @@ usage: close_test.py PIXAROO KORVEX_FNR [BUILD_DIR [TEST ...]]
 import http.server
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -170,9 +171,13 @@ class ProgramRun(unittest.TestCase):
                            "the usage notice did not close")
         return main
 
-    def close_and_wait(self, window):
+    def close_and_wait(self, window, close_signal=None):
+        """Closes through the window manager, or with `close_signal`."""
         started = time.monotonic()
-        self.desktop.request_close(window)
+        if close_signal is None:
+            self.desktop.request_close(window)
+        else:
+            self.proc.send_signal(close_signal)
         try:
             self.proc.wait(30)
         except subprocess.TimeoutExpired:
@@ -192,10 +197,11 @@ class ProgramRun(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
-    def update_then_close(self, pages, stall, while_stalled=None):
+    def update_then_close(self, pages, stall, while_stalled=None, close_signal=None):
         """Clicks 更新, waits until the site holds the request for `stall`'s
         first path, does `while_stalled(window, site)` if given, closes the
-        window and gives back the program's stderr."""
+        window (or sends `close_signal`) and gives back the program's
+        stderr."""
         site = StallingSite(pages, set(stall))
         try:
             window = self.start(site)
@@ -203,16 +209,31 @@ class ProgramRun(unittest.TestCase):
             self.assertTrue(site.wait_for(stall[0]), "the update run never reached the stall")
             if while_stalled is not None:
                 while_stalled(window, site)
-            return self.close_and_wait(window)
+            return self.close_and_wait(window, close_signal)
         finally:
             site.stop()
 
 
 class CloseWhileStalled(ProgramRun):
-    def update_then_close(self, pages, stall, while_stalled=None):
+    def update_then_close(self, pages, stall, while_stalled=None, close_signal=None):
         """As ProgramRun's, giving back what confi.ini holds."""
-        super().update_then_close(pages, stall, while_stalled)
+        super().update_then_close(pages, stall, while_stalled, close_signal)
         return self.index_file()
+
+    def test_the_desktops_end_signals_are_a_close_request(self):
+        # Logout (SIGTERM), Ctrl+C (SIGINT) and a closed terminal (SIGHUP)
+        # close the window as its close button does: the index it holds is
+        # written, and the program ends by itself with exit code 0.
+        pages = {LIST + "1.html": list_page(["/i/1.html"]),
+                 "/i/1.html": item_page(["/p/kept.jpg"])}
+        index = os.path.join(self.folder, "confi.ini")
+        for close_signal in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(signal=close_signal.name):
+                if os.path.exists(index):
+                    os.remove(index)
+                self.assertEqual(self.update_then_close(pages, stall=[LIST + "3.html"],
+                                                        close_signal=close_signal),
+                                 b"/p/kept.jpg\r\n")
 
     # The run asks for list page N+1 only once list page N-1's item pages
     # are all read, and for list page N's item pages only once list page N

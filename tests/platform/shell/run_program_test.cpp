@@ -1,7 +1,12 @@
 #include "platform/shell/run_program.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <future>
 
 #include <chrono>
 #include <filesystem>
@@ -59,6 +64,58 @@ TEST(RunProgram, LinksGoToTheUrlOpenerAndTheCallReturnsAtOnce) {
   std::stringstream got;
   got << in.rdbuf();
   EXPECT_EQ(got.str(), "tencent://message/?uin=1;$(id)|");  // passed verbatim, no shell
+  SetUrlOpener("xdg-open");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(RunProgram, EveryChildIsReapedAsItEndsAndTheOpenerSaysNothingButItsExitCode) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("pixaroo-reap-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto opener = dir / "opener";
+  {
+    // As an opener that finds no handler for the link: chatter, then 4.
+    std::ofstream script(opener);
+    script << "#!/bin/sh\nfor n in 1 2 3 4 5; do echo \"no handler for $1\" >&2; echo out; done\n"
+           << "exit 4\n";
+  }
+  std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+  SetUrlOpener(opener.string());
+  EXPECT_EQ(LinkOf("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x?uin=1"),
+            "imchat://x?uin=1");
+  EXPECT_EQ(LinkOf("echo imchat://x"), "");
+
+  // The child inherits this process's stdout and stderr, pointed at a file
+  // while it starts.
+  const auto heard = dir / "heard";
+  const int file = ::open(heard.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  const int savedOut = ::dup(1), savedErr = ::dup(2);
+  ::dup2(file, 1);
+  ::dup2(file, 2);
+  std::promise<int> linkEnded, programEnded;
+  const bool linkStarted = RunCommandLine(
+      "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x?uin=1", false,
+      [&](int code) { linkEnded.set_value(code); });
+  const bool programStarted =
+      RunCommandLine("sh -c \"exit 3\"", false, [&](int code) { programEnded.set_value(code); });
+  ::dup2(savedOut, 1);
+  ::dup2(savedErr, 2);
+  for (const int fd : {savedOut, savedErr, file}) ::close(fd);
+  ASSERT_TRUE(linkStarted);
+  ASSERT_TRUE(programStarted);
+
+  auto linkCode = linkEnded.get_future();
+  auto programCode = programEnded.get_future();
+  ASSERT_EQ(linkCode.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  ASSERT_EQ(programCode.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  EXPECT_EQ(linkCode.get(), 4);
+  EXPECT_EQ(programCode.get(), 3);
+  // Both reaped already: no child of this process is left to wait for.
+  errno = 0;
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+  EXPECT_EQ(std::filesystem::file_size(heard), 0u) << "the opener's chatter reached the output";
   SetUrlOpener("xdg-open");
   std::filesystem::remove_all(dir);
 }

@@ -190,6 +190,12 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
 
   ProgramHarness h;
   EXPECT_EQ(h.Run([&](ProgramHarness& p) {
+    // The dialog suggests the photo's own name as .bmp: box 2 shows
+    // 夏天.jpg (with a query), box 5 an address without a file name.
+    for (const char* item : {"/p/1.jpg", "/photos/a/\xCF\xC4\xCC\xEC.jpg?w=1#top", "/p/3.png",
+                             "/p/4.tif", "/", "/p/6"}) {
+      rt::ListAdd(units::kIndexList, item);
+    }
     rt::WritePicture(units::kPictures[1], two);
     rt::WritePicture(units::kPictures[4], five);
     p.RightClick(kPictureBoxIds[1]);  // menu closed without a choice
@@ -207,10 +213,15 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {
           p.Front().AnswerMenu(unit_id::kMenuSavePicture);
-          p.Front().AnswerDialog(kept.string());
           p.RightClick(kPictureBoxIds[5]);  // an empty box: nothing to save
           AfterPosted(p, [&](ProgramHarness& p) {
-            EXPECT_EQ(p.Front().DialogsShown(), 3);
+            // Said at once, in a message, instead of a dialog.
+            EXPECT_EQ(p.Front().DialogsShown(), 2);
+            ASSERT_FALSE(p.Front().MessageBoxes().empty());
+            EXPECT_EQ(p.Front().MessageBoxes().back().text, texts::kNothingToSave);
+            EXPECT_EQ(p.Front().MessageBoxes().back().title, texts::kSaveTitle);
+            EXPECT_EQ(p.Front().DialogSuggestions(),
+                      (std::vector<std::string>{"\xCD\xBC\xC6\xAC.bmp", "\xCF\xC4\xCC\xEC.bmp"}));
             // Now a picture of its own in every box, saved from each box.
             for (std::size_t box = 0; box < 6; ++box) {
               rt::WritePicture(units::kPictures[box], each[box]);

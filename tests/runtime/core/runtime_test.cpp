@@ -157,6 +157,33 @@ TEST(Runtime, CancelledDialogLeavesAnEmptyFileName) {
   EXPECT_EQ(fx.front->DialogsShown(), 2);
 }
 
+TEST(Runtime, ALinkNothingOpensIsSaidInAMessageWhileTheWindowIsThere) {
+  // The shell layer reports, from its reaper thread, that the opener ended
+  // without opening the link: the window thread says so in a message box.
+  std::vector<std::string> lines;
+  korvex::RuntimeOptions options;
+  options.runProgram = [&](const std::string& line, bool,
+                           std::function<void(const std::string&)> notOpened) {
+    lines.push_back(line);
+    std::thread reaper([notOpened = std::move(notOpened)] { notOpened("imchat://x?uin=1"); });
+    reaper.join();
+  };
+  Fixture fx(std::move(options));
+  fx.program.Hook(Routine::OnWindowCreated, [&] {
+    rt::RunProgram("opener imchat://x?uin=1", false);
+    fx.front->Close();  // after the message, which is already posted
+  });
+  EXPECT_EQ(fx.runtime->Run(), 0);
+  ASSERT_EQ(lines, std::vector<std::string>{"opener imchat://x?uin=1"});
+  const auto shown = fx.front->MessageBoxes();
+  ASSERT_EQ(shown.size(), 1u);
+  // 桌面上没有能打开这个链接的程序：, a line break, the link; title 无法打开链接.
+  EXPECT_EQ(shown[0].text,
+            "\xD7\xC0\xC3\xE6\xC9\xCF\xC3\xBB\xD3\xD0\xC4\xDC\xB4\xF2\xBF\xAA\xD5\xE2"
+            "\xB8\xF6\xC1\xB4\xBD\xD3\xB5\xC4\xB3\xCC\xD0\xF2\xA3\xBA\nimchat://x?uin=1");
+  EXPECT_EQ(shown[0].title, "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xC1\xB4\xBD\xD3");
+}
+
 TEST(Runtime, UnitServicesFollowTheModel) {
   Fixture fx;
   fx.program.Hook(Routine::OnWindowCreated, [&] {

@@ -1,0 +1,86 @@
+#include "loader/site_config.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "loader/command_line.h"
+
+namespace pixaroo {
+namespace {
+
+constexpr std::string_view kConfigFile = "pixaroo/pixaroo.conf";
+constexpr std::string_view kSiteKey = "site";
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+    s.remove_suffix(1);
+  }
+  return s;
+}
+
+std::string AbsoluteEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return (value != nullptr && value[0] == '/') ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+std::string SiteConfigPath() {
+  std::string folder = AbsoluteEnv("XDG_CONFIG_HOME");
+  if (folder.empty()) {
+    const std::string home = AbsoluteEnv("HOME");
+    if (home.empty()) return {};
+    folder = home + "/.config";
+  }
+  if (folder.back() != '/') folder += '/';
+  return folder + std::string(kConfigFile);
+}
+
+std::optional<std::string> SiteFromConfigText(std::string_view text, std::string* error) {
+  std::string base;
+  std::size_t lineNumber = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = Trim(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++lineNumber;
+    if (line.empty() || line.front() == '#' || line.front() == ';') continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos || Trim(line.substr(0, equals)) != kSiteKey) continue;
+    const std::string_view value = Trim(line.substr(equals + 1));
+    std::string why;
+    const std::optional<std::string> checked = CheckSiteBase(value, &why);
+    if (!checked) {
+      if (error != nullptr) {
+        *error = "line " + std::to_string(lineNumber) + ": site=" + std::string(value) + ": " + why;
+      }
+      return std::nullopt;
+    }
+    base = *checked;
+  }
+  return base;
+}
+
+std::optional<std::string> ChooseSiteBase(const std::string& commandLineSite,
+                                          std::string* error) {
+  if (!commandLineSite.empty()) return commandLineSite;
+  const std::string path = SiteConfigPath();
+  if (path.empty()) return std::string();
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::string();  // no file: the built-in site
+  std::string text(kMaxSiteConfigBytes + 1, '\0');
+  file.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  std::string why;
+  if (text.size() > kMaxSiteConfigBytes) {
+    why = "longer than " + std::to_string(kMaxSiteConfigBytes / 1024) + " KiB";
+  } else if (const std::optional<std::string> base = SiteFromConfigText(text, &why)) {
+    return base;
+  }
+  if (error != nullptr) *error = path + ": " + why;
+  return std::nullopt;
+}
+
+}  // namespace pixaroo

@@ -1,0 +1,92 @@
+// Where the site comes from: --site, else a site= line in the user's
+// configuration file, else the address built in.
+#include "loader/site_config.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace pixaroo {
+namespace {
+
+TEST(SiteConfig, TheLastSiteLineCountsAndIsCheckedAsSiteIs) {
+  std::string error;
+  EXPECT_EQ(SiteFromConfigText("", &error), "");
+  EXPECT_EQ(SiteFromConfigText("# site=http://commented\n; site=http://also\ncolour=red\n", &error),
+            "");
+  EXPECT_EQ(SiteFromConfigText("  site = HTTP://a.example:81/ \r\n", &error),
+            "http://a.example:81");
+  EXPECT_EQ(SiteFromConfigText("site=http://first\nother=1\nsite=https://second\n", &error),
+            "https://second");
+  EXPECT_FALSE(SiteFromConfigText("# a comment\nsite=http://ok\nsite=ftp://bad\n", &error));
+  EXPECT_NE(error.find("line 3"), std::string::npos) << error;
+  EXPECT_NE(error.find("ftp://bad"), std::string::npos) << error;
+  EXPECT_FALSE(SiteFromConfigText("site=\n", &error));
+}
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SiteConfig, CommandLineThenTheUsersFileThenTheBuiltInSite) {
+  const auto top = std::filesystem::temp_directory_path() /
+                   ("pixaroo-site-config-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(top / "config/pixaroo");
+  std::filesystem::create_directories(top / "home/.config/pixaroo");
+  const ScopedEnv config("XDG_CONFIG_HOME", (top / "config").string());
+  const ScopedEnv home("HOME", (top / "home").string());
+  const auto write = [](const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  };
+  const auto file = top / "config/pixaroo/pixaroo.conf";
+  std::string error;
+
+  EXPECT_EQ(SiteConfigPath(), file.string());
+  EXPECT_EQ(ChooseSiteBase("", &error), "");  // no file: the built-in site
+  write(file, "site=http://from.file:8080\n");
+  EXPECT_EQ(ChooseSiteBase("", &error), "http://from.file:8080");
+  EXPECT_EQ(ChooseSiteBase("http://from.command", &error), "http://from.command");
+
+  // A refused line names the file and stops the run, --site aside.
+  write(file, "site=http://from.file/gallery\n");
+  EXPECT_FALSE(ChooseSiteBase("", &error));
+  EXPECT_NE(error.find(file.string()), std::string::npos) << error;
+  EXPECT_EQ(ChooseSiteBase("http://from.command", &error), "http://from.command");
+
+  // A file past the bound is refused unread, even with a good last line.
+  write(file, std::string(kMaxSiteConfigBytes, '#') + "\nsite=http://late\n");
+  EXPECT_FALSE(ChooseSiteBase("", &error));
+  EXPECT_NE(error.find("KiB"), std::string::npos) << error;
+
+  // A relative XDG_CONFIG_HOME is ignored: the file under $HOME/.config.
+  {
+    const ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");
+    write(top / "home/.config/pixaroo/pixaroo.conf", "site=https://home.example\n");
+    EXPECT_EQ(ChooseSiteBase("", &error), "https://home.example");
+  }
+  std::filesystem::remove_all(top);
+}
+
+}  // namespace
+}  // namespace pixaroo
