@@ -16,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "program/routines/site_base.h"
 #include "base/gbk.h"
 #include "loader/command_line.h"
 #include "loader/site_config.h"
@@ -24,6 +23,7 @@
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
 #include "program/exports/embedded_image.h"
+#include "program/routines/site_base.h"
 
 namespace {
 

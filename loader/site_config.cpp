@@ -63,8 +63,7 @@ std::optional<std::string> SiteFromConfigText(std::string_view text, std::string
   return base;
 }
 
-std::optional<std::string> ChooseSiteBase(const std::string& commandLineSite,
-                                          std::string* error) {
+std::optional<std::string> ChooseSiteBase(const std::string& commandLineSite, std::string* error) {
   if (!commandLineSite.empty()) return commandLineSite;
   const std::string path = SiteConfigPath();
   if (path.empty()) return std::string();

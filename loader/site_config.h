@@ -33,7 +33,6 @@ std::optional<std::string> SiteFromConfigText(std::string_view text, std::string
 // (a missing file counts as one without a site line), else "" for the
 // built-in one. Nothing when the file is refused (`error` names the file
 // and says why).
-std::optional<std::string> ChooseSiteBase(const std::string& commandLineSite,
-                                          std::string* error);
+std::optional<std::string> ChooseSiteBase(const std::string& commandLineSite, std::string* error);
 
 }  // namespace pixaroo

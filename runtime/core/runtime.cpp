@@ -136,9 +136,7 @@ const Services& ServiceTable() {
 }
 
 Runtime::Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options)
-    : program_(program),
-      front_(std::move(front)),
-      options_(std::move(options)) {
+    : program_(program), front_(std::move(front)), options_(std::move(options)) {
   life_->runtime = this;
 }
 
@@ -376,7 +374,8 @@ void Runtime::SayLinkNotOpened(const std::string& link) {
   if (WindowGone()) return;
   const std::string text = base::Utf8ToGbk(kLinkNotOpenedText) + link;
   front_->Post([this, text] {
-    if (!WindowGone()) front_->MessageBox(text, kMessageBoxWarning, base::Utf8ToGbk(kLinkNotOpenedTitle));
+    if (!WindowGone())
+      front_->MessageBox(text, kMessageBoxWarning, base::Utf8ToGbk(kLinkNotOpenedTitle));
   });
 }
 

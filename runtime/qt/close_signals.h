@@ -27,8 +27,7 @@ class CloseSignals final : public QObject {
   CloseSignals& operator=(const CloseSignals&) = delete;
 
   // The signals taken as a close request.
-  static constexpr std::array<int, 3> kSignals = {15 /* SIGTERM */, 2 /* SIGINT */,
-                                                  1 /* SIGHUP */};
+  static constexpr std::array<int, 3> kSignals = {15 /* SIGTERM */, 2 /* SIGINT */, 1 /* SIGHUP */};
 
  private:
   void Read();

@@ -71,8 +71,8 @@ class PictureBox final : public QWidget {
   void DrawFocus(QPainter& painter) const;
 
   std::shared_ptr<const base::Bytes> bytes_;  // the picture shown (null: none)
-  QImage scaled_;        // already the size it is drawn at, in device pixels
-  qreal scaledFor_ = 0;  // the ratio of the scale asked for last
+  QImage scaled_;                             // already the size it is drawn at, in device pixels
+  qreal scaledFor_ = 0;                       // the ratio of the scale asked for last
   std::uint64_t generation_ = 0;
   std::shared_ptr<Sink> sink_;
   PressHandler onPress_;

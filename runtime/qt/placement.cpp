@@ -9,7 +9,7 @@ namespace korvex {
 
 QPoint CentredWithin(QSize size, const QRect& over, const QRect& available) {
   QPoint at(over.left() + (over.width() - size.width()) / 2,
-           over.top() + (over.height() - size.height()) / 2);
+            over.top() + (over.height() - size.height()) / 2);
   if (available.isEmpty()) return at;
   at.setX(std::max(available.left(), std::min(at.x(), available.right() + 1 - size.width())));
   at.setY(std::max(available.top(), std::min(at.y(), available.bottom() + 1 - size.height())));

@@ -258,8 +258,8 @@ std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
   QFileDialog box(window_.get());
   SetUpSaveDialog(box, settings ? &*settings : nullptr);
   // The name the program suggests (the dialog's file name as it opens).
-  const PropertyValue suggested = model_ != nullptr ? model_->ReadProperty(dialog, kPropDialogFile)
-                                                    : PropertyValue();
+  const PropertyValue suggested =
+      model_ != nullptr ? model_->ReadProperty(dialog, kPropDialogFile) : PropertyValue();
   if (const auto* name = std::get_if<std::string>(&suggested); name != nullptr && !name->empty()) {
     box.selectFile(QFileInfo(FromGbk(*name)).fileName());
   }

@@ -88,8 +88,8 @@ class QtFront final : public QObject, public Front {
   std::map<std::uint32_t, QMenu*> menus_;             // top-level entry -> its popup
   std::map<const void*, std::uint32_t> actionUnits_;  // QAction* -> entry unit id
   std::map<int, QShortcut*> keys_;                    // key code -> its shortcut
-  ViewerSource source_;                 // the photos' places; empty until bound
-  std::optional<QPoint> popupAt_;       // where a menu asked for by key opens
+  ViewerSource source_;                               // the photos' places; empty until bound
+  std::optional<QPoint> popupAt_;                     // where a menu asked for by key opens
 
   std::map<std::uint32_t, std::uint64_t> listClears_;  // per list, as last shown
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-
 #include <unistd.h>
 
 #include <filesystem>

@@ -6,11 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <future>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <thread>
 
@@ -69,8 +68,8 @@ TEST(RunProgram, LinksGoToTheUrlOpenerAndTheCallReturnsAtOnce) {
 }
 
 TEST(RunProgram, EveryChildIsReapedAsItEndsAndTheOpenerSaysNothingButItsExitCode) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("pixaroo-reap-" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("pixaroo-reap-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const auto opener = dir / "opener";
   {
@@ -94,9 +93,9 @@ TEST(RunProgram, EveryChildIsReapedAsItEndsAndTheOpenerSaysNothingButItsExitCode
   ::dup2(file, 1);
   ::dup2(file, 2);
   std::promise<int> linkEnded, programEnded;
-  const bool linkStarted = RunCommandLine(
-      "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x?uin=1", false,
-      [&](int code) { linkEnded.set_value(code); });
+  const bool linkStarted =
+      RunCommandLine("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x?uin=1", false,
+                     [&](int code) { linkEnded.set_value(code); });
   const bool programStarted =
       RunCommandLine("sh -c \"exit 3\"", false, [&](int code) { programEnded.set_value(code); });
   ::dup2(savedOut, 1);

@@ -27,8 +27,8 @@ namespace korvex {
 namespace {
 
 struct NoEvents final : FrontEvents {
-  void OnUnitEvent(std::uint32_t, std::int32_t, std::int32_t, std::int32_t,
-                   std::int32_t) override {}
+  void OnUnitEvent(std::uint32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {
+  }
   void OnWindowClosing() override {}
 };
 
