@@ -16,6 +16,7 @@
 #include <QShortcut>
 #include <QThreadPool>
 #include <QTimer>
+#include <algorithm>
 
 #include "base/charset.h"
 #include "base/text_ops.h"
@@ -205,9 +206,12 @@ QWidget* QtFront::BuildUnit(const form::Unit& unit, QWidget* parent) {
       return nullptr;  // dialogs and unknown types have no widget
   }
   w->setObjectName(FromGbk(unit.name));
-  // A picture box takes the focus too, so that the keyboard reaches its
-  // menu (Menu key, Shift+F10).
-  w->setFocusPolicy(unit.typeId == form::kTypePictureBox ? Qt::StrongFocus : focus);
+  // A picture box with a right-click routine takes the focus too, so that
+  // the keyboard reaches its menu (Menu key, Shift+F10).
+  const bool hasMenu = std::any_of(unit.events.begin(), unit.events.end(), [](const auto& e) {
+    return e.event == form::kEventRightButtonDown;
+  });
+  w->setFocusPolicy(unit.typeId == form::kTypePictureBox && hasMenu ? Qt::StrongFocus : focus);
   w->setEnabled(unit.disabled == 0);
   return w;
 }

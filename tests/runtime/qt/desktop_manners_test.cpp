@@ -123,6 +123,11 @@ TEST_F(Manners, BoxesSayWhichPhotoTheyShowAndTheBarAndBadgeHaveNames) {
 TEST_F(Manners, MenuKeyAndShiftF10OpenTheFocusedBoxsMenu) {
   QWidget* box = front_->UnitWidget(id::kPictureBox4);
   ASSERT_NE(box, nullptr);
+  // The photos take the focus; the contact badge, which has no menu, not.
+  for (const std::uint32_t photo : pixaroo::kPictureBoxIds) {
+    EXPECT_EQ(front_->UnitWidget(photo)->focusPolicy(), Qt::StrongFocus);
+  }
+  EXPECT_EQ(front_->UnitWidget(id::kQqSupport1)->focusPolicy(), Qt::NoFocus);
   front_->Window()->activateWindow();
   box->setFocus(Qt::TabFocusReason);
   ASSERT_TRUE(PumpUntil([&] { return box->hasFocus(); }));
