@@ -69,6 +69,20 @@ QMessageBox::Icon IconOf(int flags) {
   }
 }
 
+// A message box that opens centred on its window within the screen: placed
+// once its size is final, which a message box learns only as it shows, and
+// before the window system maps it.
+class PlacedMessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    PlaceOver(this, parentWidget());
+  }
+};
+
 int g_argc = 1;
 char g_arg0[] = "pixaroo";
 char* g_argv[] = {g_arg0, nullptr};
@@ -272,10 +286,9 @@ std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
 }
 
 void QtFront::MessageBox(const std::string& text, int flags, const std::string& title) {
-  QMessageBox box(IconOf(flags), FromGbk(title), FromGbk(text), QMessageBox::Ok, window_.get());
   // Centred on the window, within the screen, however early it comes.
-  box.adjustSize();
-  PlaceOver(&box, window_.get());
+  PlacedMessageBox box(IconOf(flags), FromGbk(title), FromGbk(text), QMessageBox::Ok,
+                       window_.get());
   box.exec();
 }
 
