@@ -61,7 +61,7 @@ def main():
             if library not in depends:
                 fail(f"Depends lacks {library}: {depends!r}")
 
-        lint = run(["lintian", "--fail-on", "error", "--no-tag-display-limit", deb])
+        lint = run(["lintian", "--fail-on", "error", "--tag-display-limit", "0", deb])
         if lint.returncode != 0:
             fail("lintian:\n" + lint.stdout + lint.stderr)
         print(lint.stdout, end="")
