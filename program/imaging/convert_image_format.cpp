@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "base/files.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/kernel32/kernel32.h"

@@ -1,6 +1,6 @@
 #include "program/net/web_request.h"
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "program/net/cookies.h"
 #include "program/net/markers.h"
 #include "program/net/url.h"

@@ -8,7 +8,6 @@
 #include <mutex>
 
 #include "program/routines/global_cells.h"
-#include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
 
 namespace pixaroo {
@@ -68,10 +67,9 @@ const Bound* Split(const korvex::ProgramMemory& m) {
 
 }  // namespace
 
-void BindProgram(const korvex::Services* services, const korvex::ProgramMemory& memory) {
+void BindImageMemory(const korvex::ProgramMemory& memory) {
   BindGlobalCells(memory.var);
   g_bound.store(Split(memory), std::memory_order_release);
-  BindRuntime(services);
 }
 
 std::string_view ImageText(texts::Id id) {

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "program/routines/global_cells.h"
-#include "program/routines/program_memory.h"
+#include "program/routines/runtime_link.h"
 #include "runtime/core/runtime.h"
 #include "runtime/dll/dll_commands.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace pixaroo::testing {
 namespace {

@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <thread>
 
-#include "program/routines/site_base.h"
-#include "program/routines/unit_ids.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
+#include "program/routines/site_base.h"
+#include "program/routines/unit_ids.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace pixaroo::testing {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "platform/kernel32/kernel32.h"
 #include "platform/wininet/wininet.h"
 #include "runtime/core/headless_front.h"

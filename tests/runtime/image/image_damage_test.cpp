@@ -13,7 +13,7 @@
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace korvex::image {
 namespace {

@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "program/routines/program_texts.h"
 #include "runtime/form/reader.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace korvex::image {
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 #include <bit>
 #include <cstring>
 #include <map>
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "program/routines/global_cells.h"
 #include "program/routines/program_texts.h"
 #include "program/routines/routine_ids.h"
