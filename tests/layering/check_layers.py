@@ -39,9 +39,11 @@ ALLOWED = {
     "program/exports": ["base", "runtime/services/"] + PROGRAM,
     "loader": ["base", "platform/module/", "platform/registry/", "program/routines/site_base.h",
                "program/exports/embedded_image.h", "loader"],
-    # Build tools run on the host; they may use the runtime's format writers
-    # and the list of runtime libraries the image names.
+    # Build tools run on the host; they may use the runtime's format writers,
+    # the list of runtime libraries the image names and the names the
+    # runtime's layers export (to check the DLL command table against).
     "tools": ["base", "runtime/form/", "runtime/services/program_image.h", "runtime/image/format.h",
+              "runtime/dll/export_names.h",
               "runtime/image/image.h", "runtime/image/writer.h", "runtime/image/libraries.h",
               "program/routines", "program/pages/main_window_form.h", "tools"],
     "demo": ["base", "demo"],
