@@ -16,13 +16,14 @@
 #include <string_view>
 #include <vector>
 
-#include "program/routines/site_base.h"
+#include "base/exit_codes.h"
 #include "base/gbk.h"
 #include "loader/command_line.h"
 #include "platform/module/message_box.h"
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
 #include "program/exports/embedded_image.h"
+#include "program/routines/site_base.h"
 
 namespace {
 
@@ -39,7 +40,6 @@ constexpr const char* kInstallPathValue = "Path";
 constexpr const char* kFailureText =
     "Not found the kernel library or the kernel library is invalid!";
 constexpr const char* kFailureCaption = "Error";
-constexpr int kFailureExitCode = -1;
 
 // The path buffer a short path is read into; longer ones go to the heap.
 constexpr std::size_t kPathBuffer = 260;
@@ -123,7 +123,7 @@ Library LoadRuntime() {
 
 int Fail() {
   user32::MessageBoxA(nullptr, kFailureText, kFailureCaption, user32::MB_OK | user32::MB_ICONSTOP);
-  return kFailureExitCode;
+  return base::kExitNoRuntime;
 }
 
 // Runs the program; the result becomes the process exit code. Every failure
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
       return 0;
     case pixaroo::CommandLine::Action::Refuse:
       std::fprintf(stderr, "pixaroo: %s (see pixaroo --help)\n", line.error.c_str());
-      return pixaroo::kExitUsage;
+      return base::kExitUsage;
     case pixaroo::CommandLine::Action::Run:
       break;
   }

@@ -33,6 +33,7 @@
 #include <string>
 #include <thread>
 
+#include "base/exit_codes.h"
 #include "runtime/core/event_table.h"
 #include "runtime/core/front.h"
 #include "runtime/core/unit_model.h"
@@ -69,13 +70,6 @@ struct RuntimeOptions {
   // How long the end of the program waits for worker threads.
   std::chrono::milliseconds workerJoinTimeout{10000};
 };
-
-// Exit codes of runtime faults.
-inline constexpr int kExitBadWindow = 3;
-inline constexpr int kExitBadRoutine = 4;
-inline constexpr int kExitStuckWorkers = 5;
-inline constexpr int kExitWrongThread = 6;
-inline constexpr int kExitBadDllCommand = 7;
 
 class Runtime final : private FrontEvents {
  public:

@@ -3,13 +3,14 @@
 // runtime with the Qt front and runs the program to its end. An image (or
 // DLL command table) it refuses is reported through the same failure
 // message the loader uses: a message window where a display exists, stderr
-// always; the process then ends with kExitRefusedImage.
+// always; the process then ends with base::kExitRefusedImage.
 #include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "base/exit_codes.h"
 #include "platform/module/message_box.h"
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer_limits.h"
@@ -23,8 +24,6 @@
 
 namespace korvex {
 namespace {
-
-constexpr int kExitNoDisplay = 8;
 
 // True when [begin, begin + size) lies inside one loaded segment of the
 // module that holds `begin`.
@@ -55,7 +54,7 @@ std::span<const std::uint8_t> ImageBytes(const void* image, std::string* why) {
 int Refuse(const std::string& what) {
   const std::string text = "The program image is refused: " + what;
   user32::MessageBoxA(nullptr, text.c_str(), "Error", user32::MB_OK | user32::MB_ICONSTOP);
-  return kExitRefusedImage;
+  return base::kExitRefusedImage;
 }
 
 int StartProgram(const void* imageAddress) {
@@ -72,7 +71,7 @@ int StartProgram(const void* imageAddress) {
   if (!dll::Resolve(program.dllCommands, &why)) return Refuse("DLL command table: " + why);
   if (const std::string missing = MissingDisplay(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, missing.c_str());
-    return kExitNoDisplay;
+    return base::kExitNoDisplay;
   }
   RuntimeOptions options;
   options.cancelTransfers = [] { transfer::CancelAllTransfers(); };
