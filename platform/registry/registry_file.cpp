@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/files.h"
+#include "base/little_endian.h"
 #include "base/text_ops.h"
 
 namespace advapi32 {
@@ -112,8 +113,8 @@ bool ParseData(std::string_view data, RegistryValue& value) {
     std::uint32_t v = 0;
     if (!ParseNumber(data.substr(kDwordPrefix.size()), 16, kMaxDwordDigits, v)) return false;
     value.type = REG_DWORD;
-    value.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                  static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    value.data.clear();
+    base::PutFixed32(value.data, v);
     return true;
   }
   if (data.starts_with(kBinaryPrefix)) {
@@ -190,8 +191,7 @@ void AppendData(std::string& out, const RegistryValue& v) {
     AppendQuoted(out,
                  std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
   } else if (v.type == REG_DWORD && v.data.size() == 4) {
-    const std::uint32_t d = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |
-                            (static_cast<std::uint32_t>(v.data[3]) << 24);
+    const std::uint32_t d = base::DecodeFixed32(v.data.data());
     char buf[9];
     std::snprintf(buf, sizeof buf, "%x", d);
     out += kDwordPrefix;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <mutex>
 
+#include "base/little_endian.h"
 #include "program/routines/global_cells.h"
 #include "program/routines/units.h"
 
@@ -27,11 +28,8 @@ struct Bound {
 
 std::atomic<const Bound*> g_bound{nullptr};
 
-std::uint32_t Word(const std::uint8_t* at) {
-  std::uint32_t v = 0;
-  std::memcpy(&v, at, 4);  // the image is little-endian, as is this build
-  return v;
-}
+// The image is little-endian whatever the host's order.
+std::uint32_t Word(const std::uint8_t* at) { return base::DecodeFixed32(at); }
 
 const Bound& B() {
   const Bound* b = g_bound.load(std::memory_order_acquire);

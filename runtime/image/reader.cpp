@@ -4,6 +4,8 @@
 #include <set>
 #include <string>
 
+#include "base/little_endian.h"
+
 namespace korvex::image {
 namespace {
 
@@ -20,11 +22,8 @@ bool Inside(Bytes data, std::uint64_t at, std::uint64_t n) {
   return at <= data.size() && n <= data.size() - at;
 }
 
-std::uint32_t U32(Bytes data, std::uint64_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | data[at + i];
-  return v;
-}
+// The field at `at`, which the caller has checked lies Inside.
+std::uint32_t U32(Bytes data, std::uint64_t at) { return base::DecodeFixed32(data.data() + at); }
 
 // The NUL-terminated text at `at`, which must end before `end`.
 std::optional<std::string> CText(Bytes data, std::uint64_t at, std::uint64_t end) {

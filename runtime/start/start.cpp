@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/exit_codes.h"
+#include "base/little_endian.h"
 #include "platform/module/message_box.h"
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer_limits.h"
@@ -41,8 +42,7 @@ std::span<const std::uint8_t> ImageBytes(const void* image, std::string* why) {
     *why = "no image header at the address handed over";
     return {};
   }
-  std::uint32_t size = 0;
-  for (int i = 3; i >= 0; --i) size = (size << 8) | bytes[image::kImageSizeField + i];
+  const std::uint32_t size = base::DecodeFixed32(bytes + image::kImageSizeField);
   if (size < image::kHeaderSize || size > kMaxImageSize || !InOneLoadedSegment(bytes, size)) {
     *why = "the header's image size " + std::to_string(size) +
            " is out of bounds or runs past the executable's image";
