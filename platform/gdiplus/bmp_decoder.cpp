@@ -182,9 +182,7 @@ void DecodeRow(const Header& h, const std::uint8_t* in, std::uint8_t* out) {
       continue;
     }
     const std::uint8_t* p = in + std::size_t{x} * (bits / 8);
-    const std::uint32_t v = bits == 16 ? std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8
-                                       : std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
-                                             std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+    const std::uint32_t v = bits == 16 ? base::DecodeFixed16(p) : base::DecodeFixed32(p);
     out[0] = Extract(h.channels[2], v, 0);
     out[1] = Extract(h.channels[1], v, 0);
     out[2] = Extract(h.channels[0], v, 0);
