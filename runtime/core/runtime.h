@@ -84,7 +84,6 @@ class Runtime final : private FrontEvents {
   // For fronts and tests: the window's state once loaded (else nullptr).
   UnitModel* Model() { return model_.get(); }
   const form::Form* Form() const { return form_ ? &*form_ : nullptr; }
-  Front& GetFront() { return *front_; }
   WorkerThreads& Workers() { return workers_; }
   bool OnWindowThread() const { return std::this_thread::get_id() == windowThread_; }
 
