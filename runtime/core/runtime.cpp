@@ -214,14 +214,14 @@ void Runtime::LoadWindow(std::uint32_t windowId) {
   if (!RequireWindowThread("loading a window") || faulted_ || form_) return;
   auto parsed = form::ReadForm(program_.form);
   if (!parsed.ok()) {
-    Fault(base::kExitBadWindow, "damaged window description: " + parsed.error);
+    Fault(base::kExitBadWindow, "damaged window description: " + parsed.error().text);
     return;
   }
-  if (parsed.form->windowId != windowId) {
+  if (parsed->windowId != windowId) {
     Fault(base::kExitBadWindow, "the program image has no window with the requested id");
     return;
   }
-  form_ = std::move(*parsed.form);
+  form_ = std::move(parsed).value();
   std::vector<UnitModel::UnitInfo> infos;
   for (const auto& u : form_->units) infos.push_back({u.id, u.typeId});
   model_ = std::make_unique<UnitModel>(infos);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/error_or.h"
 #include "runtime/image/format.h"
 
 namespace korvex::image {
@@ -68,15 +69,14 @@ enum class Refusal {
 // The refusal's name as said, e.g. "bad header".
 const char* RefusalName(Refusal r);
 
-// Either a value or a refusal with its detail.
-template <typename T>
-struct Result {
-  std::optional<T> value;
+// Why an image was refused: the refusal and the detail text that says where.
+struct Refused {
   Refusal refusal = Refusal::None;
   std::string detail;
-
-  bool ok() const { return value.has_value(); }
-  static Result Refuse(Refusal r, std::string d) { return {std::nullopt, r, std::move(d)}; }
 };
+
+// Either a value or why the image was refused.
+template <typename T>
+using Result = base::ErrorOr<T, Refused>;
 
 }  // namespace korvex::image

@@ -35,10 +35,10 @@ class ProgramBuilder {
          {&ProgramBuilder::CheckLibraries, &ProgramBuilder::ReadRecords, &ProgramBuilder::CheckVar,
           &ProgramBuilder::CheckRoutineValues, &ProgramBuilder::CheckWindow,
           &ProgramBuilder::CheckFixups, &ProgramBuilder::ReadOperands}) {
-      if (!(this->*step)()) return Loaded::Refuse(refusal_, detail_);
+      if (!(this->*step)()) return Refused{refusal_, detail_};
     }
     Keep();
-    return {std::move(program_), Refusal::None, {}};
+    return std::move(program_);
   }
 
  private:
@@ -196,8 +196,8 @@ class ProgramBuilder {
 
   bool CheckWindow() {
     auto read = form::ReadForm(image_.At(Seg::Form).stored);
-    if (!read.ok()) return Refuse(Refusal::BadWindow, read.error);
-    form_ = std::move(*read.form);
+    if (!read.ok()) return Refuse(Refusal::BadWindow, read.error().text);
+    form_ = std::move(read).value();
     for (const form::Unit& u : form_.units) {
       const std::string unit = "unit " + Hex(u.id);
       for (const form::EventEntry& e : u.events) {

@@ -40,9 +40,9 @@ class Reader {
   Result<Image> Read() {
     if (!Header() || !DllTable() || !LibraryList() || !Chain() || !SegmentTable() ||
         !Relocations() || !Fixups() || !DllNames() || !Entry()) {
-      return Result<Image>::Refuse(refusal_, detail_);
+      return Refused{refusal_, detail_};
     }
-    return {std::move(image_), Refusal::None, {}};
+    return std::move(image_);
   }
 
  private:

@@ -63,11 +63,15 @@ int StartProgram(const void* imageAddress) {
   if (bytes.empty())
     return Refuse(std::string(image::RefusalName(image::Refusal::ImageSize)) + ": " + why);
   auto read = image::ReadImage(bytes);
-  if (!read.ok()) return Refuse(std::string(image::RefusalName(read.refusal)) + ": " + read.detail);
-  auto loaded = image::LoadProgram(*read.value);
+  if (!read.ok()) {
+    return Refuse(std::string(image::RefusalName(read.error().refusal)) + ": " +
+                  read.error().detail);
+  }
+  auto loaded = image::LoadProgram(*read);
   if (!loaded.ok())
-    return Refuse(std::string(image::RefusalName(loaded.refusal)) + ": " + loaded.detail);
-  const Program program = (*loaded.value)->Program();
+    return Refuse(std::string(image::RefusalName(loaded.error().refusal)) + ": " +
+                  loaded.error().detail);
+  const Program program = (*loaded)->Program();
   if (!dll::Resolve(program.dllCommands, &why)) return Refuse("DLL command table: " + why);
   if (const std::string missing = MissingDisplay(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, missing.c_str());

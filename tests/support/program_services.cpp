@@ -29,15 +29,15 @@ const korvex::ProgramBinding kBinding = {kVarSize, &BindProgram};
 const korvex::image::LoadedProgram& Loaded() {
   static const std::unique_ptr<korvex::image::LoadedProgram> loaded = [] {
     auto read = korvex::image::ReadImage(korvex::image::WriteImage(builder::BuildProgramImage()));
-    if (!read.ok()) Fail(read.detail);
+    if (!read.ok()) Fail(read.error().detail);
     auto lookup = [](const std::string& name) -> void* {
       if (name.starts_with(korvex::kRoleSymbolPrefixes[1]))
         return const_cast<korvex::ProgramBinding*>(&kBinding);
       return reinterpret_cast<void*>(&StandIn);
     };
-    auto result = korvex::image::LoadProgram(*read.value, lookup, &korvex::image::InExecutable);
-    if (!result.ok()) Fail(result.detail);
-    return std::move(*result.value);
+    auto result = korvex::image::LoadProgram(*read, lookup, &korvex::image::InExecutable);
+    if (!result.ok()) Fail(result.error().detail);
+    return std::move(*result);
   }();
   return *loaded;
 }

@@ -27,10 +27,10 @@ const korvex::image::LoadedProgram& Load(const korvex::image::Image& image) {
     std::abort();
   };
   auto read = korvex::image::ReadImage(korvex::image::WriteImage(image));
-  if (!read.ok()) refused(read.refusal, read.detail);
-  auto loaded = korvex::image::LoadProgram(*read.value);
-  if (!loaded.ok()) refused(loaded.refusal, loaded.detail);
-  return *kept.emplace_back(std::move(*loaded.value));
+  if (!read.ok()) refused(read.error().refusal, read.error().detail);
+  auto loaded = korvex::image::LoadProgram(*read);
+  if (!loaded.ok()) refused(loaded.error().refusal, loaded.error().detail);
+  return *kept.emplace_back(std::move(*loaded));
 }
 
 }  // namespace
