@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/little_endian.h"
+
 namespace base {
 
 Bytes ZeroBytes(int n) { return n <= 0 ? Bytes() : Bytes(static_cast<std::size_t>(n), 0); }
@@ -33,9 +35,7 @@ Bytes BytesFromMemory(const void* src, int length) {
 std::int32_t ReadInt32At(const Bytes& b, int pos) {
   if (pos < 1 || static_cast<std::size_t>(pos) + 3 > b.size()) return 0;
   const std::size_t i = static_cast<std::size_t>(pos - 1);
-  const std::uint32_t v = std::uint32_t{b[i]} | std::uint32_t{b[i + 1]} << 8 |
-                          std::uint32_t{b[i + 2]} << 16 | std::uint32_t{b[i + 3]} << 24;
-  return static_cast<std::int32_t>(v);
+  return static_cast<std::int32_t>(DecodeFixed32(b.data() + i));
 }
 
 }  // namespace base

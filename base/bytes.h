@@ -13,7 +13,6 @@ namespace base {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline int BytesLen(const Bytes& b) { return static_cast<int>(b.size()); }
 // n zero bytes (n <= 0: empty).
 Bytes ZeroBytes(int n);
 // The first n bytes (clamped).

@@ -16,7 +16,6 @@
 namespace pixaroo {
 
 inline constexpr std::string_view kVersionText = "1.0.0.0";
-inline constexpr int kExitUsage = 2;
 
 struct CommandLine {
   enum class Action { Run, Help, Version, Refuse };

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/exit_codes.h"
 #include "base/gbk.h"
 #include "loader/command_line.h"
 #include "loader/site_config.h"
@@ -40,7 +41,6 @@ constexpr const char* kInstallPathValue = "Path";
 constexpr const char* kFailureText =
     "Not found the kernel library or the kernel library is invalid!";
 constexpr const char* kFailureCaption = "Error";
-constexpr int kFailureExitCode = -1;
 
 // The path buffer a short path is read into; longer ones go to the heap.
 constexpr std::size_t kPathBuffer = 260;
@@ -124,7 +124,7 @@ Library LoadRuntime() {
 
 int Fail() {
   user32::MessageBoxA(nullptr, kFailureText, kFailureCaption, user32::MB_OK | user32::MB_ICONSTOP);
-  return kFailureExitCode;
+  return base::kExitNoRuntime;
 }
 
 // Runs the program; the result becomes the process exit code. Every failure
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
       return 0;
     case pixaroo::CommandLine::Action::Refuse:
       std::fprintf(stderr, "pixaroo: %s (see pixaroo --help)\n", line.error.c_str());
-      return pixaroo::kExitUsage;
+      return base::kExitUsage;
     case pixaroo::CommandLine::Action::Run:
       break;
   }
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   const std::optional<std::string> site = pixaroo::ChooseSiteBase(line.siteBase, &siteError);
   if (!site) {
     std::fprintf(stderr, "pixaroo: %s (see pixaroo --help)\n", siteError.c_str());
-    return pixaroo::kExitUsage;
+    return base::kExitUsage;
   }
   if (!site->empty()) pixaroo::OverrideSiteBase(*site);
   // Photos pass through buffers of several megabytes on short-lived worker

@@ -17,7 +17,7 @@
 #include "program/routines/units.h"
 #include "demo/demo_site.h"
 #include "demo/gallery.h"
-#include "tests/program/update/crafted_site.h"
+#include "tests/support/crafted_site.h"
 #include "program/pages/page_loads.h"
 #include "program/update/update.h"
 

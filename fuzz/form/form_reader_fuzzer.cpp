@@ -26,16 +26,16 @@ void CheckView(const Unit& u, const View& view) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const FormResult r = ReadForm(std::span<const std::uint8_t>(data, size));
   if (!r.ok()) {
-    if (r.error.empty()) {
+    if (r.error().text.empty()) {
       std::abort();
     }
     return 0;
   }
-  const base::Bytes again = WriteForm(*r.form);
+  const base::Bytes again = WriteForm(*r);
   if (again.size() != size || !std::equal(again.begin(), again.end(), data)) {
     std::abort();
   }
-  for (const Unit& u : r.form->units) {
+  for (const Unit& u : r->units) {
     CheckView(u, ReadWindowSettings(u));
     CheckView(u, ReadPictureBoxSettings(u));
     CheckView(u, ReadListBoxSettings(u));

@@ -28,10 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace korvex::image;
   const auto read = ReadImage(std::span<const std::uint8_t>(data, size));
   if (!read.ok()) {
-    if (read.refusal == Refusal::None || read.detail.empty()) std::abort();
+    if (read.error().refusal == Refusal::None || read.error().detail.empty()) std::abort();
     return 0;
   }
-  const auto loaded = LoadProgram(*read.value, &AnySymbol, &InExecutable);
-  if (!loaded.ok() && (loaded.refusal == Refusal::None || loaded.detail.empty())) std::abort();
+  const auto loaded = LoadProgram(*read, &AnySymbol, &InExecutable);
+  if (!loaded.ok() && (loaded.error().refusal == Refusal::None || loaded.error().detail.empty()))
+    std::abort();
   return 0;
 }

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size > advapi32::kMaxRegistryFile) return 0;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::vector<advapi32::RegistryKey> keys = advapi32::ParseRegistry(text);
-  const std::optional<std::string> again = advapi32::FormatRegistry(keys);
-  if (!again || advapi32::ParseRegistry(*again) != keys) std::abort();
+  const auto again = advapi32::FormatRegistry(keys);
+  if (!again.ok() || advapi32::ParseRegistry(*again) != keys) std::abort();
   for (const advapi32::RegistryKey& key : keys) static_cast<void>(advapi32::KeyNames(key.path));
   return 0;
 }

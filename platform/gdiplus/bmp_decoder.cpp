@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "platform/gdiplus/bmp_format.h"
 
 namespace gdiplus {
@@ -16,13 +17,9 @@ using namespace bmp;
 constexpr std::size_t kMaxPaletteEntries = 256;
 using Bgra = std::array<std::uint8_t, 4>;
 
-std::uint16_t U16(ByteSpan d, std::size_t at) {
-  return static_cast<std::uint16_t>(d[at] | d[at + 1] << 8);
-}
-std::uint32_t U32(ByteSpan d, std::size_t at) {
-  return std::uint32_t{d[at]} | std::uint32_t{d[at + 1]} << 8 | std::uint32_t{d[at + 2]} << 16 |
-         std::uint32_t{d[at + 3]} << 24;
-}
+// Fields the caller has checked lie inside `d`.
+std::uint16_t U16(ByteSpan d, std::size_t at) { return base::DecodeFixed16(d.data() + at); }
+std::uint32_t U32(ByteSpan d, std::size_t at) { return base::DecodeFixed32(d.data() + at); }
 
 struct Channel {
   std::uint32_t mask = 0;
@@ -117,20 +114,20 @@ bool CompressionFits(const Header& h, std::uint32_t headerSize) {
 
 bool ParseHeader(ByteSpan d, Header* h) {
   if (d.size() < kFileHeaderSize + 4 || d[0] != 'B' || d[1] != 'M') return false;
-  const std::uint32_t headerSize = U32(d, kFileHeaderSize);
+  const std::uint32_t headerSize = U32(d, kFileHeaderSize + kHeaderSizeField);
   if (!ValidHeaderSize(headerSize) || kFileHeaderSize + headerSize > d.size()) return false;
   std::int64_t width = 0, height = 0;
   std::uint32_t used = 0;
   if (headerSize == kCoreHeaderSize) {
-    width = U16(d, 18);
-    height = U16(d, 20);
-    h->bitsPerPixel = U16(d, 24);
+    width = U16(d, kFileHeaderSize + kCoreWidthField);
+    height = U16(d, kFileHeaderSize + kCoreHeightField);
+    h->bitsPerPixel = U16(d, kFileHeaderSize + kCoreBitCountField);
   } else {
-    width = static_cast<std::int32_t>(U32(d, 18));
-    height = static_cast<std::int32_t>(U32(d, 22));
-    h->bitsPerPixel = U16(d, 28);
-    h->compression = U32(d, 30);
-    used = U32(d, 46);
+    width = static_cast<std::int32_t>(U32(d, kFileHeaderSize + kWidthField));
+    height = static_cast<std::int32_t>(U32(d, kFileHeaderSize + kHeightField));
+    h->bitsPerPixel = U16(d, kFileHeaderSize + kBitCountField);
+    h->compression = U32(d, kFileHeaderSize + kCompressionField);
+    used = U32(d, kFileHeaderSize + kColoursUsedField);
   }
   h->topDown = height < 0;
   if (height < 0) height = -height;
@@ -153,7 +150,7 @@ bool ParseHeader(ByteSpan d, Header* h) {
       !ReadPalette(d, tableAt, headerSize == kCoreHeaderSize ? 3 : 4, used, h)) {
     return false;
   }
-  const std::uint32_t offset = U32(d, 10);
+  const std::uint32_t offset = U32(d, kPixelOffsetField);
   h->pixelOffset = offset == 0 ? tableAt : offset;
   if (h->pixelOffset > d.size()) return false;
   // Uncompressed rows must all be there (the last one may lack its padding);
@@ -185,9 +182,7 @@ void DecodeRow(const Header& h, const std::uint8_t* in, std::uint8_t* out) {
       continue;
     }
     const std::uint8_t* p = in + std::size_t{x} * (bits / 8);
-    const std::uint32_t v = bits == 16 ? std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8
-                                       : std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
-                                             std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+    const std::uint32_t v = bits == 16 ? base::DecodeFixed16(p) : base::DecodeFixed32(p);
     out[0] = Extract(h.channels[2], v, 0);
     out[1] = Extract(h.channels[1], v, 0);
     out[2] = Extract(h.channels[0], v, 0);

@@ -18,6 +18,31 @@ inline constexpr std::uint32_t kOs2HeaderSize = 64;
 inline constexpr std::uint32_t kV4HeaderSize = 108;
 inline constexpr std::uint32_t kV5HeaderSize = 124;
 
+// Fields of the file header, from its start.
+inline constexpr std::size_t kFileSizeField = 2;
+inline constexpr std::size_t kPixelOffsetField = 10;
+
+// Fields of the information header, from its start: 32-bit unless named.
+inline constexpr std::size_t kHeaderSizeField = 0;
+inline constexpr std::size_t kWidthField = 4;
+inline constexpr std::size_t kHeightField = 8;
+inline constexpr std::size_t kPlanesField = 12;    // 16-bit
+inline constexpr std::size_t kBitCountField = 14;  // 16-bit
+inline constexpr std::size_t kCompressionField = 16;
+inline constexpr std::size_t kImageSizeField = 20;
+inline constexpr std::size_t kXPixelsPerMetreField = 24;
+inline constexpr std::size_t kYPixelsPerMetreField = 28;
+inline constexpr std::size_t kColoursUsedField = 32;
+inline constexpr std::size_t kRedMaskField = 40;  // then green, blue and alpha
+inline constexpr std::size_t kGreenMaskField = 44;
+inline constexpr std::size_t kBlueMaskField = 48;
+inline constexpr std::size_t kAlphaMaskField = 52;
+inline constexpr std::size_t kColourSpaceField = 56;
+// The core header's fields are 16-bit: width, height, planes, bit count.
+inline constexpr std::size_t kCoreWidthField = 4;
+inline constexpr std::size_t kCoreHeightField = 6;
+inline constexpr std::size_t kCoreBitCountField = 10;
+
 inline constexpr std::uint32_t BI_RGB = 0;
 inline constexpr std::uint32_t BI_RLE8 = 1;
 inline constexpr std::uint32_t BI_RLE4 = 2;

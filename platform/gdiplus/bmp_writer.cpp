@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "platform/gdiplus/bmp_format.h"
 #include "platform/gdiplus/image.h"
 
@@ -12,13 +13,9 @@ namespace {
 using namespace bmp;
 
 void Put16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
+  base::EncodeFixed16(p, static_cast<std::uint16_t>(v));
 }
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v & 0xFFFF);
-  Put16(p + 2, v >> 16);
-}
+void Put32(std::uint8_t* p, std::uint32_t v) { base::EncodeFixed32(p, v); }
 
 struct Layout {
   unsigned bitsPerPixel;
@@ -43,24 +40,24 @@ void WriteHeaders(std::uint8_t* out, const ImageInfo& info, const Layout& l) {
   std::memset(out, 0, l.pixelOffset);
   out[0] = 'B';
   out[1] = 'M';
-  Put32(out + 2, static_cast<std::uint32_t>(l.total));
-  Put32(out + 10, static_cast<std::uint32_t>(l.pixelOffset));
+  Put32(out + kFileSizeField, static_cast<std::uint32_t>(l.total));
+  Put32(out + kPixelOffsetField, static_cast<std::uint32_t>(l.pixelOffset));
   std::uint8_t* h = out + kFileHeaderSize;
-  Put32(h, l.headerSize);
-  Put32(h + 4, info.width);
-  Put32(h + 8, info.height);  // positive: bottom row first
-  Put16(h + 12, 1);
-  Put16(h + 14, l.bitsPerPixel);
-  Put32(h + 16, info.hasAlpha ? BI_BITFIELDS : BI_RGB);
-  Put32(h + 20, static_cast<std::uint32_t>(l.total - l.pixelOffset));
-  Put32(h + 24, kPixelsPerMetre);
-  Put32(h + 28, kPixelsPerMetre);
+  Put32(h + kHeaderSizeField, l.headerSize);
+  Put32(h + kWidthField, info.width);
+  Put32(h + kHeightField, info.height);  // positive: bottom row first
+  Put16(h + kPlanesField, 1);
+  Put16(h + kBitCountField, l.bitsPerPixel);
+  Put32(h + kCompressionField, info.hasAlpha ? BI_BITFIELDS : BI_RGB);
+  Put32(h + kImageSizeField, static_cast<std::uint32_t>(l.total - l.pixelOffset));
+  Put32(h + kXPixelsPerMetreField, kPixelsPerMetre);
+  Put32(h + kYPixelsPerMetreField, kPixelsPerMetre);
   if (info.hasAlpha) {
-    Put32(h + 40, 0x00FF0000);
-    Put32(h + 44, 0x0000FF00);
-    Put32(h + 48, 0x000000FF);
-    Put32(h + 52, 0xFF000000);
-    Put32(h + 56, LCS_sRGB);
+    Put32(h + kRedMaskField, 0x00FF0000);
+    Put32(h + kGreenMaskField, 0x0000FF00);
+    Put32(h + kBlueMaskField, 0x000000FF);
+    Put32(h + kAlphaMaskField, 0xFF000000);
+    Put32(h + kColourSpaceField, LCS_sRGB);
   }
 }
 

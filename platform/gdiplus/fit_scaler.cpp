@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "base/little_endian.h"
 #include "platform/gdiplus/bmp_format.h"
 #include "platform/gdiplus/image.h"
 
@@ -25,9 +26,8 @@ struct RowSource {
   }
 };
 
-std::uint32_t Get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
+// A field the caller has checked lies inside the file.
+std::uint32_t Get32(const std::uint8_t* p) { return base::DecodeFixed32(p); }
 
 // The rows of a BMP as the encoder writes them, or nothing for any other
 // kind of BMP (palettes, compression, unusual masks), which the decoder
@@ -38,22 +38,23 @@ bool PlainBmpRows(ByteSpan file, RowSource* rows) {
     return false;
   }
   const std::uint8_t* h = file.data() + kFileHeaderSize;
-  const std::uint32_t headerSize = Get32(h);
-  const auto width = static_cast<std::int32_t>(Get32(h + 4));
-  const auto height = static_cast<std::int32_t>(Get32(h + 8));
-  const std::uint32_t bits = h[14] | (h[15] << 8);
-  const std::uint32_t compression = Get32(h + 16);
+  const std::uint32_t headerSize = Get32(h + kHeaderSizeField);
+  const auto width = static_cast<std::int32_t>(Get32(h + kWidthField));
+  const auto height = static_cast<std::int32_t>(Get32(h + kHeightField));
+  const std::uint32_t bits = base::DecodeFixed16(h + kBitCountField);
+  const std::uint32_t compression = Get32(h + kCompressionField);
   if (headerSize < kInfoHeaderSize || headerSize > file.size() - kFileHeaderSize) return false;
   const bool standardMasks = compression == BI_BITFIELDS && headerSize >= 56 && bits == 32 &&
-                             Get32(h + 40) == 0x00FF0000 && Get32(h + 44) == 0x0000FF00 &&
-                             Get32(h + 48) == 0x000000FF;
+                             Get32(h + kRedMaskField) == 0x00FF0000 &&
+                             Get32(h + kGreenMaskField) == 0x0000FF00 &&
+                             Get32(h + kBlueMaskField) == 0x000000FF;
   if (!(compression == BI_RGB && (bits == 24 || bits == 32)) && !standardMasks) return false;
   if (width <= 0 || height == 0 || height == INT32_MIN) return false;
   const std::uint64_t w = static_cast<std::uint64_t>(width);
   const std::uint64_t hAbs = height < 0 ? std::uint64_t(-std::int64_t{height}) : std::uint64_t(height);
   if (!DimensionsAllowed(w, hAbs)) return false;
   const std::uint64_t stride = RowStride(w, bits);
-  const std::uint64_t offset = Get32(file.data() + 10);
+  const std::uint64_t offset = Get32(file.data() + kPixelOffsetField);
   if (offset < kFileHeaderSize + headerSize || offset > file.size() ||
       stride * hAbs > file.size() - offset) {
     return false;
@@ -61,7 +62,7 @@ bool PlainBmpRows(ByteSpan file, RowSource* rows) {
   rows->width = static_cast<std::uint32_t>(w);
   rows->height = static_cast<std::uint32_t>(hAbs);
   rows->bytesPerPixel = static_cast<int>(bits / 8);
-  rows->alpha = standardMasks && Get32(h + 52) == 0xFF000000;
+  rows->alpha = standardMasks && Get32(h + kAlphaMaskField) == 0xFF000000;
   const std::uint8_t* pixels = file.data() + offset;
   if (height > 0) {  // bottom row first
     rows->top = pixels + (hAbs - 1) * stride;

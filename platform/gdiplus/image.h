@@ -25,7 +25,6 @@ class GpImage {
   GpImage& operator=(const GpImage&) = delete;
 
   const ImageInfo& info() const { return info_; }
-  const char* formatName() const { return decoder_->name; }
 
   // Writes every pixel into `target`; false when the data proves damaged.
   bool DecodeInto(const PixelTarget& target);

@@ -41,7 +41,10 @@ bool StartsWith(const std::vector<std::string>& names, const std::vector<std::st
 std::optional<RegKey> LoadKey(std::vector<std::string> names) {
   bool exists = names.empty();
   RegKey key;
-  for (RegistryKey& listed : LoadRegistryFile(RegistryFilePath())) {
+  // A file that cannot be read lists no keys: the caller hears "not found".
+  base::ErrorOr<std::vector<RegistryKey>> file = LoadRegistryFile(RegistryFilePath());
+  std::vector<RegistryKey> none;
+  for (RegistryKey& listed : file.ok() ? file.value() : none) {
     const std::vector<std::string> listedNames = KeyNames(listed.path);
     if (!StartsWith(listedNames, names)) continue;
     exists = true;

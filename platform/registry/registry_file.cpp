@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/files.h"
+#include "base/little_endian.h"
 #include "base/text_ops.h"
 
 namespace advapi32 {
@@ -112,8 +113,8 @@ bool ParseData(std::string_view data, RegistryValue& value) {
     std::uint32_t v = 0;
     if (!ParseNumber(data.substr(kDwordPrefix.size()), 16, kMaxDwordDigits, v)) return false;
     value.type = REG_DWORD;
-    value.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                  static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    value.data.clear();
+    base::PutFixed32(value.data, v);
     return true;
   }
   if (data.starts_with(kBinaryPrefix)) {
@@ -190,8 +191,7 @@ void AppendData(std::string& out, const RegistryValue& v) {
     AppendQuoted(out,
                  std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
   } else if (v.type == REG_DWORD && v.data.size() == 4) {
-    const std::uint32_t d = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) |
-                            (static_cast<std::uint32_t>(v.data[3]) << 24);
+    const std::uint32_t d = base::DecodeFixed32(v.data.data());
     char buf[9];
     std::snprintf(buf, sizeof buf, "%x", d);
     out += kDwordPrefix;
@@ -210,21 +210,25 @@ struct FdCloser {
   }
 };
 
-// The file's bytes, or nothing when it is no regular file or too large.
-std::optional<std::string> ReadBounded(const std::string& path) {
+// The file's bytes, or why there are none: no regular file, or too large.
+base::ErrorOr<std::string> ReadBounded(const std::string& path) {
   const int raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (raw < 0) return std::nullopt;
+  if (raw < 0) return base::Error{path + " cannot be opened"};
   const std::unique_ptr<int, FdCloser> fd(new int(raw));
   struct stat st {};
-  if (::fstat(raw, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (::fstat(raw, &st) != 0 || !S_ISREG(st.st_mode)) {
+    return base::Error{path + " is not a regular file"};
+  }
   std::string bytes;
   char chunk[kReadChunk];
   for (;;) {
     const ssize_t n = ::read(raw, chunk, sizeof chunk);
-    if (n < 0) return std::nullopt;
+    if (n < 0) return base::Error{path + " could not be read"};
     if (n == 0) return bytes;
     bytes.append(chunk, static_cast<std::size_t>(n));
-    if (bytes.size() > kMaxRegistryFile) return std::nullopt;
+    if (bytes.size() > kMaxRegistryFile) {
+      return base::Error{path + " is larger than " + std::to_string(kMaxRegistryFile) + " bytes"};
+    }
   }
 }
 
@@ -253,14 +257,18 @@ std::vector<RegistryKey> ParseRegistry(std::string_view text) {
   return keys;
 }
 
-std::optional<std::string> FormatRegistry(const std::vector<RegistryKey>& keys) {
+base::ErrorOr<std::string> FormatRegistry(const std::vector<RegistryKey>& keys) {
   std::string out;
   for (const RegistryKey& key : keys) {
     std::string path;
-    if (!ParseKey("[" + key.path + "]", path) || path != key.path) return std::nullopt;
+    if (!ParseKey("[" + key.path + "]", path) || path != key.path) {
+      return base::Error{"the key path \"" + key.path + "\" cannot be written"};
+    }
     out += '[' + key.path + "]\n";
     for (const RegistryValue& v : key.values) {
-      if (v.name.find('\0') != std::string::npos) return std::nullopt;
+      if (v.name.find('\0') != std::string::npos) {
+        return base::Error{"a value name of key \"" + key.path + "\" holds a NUL"};
+      }
       AppendQuoted(out, v.name);
       out += '=';
       AppendData(out, v);
@@ -280,15 +288,16 @@ std::string RegistryFilePath() {
   return {};
 }
 
-std::vector<RegistryKey> LoadRegistryFile(const std::string& path) {
-  if (path.empty()) return {};
-  const std::optional<std::string> bytes = ReadBounded(path);
-  return bytes ? ParseRegistry(*bytes) : std::vector<RegistryKey>{};
+base::ErrorOr<std::vector<RegistryKey>> LoadRegistryFile(const std::string& path) {
+  if (path.empty()) return base::Error{"no registry file is named"};
+  const base::ErrorOr<std::string> bytes = ReadBounded(path);
+  if (!bytes.ok()) return bytes.error();
+  return ParseRegistry(*bytes);
 }
 
 bool WriteRegistryFile(const std::string& path, const std::vector<RegistryKey>& keys) {
-  const std::optional<std::string> text = FormatRegistry(keys);
-  if (!text || path.empty()) return false;
+  const base::ErrorOr<std::string> text = FormatRegistry(keys);
+  if (!text.ok() || path.empty()) return false;
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);

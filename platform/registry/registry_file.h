@@ -9,10 +9,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/error_or.h"
 
 namespace advapi32 {
 
@@ -47,17 +48,17 @@ struct RegistryKey {
 // The keys a registry file's bytes hold, in file order.
 std::vector<RegistryKey> ParseRegistry(std::string_view text);
 
-// The file text for `keys`, or nothing when one cannot be written (a control
-// byte in a key path, a NUL inside a value name).
-std::optional<std::string> FormatRegistry(const std::vector<RegistryKey>& keys);
+// The file text for `keys`, or why it cannot be written (a control byte in a
+// key path, a NUL inside a value name).
+base::ErrorOr<std::string> FormatRegistry(const std::vector<RegistryKey>& keys);
 
 // Where the current user's registry file lives (see FORMAT.md); empty when
 // neither PIXAROO_REGISTRY, XDG_CONFIG_HOME nor HOME says.
 std::string RegistryFilePath();
 
-// The file's keys; none when it is missing, unreadable, not a regular file
-// or larger than kMaxRegistryFile.
-std::vector<RegistryKey> LoadRegistryFile(const std::string& path);
+// The file's keys, or why there are none: no path, or a file that is
+// missing, unreadable, not a regular file or larger than kMaxRegistryFile.
+base::ErrorOr<std::vector<RegistryKey>> LoadRegistryFile(const std::string& path);
 
 // Replaces the file at `path` (atomically) with `keys`, creating its folder.
 // False when nothing was written.

@@ -7,8 +7,8 @@
 
 #include "program/routines/event_routines.h"
 #include "program/routines/global_cells.h"
-#include "program/routines/program_memory.h"
 #include "program/routines/routine_ids.h"
+#include "program/routines/runtime_link.h"
 #include "runtime/services/program_image.h"
 
 #define PIXAROO_EXPORT extern "C" __attribute__((visibility("default"), used))

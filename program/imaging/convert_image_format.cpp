@@ -8,34 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "program/routines/dll_commands.h"
 #include "base/files.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/kernel32/kernel32.h"
 #include "platform/ole32/ole32.h"
+#include "program/routines/dll_functions.h"
 
 namespace pixaroo {
 namespace {
-
-// The GDI+, OLE and kernel32 calls of the conversion, through the program's
-// DLL command table, each typed as its layer declares it.
-namespace dll {
-PIXAROO_DLL_COMMAND(gdiplus, GdiplusStartup, GdiplusStartup)
-PIXAROO_DLL_COMMAND(gdiplus, GdiplusShutdown, GdiplusShutdown)
-PIXAROO_DLL_COMMAND(gdiplus, GdipCreateBitmapFromStream, GdipCreateBitmapFromStream)
-PIXAROO_DLL_COMMAND(gdiplus, GdipSaveImageToStream, GdipSaveImageToStream)
-PIXAROO_DLL_COMMAND(gdiplus, GdipDisposeImage, GdipDisposeImage)
-PIXAROO_DLL_COMMAND(ole32, CLSIDFromString, CLSIDFromString)
-PIXAROO_DLL_COMMAND(ole32, CreateStreamOnHGlobal, CreateStreamOnHGlobal)
-PIXAROO_DLL_COMMAND(ole32, GetHGlobalFromStream, GetHGlobalFromStream)
-PIXAROO_DLL_COMMAND(kernel32, GlobalAlloc, GlobalAlloc)
-PIXAROO_DLL_COMMAND(kernel32, GlobalLock, GlobalLock)
-PIXAROO_DLL_COMMAND(kernel32, GlobalUnlock, GlobalUnlock)
-PIXAROO_DLL_COMMAND(kernel32, GlobalSize, GlobalSize)
-PIXAROO_DLL_COMMAND(kernel32, GlobalFree, GlobalFree)
-PIXAROO_DLL_COMMAND(kernel32, RtlMoveMemory, RtlMoveMemory)
-PIXAROO_DLL_COMMAND(kernel32, MultiByteToWideChar, MultiByteToWideChar)
-}  // namespace dll
 
 // The stream frees its block when released for the last time.
 constexpr kernel32::BOOL kDeleteOnRelease = 1;

@@ -1,28 +1,15 @@
 #include "program/net/web_request.h"
 
-#include "program/routines/dll_commands.h"
+#include "platform/wininet/wininet.h"
 #include "program/net/cookies.h"
 #include "program/net/markers.h"
 #include "program/net/url.h"
-#include "platform/wininet/wininet.h"
+#include "program/routines/dll_functions.h"
 
 namespace pixaroo {
 namespace {
 
 namespace wi = wininet;
-
-// The WinINet calls of the request, through the program's DLL command
-// table, each typed as the layer declares it.
-namespace dll {
-PIXAROO_DLL_COMMAND(wi, InternetOpenA, InternetOpenA)
-PIXAROO_DLL_COMMAND(wi, InternetCloseHandle, InternetCloseHandle)
-PIXAROO_DLL_COMMAND(wi, InternetConnectA, InternetConnectA)
-PIXAROO_DLL_COMMAND(wi, HttpOpenRequestA, HttpOpenRequestA)
-PIXAROO_DLL_COMMAND(wi, HttpSendRequestA, HttpSendRequestA)
-PIXAROO_DLL_COMMAND(wi, HttpSendRequestWithBody, HttpSendRequestA)
-PIXAROO_DLL_COMMAND(wi, InternetReadFile, InternetReadFile)
-PIXAROO_DLL_COMMAND(wi, HttpQueryInfoA, HttpQueryInfoA)
-}  // namespace dll
 
 // Largest raw header block asked for after the first query came back short
 // (the layer itself refuses longer blocks).

@@ -21,11 +21,12 @@ struct Rect {
   std::int32_t left, top, width, height;
 };
 
-Unit Control(std::uint32_t id, std::uint32_t typeId, std::string name, std::uint32_t parent, Rect r,
+// A unit of type UnitTypeOf(id), the one list of units' (unit_list.def).
+Unit Control(std::uint32_t id, std::string name, std::uint32_t parent, Rect r,
              std::uint32_t flags) {
   Unit u;
   u.id = id;
-  u.typeId = typeId;
+  u.typeId = UnitTypeOf(id);
   u.name = std::move(name);
   u.left = r.left;
   u.top = r.top;
@@ -40,7 +41,7 @@ Unit MenuEntry(std::uint32_t id, std::uint32_t level, std::uint32_t menuFlags, s
                std::int32_t routineOffset) {
   Unit u;
   u.id = id;
-  u.typeId = kf::kTypeMenuEntry;
+  u.typeId = UnitTypeOf(id);
   u.level = level;
   u.menuFlags = menuFlags;
   u.caption = std::move(caption);
@@ -51,7 +52,7 @@ Unit MenuEntry(std::uint32_t id, std::uint32_t level, std::uint32_t menuFlags, s
 EventEntry On(std::int32_t event, Routine routine) { return {event, RoutineOffset(routine)}; }
 
 Unit WindowUnit() {
-  Unit u = Control(unit_id::kWindow, kf::kTypeWindow, "", 0, {50, 50, 517, 637}, kVisible);
+  Unit u = Control(unit_id::kWindow, "", 0, {50, 50, 517, 637}, kVisible);
   u.events = {On(kf::kEventWindowCreated, Routine::OnWindowCreated),
               On(kf::kEventWindowClosing, Routine::SaveIndexFile)};
   kf::WindowSettings s;
@@ -62,7 +63,7 @@ Unit WindowUnit() {
 }
 
 Unit SupportPicture() {
-  Unit u = Control(unit_id::kQqSupport1, kf::kTypePictureBox,
+  Unit u = Control(unit_id::kQqSupport1,
                    "qq\xBF\xCD\xB7\xFE"
                    "1",  // qq客服1
                    0, {424, 536, 74, 22}, kVisible);
@@ -71,7 +72,7 @@ Unit SupportPicture() {
 }
 
 Unit FileDialog() {
-  Unit u = Control(unit_id::kCommonDialog1, kf::kTypeCommonDialog,
+  Unit u = Control(unit_id::kCommonDialog1,
                    "\xCD\xA8\xD3\xC3\xB6\xD4\xBB\xB0\xBF\xF2"
                    "1",  // 通用对话框1
                    unit_id::kGroupBox1, {472, -24, 24, 16}, 0);
@@ -86,7 +87,7 @@ Unit FileDialog() {
 }
 
 Unit IndexList() {
-  Unit u = Control(unit_id::kListBox1, kf::kTypeListBox,
+  Unit u = Control(unit_id::kListBox1,
                    "\xC1\xD0\xB1\xED\xBF\xF2"
                    "1",  // 列表框1
                    unit_id::kGroupBox3, {8, 8, 280, 560}, kVisibleFocus);
@@ -98,18 +99,17 @@ Unit IndexList() {
 }
 
 Unit GroupBox(std::uint32_t id, char digit, Rect r, std::vector<std::uint32_t> children) {
-  Unit u =
-      Control(id, kf::kTypeGroupBox, std::string("\xB7\xD6\xD7\xE9\xBF\xF2") + digit,  // 分组框N
-              0, r, kVisible);
+  Unit u = Control(id, std::string("\xB7\xD6\xD7\xE9\xBF\xF2") + digit,  // 分组框N
+                   0, r, kVisible);
   u.children = std::move(children);
   return u;
 }
 
 // 图片框N; `leftClick` says whether a left click has an (empty) handler.
 Unit PictureBox(int n, std::uint32_t id, Rect r, bool leftClick) {
-  Unit u = Control(id, kf::kTypePictureBox,
-                   std::string("\xCD\xBC\xC6\xAC\xBF\xF2") + static_cast<char>('0' + n),  // 图片框N
-                   unit_id::kGroupBox1, r, kVisible);
+  Unit u =
+      Control(id, std::string("\xCD\xBC\xC6\xAC\xBF\xF2") + static_cast<char>('0' + n),  // 图片框N
+              unit_id::kGroupBox1, r, kVisible);
   const auto rightClick =
       static_cast<Routine>(static_cast<std::uint32_t>(Routine::PictureRightClick1) + n - 1);
   u.events = {On(kf::kEventRightButtonDown, rightClick)};
@@ -123,7 +123,7 @@ Unit PictureBox(int n, std::uint32_t id, Rect r, bool leftClick) {
 }
 
 Unit StatusBar() {
-  Unit u = Control(unit_id::kStatusBar1, kf::kTypeStatusBar,
+  Unit u = Control(unit_id::kStatusBar1,
                    "\xD7\xB4\xCC\xAC\xCC\xF5"
                    "1",  // 状态条1
                    0, {0, 565, 637, 20}, kVisible);
@@ -146,7 +146,7 @@ Unit StatusBar() {
 }
 
 Unit Button(char digit, std::uint32_t id, std::int32_t left, Routine onClick, std::string caption) {
-  Unit u = Control(id, kf::kTypeButton, std::string("\xB0\xB4\xC5\xA5") + digit,  // 按钮N
+  Unit u = Control(id, std::string("\xB0\xB4\xC5\xA5") + digit,  // 按钮N
                    unit_id::kGroupBox2, {left, 16, 80, 32}, kVisibleFocus);
   u.events = {On(kf::kEventButtonClicked, onClick)};
   kf::ButtonSettings s;

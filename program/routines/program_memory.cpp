@@ -7,8 +7,8 @@
 #include <deque>
 #include <mutex>
 
+#include "base/little_endian.h"
 #include "program/routines/global_cells.h"
-#include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
 
 namespace pixaroo {
@@ -28,11 +28,8 @@ struct Bound {
 
 std::atomic<const Bound*> g_bound{nullptr};
 
-std::uint32_t Word(const std::uint8_t* at) {
-  std::uint32_t v = 0;
-  std::memcpy(&v, at, 4);  // the image is little-endian, as is this build
-  return v;
-}
+// The image is little-endian whatever the host's order.
+std::uint32_t Word(const std::uint8_t* at) { return base::DecodeFixed32(at); }
 
 const Bound& B() {
   const Bound* b = g_bound.load(std::memory_order_acquire);
@@ -68,10 +65,9 @@ const Bound* Split(const korvex::ProgramMemory& m) {
 
 }  // namespace
 
-void BindProgram(const korvex::Services* services, const korvex::ProgramMemory& memory) {
+void BindImageMemory(const korvex::ProgramMemory& memory) {
   BindGlobalCells(memory.var);
   g_bound.store(Split(memory), std::memory_order_release);
-  BindRuntime(services);
 }
 
 std::string_view ImageText(texts::Id id) {

@@ -5,10 +5,10 @@
 // Every routine reads its texts, units, DLL commands and routine values
 // here, so the image, not the compiled program, says what they are.
 //
-// BindProgram runs once on the window thread before the entry routine; the
-// readers may be called from any thread afterwards. Reading before a
-// binding, or an entry the operand block lacks, is a programming error and
-// aborts.
+// BindImageMemory runs once, from BindProgram (runtime_link.h), on the
+// window thread before the entry routine; the readers may be called from
+// any thread afterwards. Reading before a binding, or an entry the operand
+// block lacks, is a programming error and aborts.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +21,9 @@
 
 namespace pixaroo {
 
-// Binds the runtime's services, the global cells' `var` block, `const` and
-// the operand block (all alive until the process ends).
-void BindProgram(const korvex::Services* services, const korvex::ProgramMemory& memory);
+// Binds the global cells' `var` block, `const` and the operand block (all
+// alive until the process ends).
+void BindImageMemory(const korvex::ProgramMemory& memory);
 
 // The text the image stores at the place its text operand `id` names.
 std::string_view ImageText(texts::Id id);

@@ -50,6 +50,11 @@ void BindRuntime(const korvex::Services* services) {
   g_services.store(services, std::memory_order_release);
 }
 
+void BindProgram(const korvex::Services* services, const korvex::ProgramMemory& memory) {
+  BindImageMemory(memory);
+  BindRuntime(services);
+}
+
 bool RuntimeBound() { return g_services.load(std::memory_order_acquire) != nullptr; }
 
 namespace rt {

@@ -1,7 +1,7 @@
 // The program's side of the runtime's service interface.
 //
 // The runtime binds its Services table once, before it calls the entry
-// routine (program/routines/program_memory.h); from then on every routine reaches the
+// routine (BindProgram below); from then on every routine reaches the
 // window, its units, the threads and the event loop through the wrappers
 // below. The wrappers name units, routines and DLL commands as the image's
 // operands give them. Each wrapper may be called from any thread the table
@@ -16,10 +16,16 @@
 #include <vector>
 
 #include "program/routines/routine_ids.h"
+#include "runtime/services/program_image.h"
 #include "runtime/services/services.h"
 
 namespace pixaroo {
 
+// Binds the runtime's services and the image's memory (program_memory.h):
+// the binding routine the image names, run once on the window thread
+// before the entry routine.
+void BindProgram(const korvex::Services* services, const korvex::ProgramMemory& memory);
+// Binds the services alone (tests that replace the table).
 void BindRuntime(const korvex::Services* services);
 bool RuntimeBound();
 
@@ -61,7 +67,7 @@ void CancelTransfers(const TransferScope& scope);
 // The HTTP read, stopped when `scope` is cancelled.
 Bytes HttpRead(const std::string& url, const TransferScope& scope);
 // The function of the DLL command that the image's DLL command operand
-// `number` names (see program/routines/dll_commands.h).
+// `number` names (see program/routines/dll_calls.h).
 korvex::AnyFunction DllCommandAddress(int number);
 // The core library's automation-object commands (see program/routines/automation_object.h).
 const korvex::ObjectCommands& Objects();

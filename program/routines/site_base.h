@@ -20,7 +20,7 @@ std::string SiteBase();
 std::string SiteAddress(const std::string& path);
 
 // Replaces the address for the rest of the process; an empty text restores
-// the built-in one. The caller gives a checked base (see loader/site_option).
+// the built-in one. The caller gives a checked base (see loader/command_line.h).
 void OverrideSiteBase(const std::string& base);
 
 }  // namespace pixaroo

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "base/gbk.h"
 #include "platform/com/com.h"
 

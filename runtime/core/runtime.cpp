@@ -104,7 +104,7 @@ constexpr auto dllCommand = [](int number) {
     // The program's DLL numbers are checked against its table at load, so
     // this is a damaged program: end it rather than call nowhere.
     std::fprintf(stderr, "korvex: DLL command %d does not exist\n", number);
-    std::_Exit(kExitBadDllCommand);
+    std::_Exit(base::kExitBadDllCommand);
   }
   return f;
 };
@@ -156,14 +156,14 @@ int Runtime::Run() {
   Runtime* expected = nullptr;
   if (!g_active.compare_exchange_strong(expected, this)) {
     std::fprintf(stderr, "korvex: another program is already running in this process\n");
-    return kExitBadRoutine;
+    return base::kExitBadRoutine;
   }
   windowThread_ = std::this_thread::get_id();
   std::string dllError;
   if (program_.bindServices == nullptr || program_.routineAt == nullptr || !front_) {
-    Fault(kExitBadRoutine, "the program image binds no routines");
+    Fault(base::kExitBadRoutine, "the program image binds no routines");
   } else if (!dll::Resolve(program_.dllCommands, &dllError)) {
-    Fault(kExitBadDllCommand, dllError);
+    Fault(base::kExitBadDllCommand, dllError);
   } else {
     // The process-wide table outlives every runtime: a program that keeps
     // its binding past this run reaches no freed memory, and its window
@@ -192,7 +192,7 @@ void Runtime::Fault(int exitCode, const std::string& message) {
 
 bool Runtime::RequireWindowThread(const char* service) {
   if (OnWindowThread()) return true;
-  Fault(kExitWrongThread, std::string(service) + " called off the window thread");
+  Fault(base::kExitWrongThread, std::string(service) + " called off the window thread");
   return false;
 }
 
@@ -215,7 +215,7 @@ void Runtime::CallRoutine(std::uint32_t offset, std::int32_t a, std::int32_t b, 
   if (fn == nullptr) {
     char message[64];
     std::snprintf(message, sizeof message, "no routine at code offset 0x%X", offset);
-    Fault(kExitBadRoutine, message);
+    Fault(base::kExitBadRoutine, message);
     return;
   }
   fn(a, b, c);
@@ -225,14 +225,14 @@ void Runtime::LoadWindow(std::uint32_t windowId) {
   if (!RequireWindowThread("loading a window") || faulted_ || form_) return;
   auto parsed = form::ReadForm(program_.form);
   if (!parsed.ok()) {
-    Fault(kExitBadWindow, "damaged window description: " + parsed.error);
+    Fault(base::kExitBadWindow, "damaged window description: " + parsed.error().text);
     return;
   }
-  if (parsed.form->windowId != windowId) {
-    Fault(kExitBadWindow, "the program image has no window with the requested id");
+  if (parsed->windowId != windowId) {
+    Fault(base::kExitBadWindow, "the program image has no window with the requested id");
     return;
   }
-  form_ = std::move(*parsed.form);
+  form_ = std::move(parsed).value();
   std::vector<UnitModel::UnitInfo> infos;
   for (const auto& u : form_->units) infos.push_back({u.id, u.typeId});
   model_ = std::make_unique<UnitModel>(infos);
@@ -265,7 +265,7 @@ void Runtime::EndProgram(int exitCode) {
   if (!workers_.JoinAll(options_.workerJoinTimeout)) {
     std::fprintf(stderr, "korvex: worker threads did not end; leaving without cleanup\n");
     std::fflush(nullptr);
-    std::_Exit(kExitStuckWorkers);
+    std::_Exit(base::kExitStuckWorkers);
   }
   if (exitRoutine_) CallRoutine(*exitRoutine_);
 }
@@ -273,7 +273,7 @@ void Runtime::EndProgram(int exitCode) {
 void Runtime::StartThread(std::uint32_t routineOffset) {
   NativeRoutine fn = program_.routineAt(routineOffset);
   if (fn == nullptr) {
-    Fault(kExitBadRoutine, "thread routine offset names no routine");
+    Fault(base::kExitBadRoutine, "thread routine offset names no routine");
     return;
   }
   workers_.Start([fn] { fn(0, 0, 0); });

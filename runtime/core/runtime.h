@@ -33,6 +33,7 @@
 #include <string>
 #include <thread>
 
+#include "base/exit_codes.h"
 #include "runtime/core/event_table.h"
 #include "runtime/core/front.h"
 #include "runtime/core/unit_model.h"
@@ -74,13 +75,6 @@ struct RuntimeOptions {
   std::chrono::milliseconds workerJoinTimeout{10000};
 };
 
-// Exit codes of runtime faults.
-inline constexpr int kExitBadWindow = 3;
-inline constexpr int kExitBadRoutine = 4;
-inline constexpr int kExitStuckWorkers = 5;
-inline constexpr int kExitWrongThread = 6;
-inline constexpr int kExitBadDllCommand = 7;
-
 class Runtime final : private FrontEvents {
  public:
   Runtime(Program program, std::unique_ptr<Front> front, RuntimeOptions options = {});
@@ -94,7 +88,6 @@ class Runtime final : private FrontEvents {
   // For fronts and tests: the window's state once loaded (else nullptr).
   UnitModel* Model() { return model_.get(); }
   const form::Form* Form() const { return form_ ? &*form_ : nullptr; }
-  Front& GetFront() { return *front_; }
   WorkerThreads& Workers() { return workers_; }
   bool OnWindowThread() const { return std::this_thread::get_id() == windowThread_; }
 

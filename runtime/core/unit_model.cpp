@@ -33,11 +33,6 @@ UnitModel::UnitModel(const std::vector<UnitInfo>& units) {
   for (const auto& u : units) units_[u.id].kind = KindOfType(u.typeId);
 }
 
-bool UnitModel::Has(std::uint32_t unit) const {
-  std::lock_guard lock(mutex_);
-  return units_.count(unit) != 0;
-}
-
 UnitKind UnitModel::Kind(std::uint32_t unit) const {
   std::lock_guard lock(mutex_);
   const auto it = units_.find(unit);

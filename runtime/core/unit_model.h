@@ -54,7 +54,6 @@ class UnitModel {
   UnitModel(const UnitModel&) = delete;
   UnitModel& operator=(const UnitModel&) = delete;
 
-  bool Has(std::uint32_t unit) const;
   UnitKind Kind(std::uint32_t unit) const;
 
   int ListCount(std::uint32_t list) const;

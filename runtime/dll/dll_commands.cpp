@@ -1,11 +1,10 @@
 #include "runtime/dll/dll_commands.h"
 
-#include <algorithm>
 #include <mutex>
 #include <string_view>
 #include <vector>
 
-#include "base/text_ops.h"
+#include "runtime/dll/export_names.h"
 #include "runtime/dll/layer_exports.h"
 
 namespace korvex::dll {
@@ -22,27 +21,11 @@ Table& TheTable() {
   return table;
 }
 
-// "KERNEL32" -> "kernel32.dll"; an empty name stays empty.
-std::string NormalFile(std::string_view file) {
-  std::string name = base::ToLower(file);
-  if (!name.empty() && name.find('.') == std::string::npos) name += ".dll";
-  return name;
-}
-
-AnyFunction FindExport(std::string_view file, std::string_view function) {
-  for (const LayerExport& e : LayerExports()) {
-    if ((file.empty() || e.file == file) && e.function == function) return e.address;
-  }
-  return nullptr;
-}
-
 AnyFunction ResolveOne(const DllCommandName& command) {
-  if (command.function == nullptr || *command.function == '\0') return nullptr;
-  const std::string file = NormalFile(command.file == nullptr ? "" : command.file);
-  const std::string_view function = command.function;
-  if (AnyFunction f = FindExport(file, function)) return f;
-  if (function.back() == 'A' || function.back() == 'W') return nullptr;
-  return FindExport(file, std::string(function) + "A");
+  if (command.function == nullptr) return nullptr;
+  const std::size_t at =
+      FindExport(kExportNames, command.file == nullptr ? "" : command.file, command.function);
+  return at == kNoExport ? nullptr : LayerExports()[at].address;
 }
 
 }  // namespace

@@ -2,11 +2,8 @@
 //
 // A program names each command by (file, function) as the platform would
 // load it; the runtime resolves the whole table once, when the program is
-// loaded, against the exports of its platform layers (layer_exports.h).
-// A file name is compared without letter case and with ".dll" added when it
-// has no extension; an empty file name searches every layer. A function
-// missing under its own name is tried with the ANSI suffix "A", as the
-// platform's loader does for a declaration without one.
+// loaded, against the exports of its platform layers (layer_exports.h), by
+// the platform loader's rule (export_names.h).
 //
 // Threads: Resolve runs on the window thread before the program's entry
 // routine; Address may be called from any thread afterwards.

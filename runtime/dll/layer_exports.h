@@ -1,5 +1,6 @@
 // The functions the runtime's platform layers export to programs through the
-// DLL command table, by (file, function) name as the platform names them.
+// DLL command table, by (file, function) name as the platform names them:
+// layer_export_list.def, in its order (the order of kExportNames).
 //
 // Constant data; any thread.
 #pragma once

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/little_endian.h"
+
 namespace korvex::form {
 
 namespace {
@@ -20,11 +22,7 @@ std::string Hex(std::size_t v) {
   return buf;
 }
 
-void ByteWriter::U32(std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) {
-    out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-}
+void ByteWriter::U32(std::uint32_t v) { base::PutFixed32(out_, v); }
 
 void ByteWriter::CText(std::string_view text) {
   const std::string_view t = UpToNul(text);
@@ -62,10 +60,7 @@ std::uint32_t ByteReader::U32(const char* what) {
   if (!Need(4, what)) {
     return 0;
   }
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) {
-    v |= static_cast<std::uint32_t>(data_[pos_ + i]) << (8 * i);
-  }
+  const std::uint32_t v = base::DecodeFixed32(data_.data() + pos_);
   pos_ += 4;
   return v;
 }

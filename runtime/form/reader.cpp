@@ -96,11 +96,11 @@ class Parser {
     if (!ReadHeader() || !ReadTable() || !ReadRecords() || !CheckMenus() || !CheckTree()) {
       return Failure(error_);
     }
-    return FormResult{std::move(form_), {}};
+    return std::move(form_);
   }
 
  private:
-  static FormResult Failure(std::string error) { return FormResult{std::nullopt, std::move(error)}; }
+  static FormResult Failure(std::string error) { return base::Error{std::move(error)}; }
 
   bool Fail(std::string message) {
     error_ = std::move(message);

@@ -11,21 +11,15 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <string>
 
+#include "base/error_or.h"
 #include "runtime/form/form.h"
 
 namespace korvex::form {
 
-// Either a form or an error.
-struct FormResult {
-  std::optional<Form> form;  // set on success
-  std::string error;         // set on failure, e.g. "unit 3 (record at 0x104): ..."
-
-  bool ok() const { return form.has_value(); }
-};
+// The form, or what is wrong and where, e.g. "unit 3 (record at 0x104): ...".
+using FormResult = base::ErrorOr<Form>;
 
 FormResult ReadForm(std::span<const std::uint8_t> data);
 

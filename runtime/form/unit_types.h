@@ -28,10 +28,6 @@ inline constexpr std::uint32_t kTypeListBox = 0x0001000F;
 inline constexpr std::uint32_t kTypeCommonDialog = 0x0001001F;
 inline constexpr std::uint32_t kTypeStatusBar = 0x00040002;
 
-// The library number (LL) and type number (TTTT) of a unit type id.
-constexpr std::uint32_t TypeLibrary(std::uint32_t typeId) { return (typeId >> 16) & 0xFF; }
-constexpr std::uint32_t TypeNumber(std::uint32_t typeId) { return typeId & 0xFFFF; }
-
 // Unit flag bits.
 inline constexpr std::uint32_t kFlagVisible = 1u << 0;
 inline constexpr std::uint32_t kFlagTakesFocus = 1u << 2;

@@ -1,5 +1,6 @@
 #include "runtime/form/writer.h"
 
+#include "base/little_endian.h"
 #include "runtime/form/byte_io.h"
 #include "runtime/form/layout.h"
 
@@ -56,9 +57,7 @@ void WriteRecord(const Unit& u, ByteWriter& w) {
     WriteUnitFields(u, w);
   }
   const auto length = static_cast<std::uint32_t>(w.Size() - lengthAt - kRecordLengthSize);
-  for (int i = 0; i < 4; ++i) {
-    w.Out()[lengthAt + i] = static_cast<std::uint8_t>(length >> (8 * i));
-  }
+  base::EncodeFixed32(w.Out().data() + lengthAt, length);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/error_or.h"
 #include "runtime/image/format.h"
 
 namespace korvex::image {
@@ -59,46 +60,23 @@ struct Image {
   const Segment& At(Seg s) const { return segments[static_cast<std::size_t>(s)]; }
 };
 
-// Why an image was refused. The detail text says where.
+// Why an image was refused (refusal_list.def). The detail text says where.
 enum class Refusal {
-  None,
-  Truncated,             // a field lies past the image's end
-  BadSignature,          // not "WJ", or reserved bytes set
-  BadHeader,             // a header word with a value the runtime cannot take
-  BadLibraryList,        // a record without its five fields, or unterminated
-  ChainLoops,            // a segment header is reached twice
-  BadSegmentHeader,      // header size, zero fields, name padding or flags
-  WrongSegment,          // a segment out of its place in the chain
-  SegmentTable,          // the header's segment table disagrees with the chain
-  BadRelocation,         // a relocation word's field or target lies outside
-  BadFixupList,          // a fix-up list's count or entry lies outside
-  BadDllName,            // a DLL command's name offset lies outside `const`
-  BadEntry,              // the entry offset names no routine
-  UnknownLibrary,        // a library the runtime does not have
-  BadRecord,             // a routine record's fields are not as laid out
-  UnknownRoutine,        // a routine record names a routine the program lacks
-  NotAProgramRoutine,    // a record names a symbol that is not one of the program's own
-  WrongRole,             // a routine is used where its role does not fit
-  VarSize,               // `var` is smaller than the program's cells, or past kMaxVarSize
-  ImageSize,             // the header's size word is past the bound or the image's module
-  UnknownUnit,           // list 1 names a unit the window lacks
-  UnknownDllCommand,     // list 2 names a command past the table
-  UnknownLibraryNumber,  // list 3 names a library past the list
-  UnknownType,           // list 4 names a type the window lacks
-  BadWindow,             // `form` is not a valid window description
+#define KORVEX_REFUSAL(name, text) name,
+#include "runtime/image/refusal_list.def"
 };
 
+// The refusal's name as said, e.g. "bad header".
 const char* RefusalName(Refusal r);
 
-// Either a value or a refusal with its detail.
-template <typename T>
-struct Result {
-  std::optional<T> value;
+// Why an image was refused: the refusal and the detail text that says where.
+struct Refused {
   Refusal refusal = Refusal::None;
   std::string detail;
-
-  bool ok() const { return value.has_value(); }
-  static Result Refuse(Refusal r, std::string d) { return {std::nullopt, r, std::move(d)}; }
 };
+
+// Either a value or why the image was refused.
+template <typename T>
+using Result = base::ErrorOr<T, Refused>;
 
 }  // namespace korvex::image

@@ -9,6 +9,7 @@
 #include <set>
 #include <span>
 
+#include "base/little_endian.h"
 #include "runtime/form/reader.h"
 #include "runtime/image/libraries.h"
 
@@ -34,10 +35,10 @@ class ProgramBuilder {
          {&ProgramBuilder::CheckLibraries, &ProgramBuilder::ReadRecords, &ProgramBuilder::CheckVar,
           &ProgramBuilder::CheckRoutineValues, &ProgramBuilder::CheckWindow,
           &ProgramBuilder::CheckFixups, &ProgramBuilder::ReadOperands}) {
-      if (!(this->*step)()) return Loaded::Refuse(refusal_, detail_);
+      if (!(this->*step)()) return Refused{refusal_, detail_};
     }
     Keep();
-    return {std::move(program_), Refusal::None, {}};
+    return std::move(program_);
   }
 
  private:
@@ -53,11 +54,7 @@ class ProgramBuilder {
     return b;
   }
   static std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
-  std::uint32_t Code32(std::uint32_t at) const {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | code_[at + i];
-    return v;
-  }
+  std::uint32_t Code32(std::uint32_t at) const { return base::DecodeFixed32(code_.data() + at); }
   bool FieldIs(std::uint32_t at, RelocKind kind) const {
     auto it = codeFields_.find(at);
     return it != codeFields_.end() && it->second == kind;
@@ -187,8 +184,7 @@ class ProgramBuilder {
       for (std::uint32_t w : seg.relocations) {
         if (static_cast<RelocKind>(w & kKindMask) != RelocKind::Code) continue;
         const std::uint32_t field = w >> kKindBits;
-        std::uint32_t target = 0;
-        for (int i = 3; i >= 0; --i) target = (target << 8) | seg.stored[field + i];
+        const std::uint32_t target = base::DecodeFixed32(seg.stored.data() + field);
         if (!NeedRole(target, Role::Routine,
                       "field " + Hex(field) + " of " + Quoted(seg.name) + " refers to",
                       Refusal::BadRelocation))
@@ -200,8 +196,8 @@ class ProgramBuilder {
 
   bool CheckWindow() {
     auto read = form::ReadForm(image_.At(Seg::Form).stored);
-    if (!read.ok()) return Refuse(Refusal::BadWindow, read.error);
-    form_ = std::move(*read.form);
+    if (!read.ok()) return Refuse(Refusal::BadWindow, read.error().text);
+    form_ = std::move(read).value();
     for (const form::Unit& u : form_.units) {
       const std::string unit = "unit " + Hex(u.id);
       for (const form::EventEntry& e : u.events) {

@@ -43,7 +43,6 @@ class LoadedProgram {
  public:
   korvex::Program Program() const;
   std::uint8_t* Var() { return var_.data(); }
-  std::size_t RecordCount() const { return records_.size(); }
   // What the binding hands the program.
   ProgramMemory Memory() const;
 

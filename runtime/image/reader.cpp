@@ -4,6 +4,8 @@
 #include <set>
 #include <string>
 
+#include "base/little_endian.h"
+
 namespace korvex::image {
 namespace {
 
@@ -20,11 +22,8 @@ bool Inside(Bytes data, std::uint64_t at, std::uint64_t n) {
   return at <= data.size() && n <= data.size() - at;
 }
 
-std::uint32_t U32(Bytes data, std::uint64_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | data[at + i];
-  return v;
-}
+// The field at `at`, which the caller has checked lies Inside.
+std::uint32_t U32(Bytes data, std::uint64_t at) { return base::DecodeFixed32(data.data() + at); }
 
 // The NUL-terminated text at `at`, which must end before `end`.
 std::optional<std::string> CText(Bytes data, std::uint64_t at, std::uint64_t end) {
@@ -41,9 +40,9 @@ class Reader {
   Result<Image> Read() {
     if (!Header() || !DllTable() || !LibraryList() || !Chain() || !SegmentTable() ||
         !Relocations() || !Fixups() || !DllNames() || !Entry()) {
-      return Result<Image>::Refuse(refusal_, detail_);
+      return Refused{refusal_, detail_};
     }
-    return {std::move(image_), Refusal::None, {}};
+    return std::move(image_);
   }
 
  private:
@@ -335,56 +334,10 @@ Result<Image> ReadImage(std::span<const std::uint8_t> data) { return Reader(data
 
 const char* RefusalName(Refusal r) {
   switch (r) {
-    case Refusal::None:
-      return "none";
-    case Refusal::Truncated:
-      return "truncated";
-    case Refusal::BadSignature:
-      return "bad signature";
-    case Refusal::BadHeader:
-      return "bad header";
-    case Refusal::BadLibraryList:
-      return "bad library list";
-    case Refusal::ChainLoops:
-      return "segment chain loops";
-    case Refusal::BadSegmentHeader:
-      return "bad segment header";
-    case Refusal::WrongSegment:
-      return "wrong segment";
-    case Refusal::SegmentTable:
-      return "segment table";
-    case Refusal::BadRelocation:
-      return "bad relocation";
-    case Refusal::BadFixupList:
-      return "bad fix-up list";
-    case Refusal::BadDllName:
-      return "bad DLL name";
-    case Refusal::BadEntry:
-      return "bad entry";
-    case Refusal::UnknownLibrary:
-      return "unknown library";
-    case Refusal::NotAProgramRoutine:
-      return "not a program routine";
-    case Refusal::WrongRole:
-      return "wrong role";
-    case Refusal::VarSize:
-      return "var size";
-    case Refusal::ImageSize:
-      return "image size";
-    case Refusal::BadRecord:
-      return "bad routine record";
-    case Refusal::UnknownRoutine:
-      return "unknown routine";
-    case Refusal::UnknownUnit:
-      return "unknown unit";
-    case Refusal::UnknownDllCommand:
-      return "unknown DLL command";
-    case Refusal::UnknownLibraryNumber:
-      return "unknown library number";
-    case Refusal::UnknownType:
-      return "unknown type";
-    case Refusal::BadWindow:
-      return "bad window description";
+#define KORVEX_REFUSAL(name, text) \
+  case Refusal::name:              \
+    return text;
+#include "runtime/image/refusal_list.def"
   }
   return "unknown";
 }

@@ -3,17 +3,16 @@
 #include <cstddef>
 #include <string>
 
+#include "base/little_endian.h"
 namespace korvex::image {
 namespace {
 
+// `at` lies inside `out`: the writer sized it.
 void Put32(base::Bytes& out, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  base::EncodeFixed32(out.data() + at, v);
 }
 
-void Append32(base::Bytes& out, std::uint32_t v) {
-  out.resize(out.size() + 4);
-  Put32(out, out.size() - 4, v);
-}
+void Append32(base::Bytes& out, std::uint32_t v) { base::PutFixed32(out, v); }
 
 void AppendText(base::Bytes& out, const std::string& text) {
   out.insert(out.end(), text.begin(), text.end());

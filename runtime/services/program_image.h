@@ -26,10 +26,6 @@ inline constexpr std::uint32_t kGetNewSockMagic = 1000;
 // The largest image the runtime takes; a size word above it is damage.
 inline constexpr std::uint32_t kMaxImageSize = 16U << 20;
 
-// The exit code of an image (or a DLL command table) the runtime refuses;
-// the loader's refused command line ends with 2.
-inline constexpr int kExitRefusedImage = 9;
-
 // The blocks of a bound program, alive until the process ends. `constants`
 // is the image's `const` segment; `operands` the operand block that follows
 // the routine records in `code` (FORMAT.md), whose fields the runtime has

@@ -4,9 +4,11 @@
 // library's HTTP read, the automation-object commands) and, through the DLL
 // command table, the platform layers. Everything with state lives once,
 // behind this table, in the runtime library; the program carries none of the
-// runtime's code. Only the pure text and byte-set operations of base/ are
-// compiled into both. Writing a file is a service since only the runtime
-// knows the names its dialogs handed out.
+// runtime's code. Only base/, which keeps no state (texts and byte sets, GBK
+// and its code table, files, little-endian fields, exit codes), is compiled
+// into both: the program writes its index file and a conversion's output
+// with base/'s files, but a file under a name a dialog handed out only
+// through the writeFile service, since only the runtime knows those names.
 //
 // The runtime fills one Services table when it loads a program and hands the
 // program a pointer to it; the table lives until the process ends.

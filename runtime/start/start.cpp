@@ -3,13 +3,15 @@
 // runtime with the Qt front and runs the program to its end. An image (or
 // DLL command table) it refuses is reported through the same failure
 // message the loader uses: a message window where a display exists, stderr
-// always; the process then ends with kExitRefusedImage.
+// always; the process then ends with base::kExitRefusedImage.
 #include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "base/exit_codes.h"
+#include "base/little_endian.h"
 #include "platform/module/message_box.h"
 #include "platform/shell/run_program.h"
 #include "platform/transfer/transfer_limits.h"
@@ -23,8 +25,6 @@
 
 namespace korvex {
 namespace {
-
-constexpr int kExitNoDisplay = 8;
 
 // True when [begin, begin + size) lies inside one loaded segment of the
 // module that holds `begin`.
@@ -42,8 +42,7 @@ std::span<const std::uint8_t> ImageBytes(const void* image, std::string* why) {
     *why = "no image header at the address handed over";
     return {};
   }
-  std::uint32_t size = 0;
-  for (int i = 3; i >= 0; --i) size = (size << 8) | bytes[image::kImageSizeField + i];
+  const std::uint32_t size = base::DecodeFixed32(bytes + image::kImageSizeField);
   if (size < image::kHeaderSize || size > kMaxImageSize || !InOneLoadedSegment(bytes, size)) {
     *why = "the header's image size " + std::to_string(size) +
            " is out of bounds or runs past the executable's image";
@@ -55,7 +54,7 @@ std::span<const std::uint8_t> ImageBytes(const void* image, std::string* why) {
 int Refuse(const std::string& what) {
   const std::string text = "The program image is refused: " + what;
   user32::MessageBoxA(nullptr, text.c_str(), "Error", user32::MB_OK | user32::MB_ICONSTOP);
-  return kExitRefusedImage;
+  return base::kExitRefusedImage;
 }
 
 int StartProgram(const void* imageAddress) {
@@ -64,15 +63,19 @@ int StartProgram(const void* imageAddress) {
   if (bytes.empty())
     return Refuse(std::string(image::RefusalName(image::Refusal::ImageSize)) + ": " + why);
   auto read = image::ReadImage(bytes);
-  if (!read.ok()) return Refuse(std::string(image::RefusalName(read.refusal)) + ": " + read.detail);
-  auto loaded = image::LoadProgram(*read.value);
+  if (!read.ok()) {
+    return Refuse(std::string(image::RefusalName(read.error().refusal)) + ": " +
+                  read.error().detail);
+  }
+  auto loaded = image::LoadProgram(*read);
   if (!loaded.ok())
-    return Refuse(std::string(image::RefusalName(loaded.refusal)) + ": " + loaded.detail);
-  const Program program = (*loaded.value)->Program();
+    return Refuse(std::string(image::RefusalName(loaded.error().refusal)) + ": " +
+                  loaded.error().detail);
+  const Program program = (*loaded)->Program();
   if (!dll::Resolve(program.dllCommands, &why)) return Refuse("DLL command table: " + why);
   if (const std::string missing = MissingDisplay(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, missing.c_str());
-    return kExitNoDisplay;
+    return base::kExitNoDisplay;
   }
   RuntimeOptions options;
   options.cancelTransfers = [] { transfer::CancelAllTransfers(); };

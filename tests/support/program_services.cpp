@@ -7,13 +7,13 @@
 #include <string>
 
 #include "program/routines/global_cells.h"
-#include "program/routines/program_memory.h"
+#include "program/routines/runtime_link.h"
 #include "runtime/core/runtime.h"
 #include "runtime/dll/dll_commands.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace pixaroo::testing {
 namespace {
@@ -29,15 +29,15 @@ const korvex::ProgramBinding kBinding = {kVarSize, &BindProgram};
 const korvex::image::LoadedProgram& Loaded() {
   static const std::unique_ptr<korvex::image::LoadedProgram> loaded = [] {
     auto read = korvex::image::ReadImage(korvex::image::WriteImage(builder::BuildProgramImage()));
-    if (!read.ok()) Fail(read.detail);
+    if (!read.ok()) Fail(read.error().detail);
     auto lookup = [](const std::string& name) -> void* {
       if (name.starts_with(korvex::kRoleSymbolPrefixes[1]))
         return const_cast<korvex::ProgramBinding*>(&kBinding);
       return reinterpret_cast<void*>(&StandIn);
     };
-    auto result = korvex::image::LoadProgram(*read.value, lookup, &korvex::image::InExecutable);
-    if (!result.ok()) Fail(result.detail);
-    return std::move(*result.value);
+    auto result = korvex::image::LoadProgram(*read, lookup, &korvex::image::InExecutable);
+    if (!result.ok()) Fail(result.error().detail);
+    return std::move(*result);
   }();
   return *loaded;
 }

@@ -8,7 +8,7 @@
 #include "base/bytes.h"
 #include "base/files.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace {
 

@@ -159,7 +159,7 @@ TEST_F(RegistryTest, DamagedLinesAreSkippedAndAnOversizedFileHoldsNothing) {
       "\"lost\"=sz:\"under a broken key\"\n"
       "[Good]\n"
       "\"t\"=hex(4294967295):ff\n");
-  const std::vector<RegistryKey> keys = LoadRegistryFile(file_);
+  const std::vector<RegistryKey> keys = LoadRegistryFile(file_).value();
   ASSERT_EQ(keys.size(), 2u);
   EXPECT_EQ(keys[0].values.size(), 2u);  // a as text, a again as a number
   ASSERT_EQ(keys[1].values.size(), 1u);
@@ -174,13 +174,17 @@ TEST_F(RegistryTest, DamagedLinesAreSkippedAndAnOversizedFileHoldsNothing) {
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 
   WriteRaw("[Big]\n#" + std::string(kMaxRegistryFile, 'x') + "\n");
-  EXPECT_TRUE(LoadRegistryFile(file_).empty());
+  const auto big = LoadRegistryFile(file_);
+  ASSERT_FALSE(big.ok());
+  EXPECT_NE(big.error().text.find("larger than"), std::string::npos) << big.error().text;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Big", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_TRUE(LoadRegistryFile(dir_.string()).empty());  // a folder is no file
+  const auto folder = LoadRegistryFile(dir_.string());  // a folder is no file
+  ASSERT_FALSE(folder.ok());
+  EXPECT_NE(folder.error().text.find("not a regular file"), std::string::npos);
 
   // What cannot be written is refused as a whole.
-  EXPECT_FALSE(FormatRegistry({{"Line\nbreak", {}}}).has_value());
-  EXPECT_FALSE(FormatRegistry({{"K", {{std::string("a\0b", 3), REG_SZ, Sz("x")}}}}).has_value());
+  EXPECT_FALSE(FormatRegistry({{"Line\nbreak", {}}}).ok());
+  EXPECT_FALSE(FormatRegistry({{"K", {{std::string("a\0b", 3), REG_SZ, Sz("x")}}}}).ok());
 }
 
 // Restores an environment variable when it goes out of scope.

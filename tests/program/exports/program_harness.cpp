@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <thread>
 
-#include "program/routines/site_base.h"
-#include "program/routines/unit_ids.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
+#include "program/routines/site_base.h"
+#include "program/routines/unit_ids.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace pixaroo::testing {
 namespace {
@@ -27,10 +27,10 @@ const korvex::image::LoadedProgram& Load(const korvex::image::Image& image) {
     std::abort();
   };
   auto read = korvex::image::ReadImage(korvex::image::WriteImage(image));
-  if (!read.ok()) refused(read.refusal, read.detail);
-  auto loaded = korvex::image::LoadProgram(*read.value);
-  if (!loaded.ok()) refused(loaded.refusal, loaded.detail);
-  return *kept.emplace_back(std::move(*loaded.value));
+  if (!read.ok()) refused(read.error().refusal, read.error().detail);
+  auto loaded = korvex::image::LoadProgram(*read);
+  if (!loaded.ok()) refused(loaded.error().refusal, loaded.error().detail);
+  return *kept.emplace_back(std::move(*loaded));
 }
 
 }  // namespace

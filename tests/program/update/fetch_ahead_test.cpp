@@ -13,7 +13,7 @@
 #include "program/routines/program_texts.h"
 #include "demo/demo_site.h"
 #include "demo/gallery.h"
-#include "tests/program/update/crafted_site.h"
+#include "tests/support/crafted_site.h"
 #include "program/update/update.h"
 
 namespace pixaroo {

@@ -9,7 +9,7 @@
 #include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
 #include "base/files.h"
-#include "tests/program/update/crafted_site.h"
+#include "tests/support/crafted_site.h"
 #include "program/update/update.h"
 
 namespace pixaroo {

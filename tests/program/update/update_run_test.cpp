@@ -27,7 +27,7 @@
 #include "platform/transfer/transfer.h"
 #include "runtime/core/headless_front.h"
 #include "tests/runtime/core/test_program.h"
-#include "tests/program/update/crafted_site.h"
+#include "tests/support/crafted_site.h"
 #include "program/pages/main_window_form.h"
 #include "program/update/update.h"
 

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "program/routines/dll_commands.h"
 #include "platform/kernel32/kernel32.h"
 #include "platform/wininet/wininet.h"
+#include "program/routines/dll_calls.h"
 #include "runtime/core/headless_front.h"
 #include "tests/runtime/core/test_program.h"
 
@@ -67,7 +67,7 @@ TEST(DllCommands, AProgramWhoseTableDoesNotResolveNeverStarts) {
   Program p = program.Program();
   p.dllCommands = table;
   Runtime runtime(p, std::make_unique<HeadlessFront>());
-  EXPECT_EQ(runtime.Run(), kExitBadDllCommand);
+  EXPECT_EQ(runtime.Run(), base::kExitBadDllCommand);
   EXPECT_TRUE(program.Calls().empty());  // not even the window's creation
 }
 

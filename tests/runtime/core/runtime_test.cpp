@@ -222,7 +222,7 @@ TEST(Runtime, DamagedDescriptionEndsWithAClearErrorNotACrash) {
   TestProgram program;
   program.FormBytes().resize(100);
   Runtime runtime(program.Program(), std::make_unique<HeadlessFront>());
-  EXPECT_EQ(runtime.Run(), korvex::kExitBadWindow);
+  EXPECT_EQ(runtime.Run(), base::kExitBadWindow);
   EXPECT_TRUE(program.Offsets().empty());
 }
 
@@ -279,7 +279,7 @@ TEST(Runtime, FaultsEndTheProgramWithTheirExitCode) {
       f.Raise(unit_id::kButton1, 0);
     });
     bool closedByTest = false;
-    EXPECT_EQ(fx.RunWithWatchdog(closedByTest), korvex::kExitBadRoutine);
+    EXPECT_EQ(fx.RunWithWatchdog(closedByTest), base::kExitBadRoutine);
     EXPECT_FALSE(closedByTest) << "the event loop went on after the fault";
     EXPECT_EQ(fx.program.Offsets(),
               std::vector<std::uint32_t>{RoutineOffset(Routine::OnWindowCreated)});
@@ -295,7 +295,7 @@ TEST(Runtime, FaultsEndTheProgramWithTheirExitCode) {
     fx.front->AnswerMenu(unit_id::kMenuSavePicture);
     fx.front->OnCreated([](HeadlessFront& f) { f.Raise(unit_id::kButton3, 0); });
     bool closedByTest = false;
-    EXPECT_EQ(fx.RunWithWatchdog(closedByTest), korvex::kExitWrongThread);
+    EXPECT_EQ(fx.RunWithWatchdog(closedByTest), base::kExitWrongThread);
     EXPECT_FALSE(closedByTest);
     EXPECT_TRUE(fx.front->MenusShown().empty());
   }

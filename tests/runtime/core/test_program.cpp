@@ -4,13 +4,13 @@
 #include <set>
 #include <utility>
 
-#include "program/routines/dll_commands.h"
+#include "program/pages/main_window_form.h"
+#include "program/routines/dll_calls.h"
 #include "program/routines/entry.h"
 #include "program/routines/program_memory.h"
 #include "program/routines/runtime_link.h"
 #include "runtime/form/writer.h"
 #include "tests/support/program_services.h"
-#include "program/pages/main_window_form.h"
 
 namespace pixaroo::testing {
 namespace {

@@ -63,9 +63,9 @@ TEST(FormRoundTrip, FormsSurviveWritingAndReading) {
   for (const Form& original : {pixaroo::MainWindowForm(), Unusual(), Form{}}) {
     const Bytes bytes = WriteForm(original);
     const FormResult r = ReadForm(bytes);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(*r.form, original);
-    EXPECT_EQ(WriteForm(*r.form), bytes);
+    ASSERT_TRUE(r.ok()) << r.error().text;
+    EXPECT_EQ(*r, original);
+    EXPECT_EQ(WriteForm(*r), bytes);
   }
   EXPECT_EQ(WriteForm(Form{}).size(), 0x24u);
 }
@@ -75,10 +75,10 @@ TEST(FormRoundTrip, TextsEndAtTheirFirstNul) {
   f.units[1].name = std::string("ab\0cd", 5);
   f.units[3].caption = std::string("x\0y", 3);
   const FormResult r = ReadForm(WriteForm(f));
-  ASSERT_TRUE(r.ok()) << r.error;
-  EXPECT_EQ(r.form->units[1].name, "ab");
-  EXPECT_EQ(r.form->units[3].caption, "x");
-  EXPECT_EQ(r.form->units[2], f.units[2]);
+  ASSERT_TRUE(r.ok()) << r.error().text;
+  EXPECT_EQ(r->units[1].name, "ab");
+  EXPECT_EQ(r->units[3].caption, "x");
+  EXPECT_EQ(r->units[2], f.units[2]);
 }
 
 TEST(FormDamage, EveryTruncationIsRejected) {
@@ -92,7 +92,7 @@ TEST(FormDamage, EveryTruncationIsRejected) {
       PutWord(cut, 0x20, static_cast<std::uint32_t>(n - 0x24));
       const FormResult r = ReadForm(cut);
       EXPECT_FALSE(r.ok()) << n;
-      EXPECT_FALSE(r.error.empty()) << n;
+      EXPECT_FALSE(r.error().text.empty()) << n;
     }
   }
 }
@@ -125,13 +125,13 @@ TEST(FormDamage, CorruptedCountsAndOffsetsAreRejected) {
     PutWord(bad, p.at, p.value);
     const FormResult r = ReadForm(bad);
     ASSERT_FALSE(r.ok()) << std::hex << p.at;
-    EXPECT_NE(r.error.find(p.error), std::string::npos) << r.error;
+    EXPECT_NE(r.error().text.find(p.error), std::string::npos) << r.error().text;
   }
   Bytes longer = good;
   longer.push_back(0);
   PutWord(longer, 0x20, static_cast<std::uint32_t>(longer.size() - 0x24));
-  EXPECT_NE(ReadForm(longer).error.find("stray bytes"), std::string::npos);
-  EXPECT_NE(ReadForm(Bytes((1 << 20) + 1, 0)).error.find("limit"), std::string::npos);
+  EXPECT_NE(ReadForm(longer).error().text.find("stray bytes"), std::string::npos);
+  EXPECT_NE(ReadForm(Bytes((1 << 20) + 1, 0)).error().text.find("limit"), std::string::npos);
 }
 
 TEST(FormDamage, UnitsThatDisagreeWithEachOtherAreRejected) {
@@ -166,7 +166,7 @@ TEST(FormDamage, UnitsThatDisagreeWithEachOtherAreRejected) {
     c.damage(f);
     const FormResult r = ReadForm(WriteForm(f));
     EXPECT_FALSE(r.ok()) << c.what;
-    EXPECT_FALSE(r.error.empty()) << c.what;
+    EXPECT_FALSE(r.error().text.empty()) << c.what;
   }
 }
 
@@ -182,9 +182,9 @@ TEST(FormDamage, DamagedBytesAreRejectedOrReadFaithfully) {
       const FormResult r = ReadForm(bad);
       if (r.ok()) {
         ++accepted;
-        EXPECT_EQ(WriteForm(*r.form), bad) << i;
+        EXPECT_EQ(WriteForm(*r), bad) << i;
       } else {
-        EXPECT_FALSE(r.error.empty());
+        EXPECT_FALSE(r.error().text.empty());
       }
     }
   }

@@ -15,8 +15,8 @@ using namespace base;  // NOLINT(google-build-using-namespace)
 
 Form ReadBack() {
   FormResult r = ReadForm(WriteForm(pixaroo::MainWindowForm()));
-  EXPECT_TRUE(r.ok()) << r.error;
-  return r.ok() ? *r.form : Form{};
+  EXPECT_TRUE(r.ok()) << r.error().text;
+  return r.ok() ? *r : Form{};
 }
 
 TEST(MainWindowForm, TypedSettings) {

@@ -13,7 +13,7 @@
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace korvex::image {
 namespace {
@@ -38,8 +38,9 @@ std::uint32_t HeaderOf(const base::Bytes& b, std::size_t index) {
 
 Refusal ReadRefusal(const base::Bytes& b) {
   const auto r = ReadImage(b);
-  if (!r.ok()) EXPECT_FALSE(r.detail.empty());
-  return r.refusal;
+  if (r.ok()) return Refusal::None;
+  EXPECT_FALSE(r.error().detail.empty());
+  return r.error().refusal;
 }
 
 void DummyRoutine() {}
@@ -60,10 +61,11 @@ SymbolLookup Lookup(std::set<std::string> missing = {}, std::set<std::string> el
 
 Refusal LoadRefusal(const Image& image, const SymbolLookup& lookup = Lookup()) {
   const auto read = ReadImage(WriteImage(image));
-  if (!read.ok()) return read.refusal;
-  const auto loaded = LoadProgram(*read.value, lookup, &InExecutable);
-  if (!loaded.ok()) EXPECT_FALSE(loaded.detail.empty());
-  return loaded.refusal;
+  if (!read.ok()) return read.error().refusal;
+  const auto loaded = LoadProgram(*read, lookup, &InExecutable);
+  if (loaded.ok()) return Refusal::None;
+  EXPECT_FALSE(loaded.error().detail.empty());
+  return loaded.error().refusal;
 }
 
 TEST(ImageDamage, TruncationAtEveryFieldIsRefused) {
@@ -76,7 +78,7 @@ TEST(ImageDamage, TruncationAtEveryFieldIsRefused) {
     if (cut >= 0x38) Set32(b, 0x34, static_cast<std::uint32_t>(cut));
     const auto r = ReadImage(b);
     ASSERT_FALSE(r.ok()) << "cut at " << cut;
-    ASSERT_FALSE(r.detail.empty());
+    ASSERT_FALSE(r.error().detail.empty());
   }
   // The last four bytes are list 4's last entry, past `@reloc1`'s declared
   // size: without them the list runs out of the image.
@@ -288,8 +290,8 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
     Image changed = good;
     auto form = form::ReadForm(good.At(Seg::Form).stored);
     EXPECT_TRUE(form.ok());
-    change(*form.form);
-    changed.At(Seg::Form).stored = form::WriteForm(*form.form);
+    change(*form);
+    changed.At(Seg::Form).stored = form::WriteForm(*form);
     return LoadRefusal(changed);
   };
   constexpr std::uint32_t kBindingOffset = 19 * kRecordSize;

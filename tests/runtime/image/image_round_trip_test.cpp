@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
-#include "program/routines/dll_commands.h"
+#include "program/routines/dll_calls.h"
 #include "program/routines/program_texts.h"
 #include "runtime/form/reader.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 namespace korvex::image {
 namespace {
@@ -21,8 +21,8 @@ TEST(ImageRoundTrip, EveryTableComesBackAsBuilt) {
   const Image built = pixaroo::builder::BuildProgramImage();
   const base::Bytes bytes = WriteImage(built);
   const auto read = ReadImage(bytes);
-  ASSERT_TRUE(read.ok()) << RefusalName(read.refusal) << ": " << read.detail;
-  const Image& r = *read.value;
+  ASSERT_TRUE(read.ok()) << RefusalName(read.error().refusal) << ": " << read.error().detail;
+  const Image& r = *read;
   EXPECT_EQ(r.imageSize, bytes.size());
   EXPECT_EQ(r.word28, built.word28);
   EXPECT_EQ(r.word2C, built.word2C);
@@ -67,17 +67,17 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
   ASSERT_TRUE(read.ok());
   std::vector<std::string> asked;
   auto loaded = LoadProgram(
-      *read.value,
+      *read,
       [&](const std::string& name) -> void* {
         asked.push_back(name);
         if (name == "pixaroo_binding_BindProgram") return const_cast<ProgramBinding*>(&kBinding);
         return reinterpret_cast<void*>(&Routine);
       },
       &InExecutable);
-  ASSERT_TRUE(loaded.ok()) << loaded.detail;
+  ASSERT_TRUE(loaded.ok()) << loaded.error().detail;
   // Each record's name is looked up once, in record order.
   ASSERT_EQ(asked, pixaroo::builder::ExportedSymbols());
-  LoadedProgram& p = **loaded.value;
+  LoadedProgram& p = **loaded;
   const korvex::Program program = p.Program();
   EXPECT_EQ(program.entryOffset, 0x40U);
   EXPECT_EQ(program.routineAt(0), &Routine);  // offset 0: the do-nothing routine
@@ -96,7 +96,7 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
   ASSERT_EQ(g_bound.var, p.Var());
   const auto* var = static_cast<const std::uint8_t*>(g_bound.var);
   for (std::size_t i = 0; i < 0x28; ++i) EXPECT_EQ(var[i], 0) << i;
-  const base::Bytes& constSeg = read.value->At(Seg::Const).stored;
+  const base::Bytes& constSeg = read->At(Seg::Const).stored;
   ASSERT_EQ(g_bound.constSize, constSeg.size());
   EXPECT_EQ(0, std::memcmp(g_bound.constants, constSeg.data(), constSeg.size()));
   // The operand block: 16 units, 26 DLL command numbers, 4 routine values,
@@ -131,11 +131,11 @@ std::string RecordName(const Image& image, std::uint32_t offset) {
 TEST(ImageRoundTrip, TheImagesTablesLeadToTheRoutinesAndTexts) {
   const auto read = ReadImage(WriteImage(pixaroo::builder::BuildProgramImage()));
   ASSERT_TRUE(read.ok());
-  const Image& image = *read.value;
+  const Image& image = *read;
   EXPECT_EQ(RecordName(image, image.entryOffset), "pixaroo_routine_EntryRoutine");
   const auto form = form::ReadForm(image.At(Seg::Form).stored);
   ASSERT_TRUE(form.ok());
-  const form::Unit* button = form.form->FindUnit(0x16010010);
+  const form::Unit* button = form->FindUnit(0x16010010);
   ASSERT_NE(button, nullptr);
   ASSERT_EQ(button->events.size(), 1U);
   EXPECT_EQ(RecordName(image, button->events[0].routineOffset), "pixaroo_routine_StartUpdate");

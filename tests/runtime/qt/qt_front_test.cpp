@@ -72,8 +72,8 @@ class QtWindow : public ::testing::Test {
   void SetUp() override {
     // Built from the stored bytes, as the runtime does.
     auto parsed = form::ReadForm(form::WriteForm(pixaroo::MainWindowForm()));
-    ASSERT_TRUE(parsed.ok()) << parsed.error;
-    form_ = *parsed.form;
+    ASSERT_TRUE(parsed.ok()) << parsed.error().text;
+    form_ = *parsed;
     std::vector<UnitModel::UnitInfo> infos;
     for (const auto& u : form_.units) infos.push_back({u.id, u.typeId});
     model_ = std::make_unique<UnitModel>(infos);

@@ -106,7 +106,7 @@ TEST(QtRuntime, AFaultStopsTheEventLoop) {
     });
     static_cast<QPushButton*>(front->UnitWidget(unit_id::kButton3))->click();
   });
-  EXPECT_EQ(runtime.Run(), korvex::kExitBadRoutine);
+  EXPECT_EQ(runtime.Run(), base::kExitBadRoutine);
   EXPECT_FALSE(closedByTest);
   EXPECT_FALSE(program.ExitRoutineRan());
 }

@@ -1,10 +1,11 @@
-#include "tools/image_builder/program_image.h"
+#include "tools/image_builder/build_image.h"
 
 #include <bit>
 #include <cstring>
 #include <map>
 
-#include "program/routines/dll_commands.h"
+#include "base/little_endian.h"
+#include "program/routines/dll_calls.h"
 #include "program/routines/global_cells.h"
 #include "program/routines/program_texts.h"
 #include "program/routines/routine_ids.h"
@@ -42,11 +43,9 @@ std::vector<RecordName> Records() {
 static_assert(kRecordSize == kRoutineRecordSize);
 static_assert(kVarSize == korvex::image::kVarSize);
 
-void Put32(base::Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
+void Put32(base::Bytes& b, std::uint32_t v) { base::PutFixed32(b, v); }
 void Set32(base::Bytes& b, std::uint32_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  base::EncodeFixed32(b.data() + at, v);
 }
 void PutDouble(base::Bytes& b, double d) {
   const auto bits = std::bit_cast<std::uint64_t>(d);

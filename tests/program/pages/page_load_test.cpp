@@ -15,7 +15,7 @@
 #include "program/imaging/convert_image_format.h"
 #include "platform/transfer/transfer_limits.h"
 #include "runtime/inet/http_read.h"
-#include "tests/program/update/crafted_site.h"
+#include "tests/support/crafted_site.h"
 #include "program/pages/page_loads.h"
 #include "program/pages/photo_cache.h"
 #include "program/update/update.h"
