@@ -12,27 +12,10 @@
 #include "program/routines/program_memory.h"
 #include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
+#include "program/routines/write_failure.h"
 
 namespace pixaroo {
 namespace {
-
-// Message box flags: an OK button and the error icon.
-constexpr int kMessageBoxError = 0x10;
-
-// Why a write failed, as the user can act on it.
-std::string_view NotSavedReason(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return ImageText(texts::Id::NotSavedFolder);
-    case ENOSPC:
-    case EDQUOT:
-      return ImageText(texts::Id::NotSavedDiskFull);
-    default:
-      return ImageText(texts::Id::NotSavedOther);
-  }
-}
 
 void RememberPicture(int box) {
   rt::PopupMenu(units::kWindow, units::kMenuPlay);
@@ -62,9 +45,7 @@ void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
   // when its name holds characters GBK cannot spell.
   int error = 0;
   if (rt::WriteFile(name, *picture, &error)) return;
-  std::string message(ImageText(texts::Id::NotSavedPrefix));
-  message += NotSavedReason(error);
-  rt::MessageBox(message, kMessageBoxError, std::string(ImageText(texts::Id::SaveTitle)));
+  ShowNotSaved(ImageText(texts::Id::SaveTitle), ImageText(texts::Id::NotSavedPrefix), error);
 }
 
 }  // namespace pixaroo

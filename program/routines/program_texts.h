@@ -81,6 +81,11 @@ inline constexpr std::string_view kNotSavedDiskFull = "\xB4\xC5\xC5\xCC\xD2\xD1\
 // 写入文件时出错。 (16 bytes): any other reason
 inline constexpr std::string_view kNotSavedOther =
     "\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE\xCA\xB1\xB3\xF6\xB4\xED\xA1\xA3"sv;
+// 保存索引 (8 bytes): title of the message an index that could not be saved shows
+inline constexpr std::string_view kIndexSaveTitle = "\xB1\xA3\xB4\xE6\xCB\xF7\xD2\xFD"sv;
+// 索引文件没有保存： (18 bytes): that message, before the reason
+inline constexpr std::string_view kIndexNotSavedPrefix =
+    "\xCB\xF7\xD2\xFD\xCE\xC4\xBC\xFE\xC3\xBB\xD3\xD0\xB1\xA3\xB4\xE6\xA3\xBA"sv;
 // C:\Program Files\Internet Explorer\IEXPLORE.EXE (47 bytes)
 inline constexpr std::string_view kBrowserProgram =
     "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
@@ -118,6 +123,8 @@ inline constexpr std::string_view kBrowserProgram =
   X(NotSavedFolder)              \
   X(NotSavedDiskFull)            \
   X(NotSavedOther)               \
+  X(IndexSaveTitle)              \
+  X(IndexNotSavedPrefix)         \
   X(BrowserProgram)
 // clang-format on
 
