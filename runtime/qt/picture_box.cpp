@@ -31,7 +31,7 @@ PictureBox::~PictureBox() {
   sink_->box = nullptr;
 }
 
-QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
+QImage PictureBox::DecodeToFit(gdiplus::ByteSpan bytes, QSize box) {
   if (bytes.empty() || box.isEmpty()) return {};
   // Our own decoders and scaler: a converted photo is scaled straight from
   // its BMP rows, and nothing is decoded beyond the decoders' limits.
@@ -43,15 +43,15 @@ QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
   });
 }
 
-void PictureBox::SetPicture(std::shared_ptr<const base::Bytes> bytes) {
+void PictureBox::SetPicture(std::shared_ptr<const StoredPicture> picture) {
   const std::uint64_t generation = ++generation_;
-  if (bytes == nullptr || bytes->empty()) {
+  if (picture == nullptr || picture->size() == 0) {
     Decoded(generation, QImage());
     return;
   }
   QThreadPool::globalInstance()->start(
-      [sink = sink_, decode = decode_, bytes = std::move(bytes), box = size(), generation] {
-        QImage image = decode(*bytes, box);
+      [sink = sink_, decode = decode_, picture = std::move(picture), box = size(), generation] {
+        QImage image = decode(picture->Map().bytes(), box);
         std::lock_guard lock(sink->mutex);
         if (sink->box == nullptr) return;
         // Queued to the box: dropped with it if it goes before it runs.

@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "base/bytes.h"
+#include "platform/gdiplus/pixels.h"
+#include "runtime/core/stored_picture.h"
 
 namespace korvex {
 
@@ -22,14 +24,18 @@ class PictureBox final : public QWidget {
   // button: -1 left, -4 right (the description's event numbers).
   using PressHandler = std::function<void(int event, int x, int y)>;
   // Decodes and scales a picture for the box; called on a pool thread.
-  using Decoder = std::function<QImage(const base::Bytes& bytes, QSize box)>;
+  using Decoder = std::function<QImage(gdiplus::ByteSpan bytes, QSize box)>;
 
   PictureBox(QWidget* parent, PressHandler onPress, Decoder decode = &DecodeToFit);
   ~PictureBox() override;
 
-  // Shows `bytes` once decoded; bytes that are not an image show nothing.
-  // The bytes are shared, never copied, and must not change.
-  void SetPicture(std::shared_ptr<const base::Bytes> bytes);
+  // Shows `picture` once decoded; bytes that are not an image show nothing.
+  // The bytes are shared, never copied, and must not change; a picture kept
+  // in a file is mapped only while it is decoded.
+  void SetPicture(std::shared_ptr<const StoredPicture> picture);
+  void SetPicture(std::shared_ptr<const base::Bytes> bytes) {
+    SetPicture(StoredPicture::Share(std::move(bytes)));
+  }
   bool HasImage() const { return !scaled_.isNull(); }
   // Where the image is drawn inside the box (empty without an image).
   QRect ImageRect() const;
@@ -37,7 +43,7 @@ class PictureBox final : public QWidget {
   // The image decoded and scaled to fit `box` by the project's own decoders
   // (null when `bytes` is no image or one beyond their limits); Qt never
   // decodes the picture. Any thread.
-  static QImage DecodeToFit(const base::Bytes& bytes, QSize box);
+  static QImage DecodeToFit(gdiplus::ByteSpan bytes, QSize box);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
