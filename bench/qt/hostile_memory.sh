@@ -13,7 +13,9 @@
 # The redirect mode takes port 8637 when it is free, so that the contact
 # badge, whose address is fixed, is on the site too. The program counts as
 # done once it has used no processor time for PIXAROO_IDLE seconds (5), at
-# most PIXAROO_UPDATE_WAIT (240): this measures memory, not time.
+# most PIXAROO_UPDATE_WAIT (240): this measures memory, not time. With
+# PIXAROO_SHOTS set to a folder, a screenshot of each mode's window goes
+# there (MODE.png) before the close.
 set -euo pipefail
 build=$(cd "${1:?usage: $0 BUILD_DIR DEMO_SITE [MODE...]}" && pwd)
 demo=$(realpath "${2:?usage: $0 BUILD_DIR DEMO_SITE [MODE...]}")
@@ -53,10 +55,11 @@ for mode in "${modes[@]}"; do
       [ $idle -ge "${PIXAROO_IDLE:-5}" ] && break
     done
     peak
+    [ -n "${PIXAROO_SHOTS:-}" ] && import -window "$win" "$PIXAROO_SHOTS/$4.png" 2>/dev/null
     wmctrl -i -c "$win" 2>/dev/null || true      # closed as a user closes it
     for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
     stop_program
-  ' _ "$here/window_session.sh" "$build" "$base")
+  ' _ "$here/window_session.sh" "$build" "$base" "$mode")
   kill $site; wait $site 2>/dev/null || true
   off=$(grep -o 'elsewhere [0-9]*' "$err" | awk '{ print $2 }')
   size=$(stat -c %s "$build/confi.ini" 2>/dev/null || echo none)
