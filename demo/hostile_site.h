@@ -10,8 +10,9 @@
 // off the site shows (and, in the redirect mode, would succeed).
 //
 // A HostileSite serves from its own threads from Start() until it is
-// destroyed; its methods may be called from any thread. Large answers are
-// built once, on first request, and kept.
+// destroyed; its methods may be called from any thread. Every answer is
+// built before the site listens (the big photos take a few seconds) and
+// kept.
 #pragma once
 
 #include <cstddef>

@@ -12,7 +12,7 @@
 # a fix can be measured against the same sites). Without MODE, every mode.
 # The redirect mode takes port 8637 when it is free, so that the contact
 # badge, whose address is fixed, is on the site too. The program counts as
-# done once it has used no processor time for PIXAROO_IDLE seconds (5), at
+# done once it has used no processor time for PIXAROO_IDLE seconds (8), at
 # most PIXAROO_UPDATE_WAIT (240): this measures memory, not time. With
 # PIXAROO_SHOTS set to a folder, a screenshot of each mode's window goes
 # there (MODE.png) before the close.
@@ -36,7 +36,7 @@ for mode in "${modes[@]}"; do
   if [ "$mode" = redirect-off-site ] && ! ss -ltn 2>/dev/null | grep -q ':8637 '; then port=8637; fi
   out=$(mktemp); err=$(mktemp)
   "$demo" --hostile "$mode" "$port" >"$out" 2>"$err" & site=$!
-  for _ in $(seq 100); do [ -s "$out" ] && break; sleep 0.1; done
+  for _ in $(seq 3000); do [ -s "$out" ] && break; sleep 0.1; done  # it builds its pages first
   base=$(head -1 "$out")
   rm -f "$build/confi.ini"
   peak=$(xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
@@ -52,7 +52,7 @@ for mode in "${modes[@]}"; do
       [ "$now" = gone ] && break
       if [ "$now" = "$last" ]; then idle=$((idle + 1)); else idle=0; fi
       last=$now
-      [ $idle -ge "${PIXAROO_IDLE:-5}" ] && break
+      [ $idle -ge "${PIXAROO_IDLE:-8}" ] && break
     done
     peak
     [ -n "${PIXAROO_SHOTS:-}" ] && import -window "$win" "$PIXAROO_SHOTS/$4.png" 2>/dev/null
