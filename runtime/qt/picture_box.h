@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +37,7 @@ class PictureBox final : public QWidget {
   void SetPicture(std::shared_ptr<const base::Bytes> bytes) {
     SetPicture(StoredPicture::Share(std::move(bytes)));
   }
+  void SetPicture(std::nullptr_t) { SetPicture(std::shared_ptr<const StoredPicture>()); }
   bool HasImage() const { return !scaled_.isNull(); }
   // Where the image is drawn inside the box (empty without an image).
   QRect ImageRect() const;
