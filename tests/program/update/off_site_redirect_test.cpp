@@ -1,5 +1,5 @@
 // A site whose addresses answer with a redirect to another port of the same
-// address: on every path the program fetches by (list pages, item pages,
+// address, or to a host of another registrable domain: on every path the program fetches by (list pages, item pages,
 // the first page's photos, a page load, the next page read ahead, the
 // viewer) the redirect is refused before it is followed, counts as a failed
 // fetch, and nothing reaches the other port.
@@ -15,6 +15,8 @@
 #include "program/pages/viewer_photos.h"
 #include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
+#include "platform/transfer/transfer.h"
+#include "program/routines/site_base.h"
 #include "program/update/update.h"
 #include "tests/program/update/crafted_site.h"
 
@@ -36,9 +38,25 @@ std::string PhotoPath(int i) { return "/p/" + std::to_string(i) + ".png"; }
 
 bool IsBmp(const base::Bytes& b) { return b.size() > 2 && b[0] == 'B' && b[1] == 'M'; }
 
-TEST(OffSiteRedirect, RefusedOnEveryPathAsAFailedFetch) {
+// Where the site's moved addresses lead.
+enum class Away { kAnotherPort, kAnotherDomain };
+
+void RefusedOnEveryPath(Away away) {
   CraftedSite site;
   testing::LoopbackServer other;  // would answer everything, were it asked
+  const std::string sitePort = std::to_string(site.server().port());
+  // By name: the site gallery.example; other.example, another registrable
+  // domain on the site's own port, is served by `other`.
+  if (away == Away::kAnotherDomain) {
+    transfer::RouteHostsForTesting({"gallery.example::127.0.0.1:", "other.example:" + sitePort +
+                                                                       ":127.0.0.1:" +
+                                                                       std::to_string(other.port())});
+    OverrideSiteBase("http://gallery.example:" + sitePort);
+  }
+  auto awayFrom = [&](const std::string& path) {
+    return away == Away::kAnotherPort ? other.Url(path)
+                                      : "http://other.example:" + sitePort + path;
+  };
   other.AddPage("/.*", kPictureStart + "<img src=\"/p/0.png\">" + kPictureEnd);
   // Photos 0 and 6 are the site's own; every other address moves away.
   site.Photo(PhotoPath(0));
@@ -56,7 +74,7 @@ TEST(OffSiteRedirect, RefusedOnEveryPathAsAFailedFetch) {
                                    req.path[4] >= '1' && req.path[4] <= '4') {
                                  ++readAheadAsked;
                                }
-                               res.set_redirect(other.Url(req.path));
+                               res.set_redirect(awayFrom(req.path));
                              });
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
@@ -64,7 +82,7 @@ TEST(OffSiteRedirect, RefusedOnEveryPathAsAFailedFetch) {
   base::Bytes viewed;
   base::Bytes viewedOwn;
   std::array<BoxState, kPageBoxes> pageLoad{};
-  ASSERT_EQ(program.Run([&] {
+  EXPECT_EQ(program.Run([&] {
     // The update: list pages 2 to 7 and one item page move away; the first
     // page's photos but the first too.
     RunUpdate(1);
@@ -94,6 +112,15 @@ TEST(OffSiteRedirect, RefusedOnEveryPathAsAFailedFetch) {
   EXPECT_EQ(readAheadAsked, 4);  // the read ahead ran, each asked once
   EXPECT_TRUE(viewed.empty());
   EXPECT_TRUE(IsBmp(viewedOwn));
+  transfer::RouteHostsForTesting({});
+}
+
+TEST(OffSiteRedirect, ToAnotherPortRefusedOnEveryPathAsAFailedFetch) {
+  RefusedOnEveryPath(Away::kAnotherPort);
+}
+
+TEST(OffSiteRedirect, ToAnotherRegistrableDomainRefusedOnEveryPathAsAFailedFetch) {
+  RefusedOnEveryPath(Away::kAnotherDomain);
 }
 
 }  // namespace
