@@ -1,7 +1,7 @@
 // A site whose addresses answer with a redirect to another port of the same
 // address, or to a host of another registrable domain: on every path the program fetches by (list pages, item pages,
-// the first page's photos, a page load, the next page read ahead, the
-// viewer) the redirect is refused before it is followed, counts as a failed
+// the contact badge, the first page's photos, a page load, the next page
+// read ahead, the viewer) the redirect is refused before it is followed, counts as a failed
 // fetch, and nothing reaches the other port.
 #include <gtest/gtest.h>
 
@@ -68,13 +68,15 @@ void RefusedOnEveryPath(Away away) {
   site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
   // Photos 11 to 14 are asked for only by the read ahead of page 10 .. 15.
   std::atomic<int> readAheadAsked{0};
-  site.server().server().Get(R"(/(i/away\.html|p/\d+\.png|nvshengzhenrenxiu/.*))",
+  std::atomic<int> badgeAsked{0};
+  site.server().server().Get(R"(/(i/away\.html|p/\d+\.png|pa|nvshengzhenrenxiu/.*))",
                              [&](const httplib::Request& req, httplib::Response& res) {
                                if (req.path.size() == 9 && req.path.starts_with("/p/1") &&
                                    req.path[4] >= '1' && req.path[4] <= '4') {
                                  ++readAheadAsked;
                                }
-                               res.set_redirect(awayFrom(req.path));
+                               if (req.path == "/pa") ++badgeAsked;
+                               res.set_redirect(awayFrom(req.target));
                              });
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
@@ -83,6 +85,10 @@ void RefusedOnEveryPath(Away away) {
   base::Bytes viewedOwn;
   std::array<BoxState, kPageBoxes> pageLoad{};
   EXPECT_EQ(program.Run([&] {
+    // The contact badge, fetched as the window opens.
+    OnWindowCreated(0, 0, 0);
+    ASSERT_TRUE(WaitUntil(idle));
+    EXPECT_TRUE(program.runtime->Model()->PropertyEmpty(unit_id::kQqSupport1, korvex::kPropPicture));
     // The update: list pages 2 to 7 and one item page move away; the first
     // page's photos but the first too.
     RunUpdate(1);
@@ -109,7 +115,8 @@ void RefusedOnEveryPath(Away away) {
   using enum BoxState;
   EXPECT_EQ(pageLoad, (std::array<BoxState, kPageBoxes>{Failed, Shown, Failed, Failed, Failed,
                                                           Failed}));
-  EXPECT_EQ(readAheadAsked, 4);  // the read ahead ran, each asked once
+  EXPECT_EQ(readAheadAsked, 4);
+  EXPECT_EQ(badgeAsked, 1);  // the read ahead ran, each asked once
   EXPECT_TRUE(viewed.empty());
   EXPECT_TRUE(IsBmp(viewedOwn));
   transfer::RouteHostsForTesting({});
