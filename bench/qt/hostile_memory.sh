@@ -10,8 +10,7 @@
 # korvex.fnr (its confi.ini is removed first and after); DEMO_SITE the
 # pixaroo_demo_site executable that serves the modes (so a build from before
 # a fix can be measured against the same sites). Without MODE, every mode.
-# The redirect mode takes port 8637 when it is free, so that the contact
-# badge, whose address is fixed, is on the site too. The program counts as
+# The program counts as
 # done once it has used no processor time for PIXAROO_IDLE seconds (8), at
 # most PIXAROO_UPDATE_WAIT (240): this measures memory, not time. With
 # PIXAROO_SHOTS set to a folder, a screenshot of each mode's window goes
@@ -33,7 +32,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 for mode in "${modes[@]}"; do
   port=0
-  if [ "$mode" = redirect-off-site ] && ! ss -ltn 2>/dev/null | grep -q ':8637 '; then port=8637; fi
   out=$(mktemp); err=$(mktemp)
   "$demo" --hostile "$mode" "$port" >"$out" 2>"$err" & site=$!
   for _ in $(seq 3000); do [ -s "$out" ] && break; sleep 0.1; done  # it builds its pages first
