@@ -1,6 +1,7 @@
 #include "base/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -63,13 +64,19 @@ std::string UserDataDirectory() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/";
   const char* home = std::getenv("HOME");
-  if (home == nullptr || home[0] == '\0') return {};
+  if (home == nullptr || home[0] != '/') return {};
   return std::string(home) + "/.local/share/";
 }
 
 bool MakeDirectories(const std::string& path) {
+  // Each missing folder from the top down, so that every one of them gets
+  // the private mode (create_directories would give the umask's).
+  for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+    const std::string folder = path.substr(0, end);
+    if (!folder.empty() && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) break;
+    if (end == std::string::npos) break;
+  }
   std::error_code ignored;
-  std::filesystem::create_directories(path, ignored);
   return std::filesystem::is_directory(path, ignored);
 }
 

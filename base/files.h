@@ -37,11 +37,13 @@ std::string ProgramDirectory();
 bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error = nullptr);
 
 // The user's data folder: $XDG_DATA_HOME when it names an absolute path,
-// else $HOME/.local/share; ends with '/'. Empty when neither is set.
+// else $HOME/.local/share when $HOME is absolute; ends with '/'. Empty when
+// neither is usable (a relative path is no place at all).
 std::string UserDataDirectory();
 
-// Creates `path` and its missing parents (mode 0777 less the umask); true
-// when the folder exists afterwards.
+// Creates `path` and its missing parents, each private to the user (mode
+// 0700); folders already there are left as they are. True when the folder
+// exists afterwards.
 bool MakeDirectories(const std::string& path);
 
 // The whole file, or empty when it cannot be read.

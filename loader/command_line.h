@@ -26,9 +26,10 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(const std::vector<std::string_view>& args);
 
-// `url` as a site base: http or https (any letter case), a host (a name, an
-// IPv4 address or a bracketed IPv6 address), an optional port 1..65535, and
-// no path beyond "/", no user, query or fragment. Gives the base without a
+// `url` as a site base: http or https (any letter case), a host (a name or
+// an IPv4 address; a bracketed IPv6 address is refused, since the web
+// request cannot reach one), an optional port 1..65535, and no path beyond
+// "/", no user, query or fragment. Gives the base without a
 // trailing "/" and with the scheme in lower case, or nothing (`error` says
 // why).
 std::optional<std::string> CheckSiteBase(std::string_view url, std::string* error);

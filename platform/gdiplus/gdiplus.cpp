@@ -103,6 +103,7 @@ Status GdipSaveImageToStream(GpImage* image, IStream* stream, const CLSID* clsid
   const Encoder* encoder = FindEncoder(*clsidEncoder);
   if (encoder == nullptr) return FileNotFound;
   try {
+    image->HoldPixels();  // before the encoder makes anything full-size
     StreamWriter out(stream);
     if (!out.ok()) return Win32Error;
     return encoder->encode(*image, out);

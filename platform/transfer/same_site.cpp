@@ -1,6 +1,8 @@
 #include "platform/transfer/same_site.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <libpsl.h>
 
 #include <algorithm>
 #include <memory>
@@ -61,7 +63,49 @@ std::optional<Origin> ParseOrigin(const std::string& address) {
   return origin;
 }
 
+// An IPv4 address, or an IPv6 one as the parser gives it (in brackets).
+bool IsAddress(const std::string& host) {
+  if (host.starts_with('[')) return true;
+  in_addr v4{};
+  return inet_pton(AF_INET, host.c_str(), &v4) == 1;
+}
+
+bool IsDefaultPort(const Origin& o) {
+  return (o.scheme == "http" && o.port == "80") || (o.scheme == "https" && o.port == "443");
+}
+
+// The Public Suffix List, loaded once (the newest of the library's own
+// copy and the system's); null when neither can be read.
+const psl_ctx_t* SuffixList() {
+  static const psl_ctx_t* const list = psl_latest(nullptr);
+  return list;
+}
+
+// The host's registrable domain (one label under its public suffix), or
+// empty when it has none: a public suffix itself, or a name the list
+// cannot judge.
+std::string RegistrableDomain(const std::string& host) {
+  const psl_ctx_t* list = SuffixList();
+  if (list == nullptr) return {};
+  const char* domain = psl_registrable_domain(list, host.c_str());
+  return domain == nullptr ? std::string() : std::string(domain);
+}
+
 }  // namespace
+
+bool MayRedirect(const std::string& start, const std::string& target) {
+  const auto from = ParseOrigin(start);
+  const auto to = ParseOrigin(target);
+  if (!from || !to || to->credentials) return false;
+  if (to->scheme != "http" && to->scheme != "https") return false;
+  if (IsAddress(from->host) || IsAddress(to->host)) {
+    return to->host == from->host && to->port == from->port;
+  }
+  if (to->port != from->port && !IsDefaultPort(*to)) return false;
+  if (to->host == from->host) return true;
+  const std::string domain = RegistrableDomain(from->host);
+  return !domain.empty() && domain == RegistrableDomain(to->host);
+}
 
 bool SameSite(const std::string& url, const std::string& site) {
   const auto u = ParseOrigin(url);

@@ -18,4 +18,9 @@ void TrustCertificatesForTesting(std::string pem) {
   TrustedPemLocked() = std::move(pem);
 }
 
+void RouteHostsForTesting(std::vector<std::string> routes) {
+  std::lock_guard lock(RouteMutex());
+  RoutesLocked() = std::move(routes);
+}
+
 }  // namespace transfer

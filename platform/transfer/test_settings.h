@@ -6,6 +6,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/transfer/transfer_limits.h"
 
@@ -17,5 +18,10 @@ TransferLimits& Limits();
 // Certificates (PEM) trusted instead of the system's; empty: the system's.
 std::mutex& TrustMutex();
 std::string& TrustedPemLocked();
+
+// Where names are connected instead ("HOST:PORT:TO-HOST:TO-PORT", as
+// curl's connect-to list); empty: every name as the resolver gives it.
+std::mutex& RouteMutex();
+std::vector<std::string>& RoutesLocked();
 
 }  // namespace transfer

@@ -26,6 +26,15 @@ std::string TrustedPem() {
   return TrustedPemLocked();
 }
 
+SlistPtr Routes() {
+  std::lock_guard lock(RouteMutex());
+  curl_slist* list = nullptr;
+  for (const std::string& r : RoutesLocked()) {
+    if (curl_slist* grown = curl_slist_append(list, r.c_str())) list = grown;
+  }
+  return SlistPtr(list);
+}
+
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   return std::equal(prefix.begin(), prefix.end(), s.begin(), [](char a, char b) {
@@ -117,6 +126,7 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
   SlistPtr headers = BuildHeaderList(req, withBody);
   const std::string proxy = (req.proxy.empty() || IsHttps(url)) ? "" : "http://" + req.proxy;
   const std::string trusted = TrustedPem();
+  SlistPtr routes = Routes();
 
   curl_easy_setopt(easy, CURLOPT_URL, safeUrl.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -126,9 +136,10 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
   curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(limits.connectTimeout.count()));
-  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(ex.maxBody));
   curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());  // "" also ignores proxy variables
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(easy, CURLOPT_CONNECT_TO, routes.get());
   if (!trusted.empty()) {
     curl_blob blob{const_cast<char*>(trusted.data()), trusted.size(), CURL_BLOB_COPY};
     curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
@@ -144,6 +155,7 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
   const CURLcode rc = DriveTransfer(s, ex.progress, limits.noProgressTimeout);
   // The header list must outlive the transfer; the options go with it.
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(easy, CURLOPT_CONNECT_TO, nullptr);
   return rc;
 }
 
@@ -153,11 +165,11 @@ bool IsRedirect(long status) {
 
 bool IsHttp(std::string_view url) { return StartsWithNoCase(url, "http://"); }
 
-// A redirect to another host takes none of the caller's cookies or
-// credentials along.
-void DropCredentialLines(std::vector<std::string>& lines) {
+// A redirect to another host takes none of the caller's cookies,
+// credentials or the page it came from along.
+void DropHostLines(std::vector<std::string>& lines) {
   std::erase_if(lines, [](const std::string& l) {
-    return HasHeader({l}, "Cookie") || HasHeader({l}, "Authorization");
+    return HasHeader({l}, "Cookie") || HasHeader({l}, "Authorization") || HasHeader({l}, "Referer");
   });
 }
 
@@ -176,14 +188,27 @@ bool MayFollow(RedirectPolicy policy, std::string_view from, std::string_view to
   return false;
 }
 
-// The next address to fetch, or empty when this response is final.
-std::string NextHop(CURL* easy, const TransferRequest& req, long status) {
+// What a response leads to: nothing more (final), the next address, or a
+// refusal (a redirect off the site the transfer started at).
+struct Hop {
+  bool refused = false;
+  std::string next;  // empty: this response is final
+};
+
+Hop NextHop(CURL* easy, const TransferRequest& req, const std::string& start, long status) {
   if (req.redirects == RedirectPolicy::kNone || !IsRedirect(status)) return {};
   char* target = nullptr;
   curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
   if (!target) return {};
-  const std::string_view t(target);
-  return MayFollow(req.redirects, req.url, t) ? std::string(t) : std::string();
+  const std::string t(target);
+  if (!MayFollow(req.redirects, req.url, t)) return {};
+  if (!MayRedirect(start, t)) return Hop{.refused = true};
+  return Hop{.next = t};
+}
+
+std::size_t BodyCap(const TransferLimits& limits, BodyKind kind) {
+  return kind == BodyKind::kPhoto ? limits.maxBodyBytes
+                                  : std::min(limits.maxPageBytes, limits.maxBodyBytes);
 }
 
 }  // namespace
@@ -217,6 +242,16 @@ std::string& TrustedPemLocked() {
   return pem;
 }
 
+std::mutex& RouteMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::vector<std::string>& RoutesLocked() {
+  static std::vector<std::string> routes;
+  return routes;
+}
+
 TransferResult PerformTransfer(const TransferRequest& request) {
   TransferResult result;
   std::unique_ptr<Session> session = TakeSession();
@@ -228,13 +263,16 @@ TransferResult PerformTransfer(const TransferRequest& request) {
   TransferRequest hop = request;
   for (int redirects = 0;; ++redirects) {
     Exchange ex;
-    ex.maxBody = limits.maxBodyBytes;
+    ex.maxBody = BodyCap(limits, request.kind);
     ex.progress.cancel = request.cancel;
     ex.progress.deadline = deadline;
     if (RunOnce(*session, hop, hop.url, ex, limits) != CURLE_OK) break;
     long status = 0;
     curl_easy_getinfo(session->easy.get(), CURLINFO_RESPONSE_CODE, &status);
-    std::string next = redirects < kMaxRedirects ? NextHop(session->easy.get(), hop, status) : "";
+    Hop to = redirects < kMaxRedirects ? NextHop(session->easy.get(), hop, request.url, status)
+                                       : Hop{};
+    if (to.refused) break;
+    std::string next = std::move(to.next);
     if (next.empty()) {
       result = TransferResult{true, status, std::move(ex.rawHeaders), std::move(ex.body)};
       break;
@@ -245,7 +283,7 @@ TransferResult PerformTransfer(const TransferRequest& request) {
       hop.sendBody = false;
       hop.body.clear();
     }
-    if (!SameHost(hop.url, next)) DropCredentialLines(hop.headerLines);
+    if (!SameHost(hop.url, next)) DropHostLines(hop.headerLines);
     hop.url = std::move(next);
   }
   ReturnSession(std::move(session));  // a cookie session is closed instead

@@ -21,12 +21,21 @@ using base::Bytes;
 
 // Which redirects a transfer follows; a redirect it does not follow is the
 // final response. The scheme compared is that of the address the redirect
-// answered, hop by hop. Whatever the policy, a redirect to another host or
-// port takes none of the caller's Cookie or Authorization lines along.
+// answered, hop by hop. A redirect the policy would follow is checked first
+// against the address the transfer started at (same_site.h, MayRedirect):
+// one that would leave the site fails the transfer, nothing read from it.
+// A redirect to another host or port takes none of the caller's Cookie,
+// Authorization or Referer lines along.
 enum class RedirectPolicy {
   kNone,                 // the first response is final, redirect or not
   kSameScheme,           // http -> http and https -> https only
   kSameSchemeOrToHttps,  // those, and http -> https; never https -> http
+};
+
+// What a response body is, which decides its cap (transfer_limits.h).
+enum class BodyKind {
+  kPage,   // a web page or a small picture: kMaxPageBodyBytes
+  kPhoto,  // a photo file: kMaxBodyBytes
 };
 
 struct TransferRequest {
@@ -41,6 +50,7 @@ struct TransferRequest {
   // "host:port" of a proxy for plain-http requests; empty: direct.
   std::string proxy;
   RedirectPolicy redirects = RedirectPolicy::kSameSchemeOrToHttps;
+  BodyKind kind = BodyKind::kPage;
   // Keep cookies in the process-wide cookie store (sent and stored).
   bool cookieEngine = false;
   // When set and true, the transfer fails as under the cancel switch; it
@@ -68,6 +78,14 @@ void CloseIdleConnections();
 // system's. Not for use while transfers run. Defined in the test-only
 // library platform_transfer_testing.
 void TrustCertificatesForTesting(std::string pem);
+
+// Tests only: transfers starting from now on connect to other places than
+// the names say, each entry "HOST:PORT:TO-HOST:TO-PORT" (an empty PORT: any
+// port; an empty TO-PORT: the same), so that a test can serve made-up host
+// names from loopback; the addresses, their checks and the Host line stay
+// as given. An empty list restores the resolver. Not for use while
+// transfers run. Defined in platform_transfer_testing.
+void RouteHostsForTesting(std::vector<std::string> routes);
 
 // Percent-encodes the bytes curl's address parser refuses (controls, space,
 // bytes above 0x7F); everything else is left as given.

@@ -6,7 +6,9 @@
 // The routines keep no state between calls and may be called from any
 // thread, also at the same time. Conversions running at once are at most as
 // many as the machine has cores, whoever calls them: one beyond that waits
-// for one to finish.
+// for one to finish. Whatever the core count, the pictures they decode hold
+// at most the GDI+ layer's pixel budget together (64 megapixels, shared
+// with the view's own decodes): a conversion beyond it waits in the layer.
 #pragma once
 
 #include <cstdint>

@@ -15,32 +15,17 @@
 #include "program/routines/program_memory.h"
 #include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
+#include "program/routines/write_failure.h"
 
 namespace pixaroo {
 namespace {
 
-// Message box flags: an OK button and the error icon; the information icon.
-constexpr int kMessageBoxError = 0x10;
+// Message box flags: an OK button and the information icon.
 constexpr int kMessageBoxInformation = 0x40;
 
 // The file name the save dialog suggests for the photo the menu was opened
 // on; window thread only.
 std::string g_suggestedName;
-
-// Why a write failed, as the user can act on it.
-std::string_view NotSavedReason(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return ImageText(texts::Id::NotSavedFolder);
-    case ENOSPC:
-    case EDQUOT:
-      return ImageText(texts::Id::NotSavedDiskFull);
-    default:
-      return ImageText(texts::Id::NotSavedOther);
-  }
-}
 
 // The name the save dialog suggests for the photo at `item`: its own file
 // name with .bmp.
@@ -89,9 +74,7 @@ void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
   // when its name holds characters GBK cannot spell.
   int error = 0;
   if (rt::WriteFile(name, *picture, &error)) return;
-  std::string message(ImageText(texts::Id::NotSavedPrefix));
-  message += NotSavedReason(error);
-  rt::MessageBox(message, kMessageBoxError, std::string(ImageText(texts::Id::SaveTitle)));
+  ShowNotSaved(ImageText(texts::Id::SaveTitle), ImageText(texts::Id::NotSavedPrefix), error);
 }
 
 }  // namespace pixaroo

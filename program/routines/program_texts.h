@@ -88,6 +88,11 @@ inline constexpr std::string_view kNothingToSave =
 inline constexpr std::string_view kUnnamedPhoto = "\xCD\xBC\xC6\xAC"sv;
 // .bmp (4 bytes): the saved file's extension
 inline constexpr std::string_view kBmpExtension = ".bmp"sv;
+// 保存索引 (8 bytes): title of the message an index that could not be saved shows
+inline constexpr std::string_view kIndexSaveTitle = "\xB1\xA3\xB4\xE6\xCB\xF7\xD2\xFD"sv;
+// 索引文件没有保存： (18 bytes): that message, before the reason
+inline constexpr std::string_view kIndexNotSavedPrefix =
+    "\xCB\xF7\xD2\xFD\xCE\xC4\xBC\xFE\xC3\xBB\xD3\xD0\xB1\xA3\xB4\xE6\xA3\xBA"sv;
 // C:\Program Files\Internet Explorer\IEXPLORE.EXE (47 bytes)
 inline constexpr std::string_view kBrowserProgram =
     "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"sv;
@@ -128,6 +133,8 @@ inline constexpr std::string_view kBrowserProgram =
   X(NothingToSave)               \
   X(UnnamedPhoto)                \
   X(BmpExtension)                \
+  X(IndexSaveTitle)              \
+  X(IndexNotSavedPrefix)         \
   X(BrowserProgram)
 // clang-format on
 

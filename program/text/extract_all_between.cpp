@@ -1,5 +1,6 @@
 #include "program/text/extract_all_between.h"
 
+#include <algorithm>
 #include <array>
 
 #include "program/text/regex_matcher.h"
@@ -37,14 +38,16 @@ Text EscapeMarker(std::string_view marker) {
 int ExtractAllBetween(std::string_view text, std::string_view leftMarker,
                       std::string_view rightMarker, TextArray& results, int maxLength,
                       std::string_view prefix, std::string_view suffix, bool includeLeft,
-                      bool includeRight) {
+                      bool includeRight, std::size_t maxCount) {
   RegexMatcher matcher;
   results.clear();
   const Text pattern = EscapeMarker(leftMarker) + Text(kLazyGroup) + EscapeMarker(rightMarker);
   matcher.Search(pattern, text);
   const int n = matcher.MatchCount();
-  results.reserve(static_cast<std::size_t>(n > 0 ? n : 0));
-  for (int i = 1; i <= n; ++i) {
+  std::size_t wanted = static_cast<std::size_t>(n > 0 ? n : 0);
+  if (maxCount != 0) wanted = std::min(wanted, maxCount);
+  results.reserve(wanted);
+  for (int i = 1; i <= n && results.size() < wanted; ++i) {
     const Text between = matcher.SubMatchText(i, 1);
     if (maxLength != 0 && base::Len(between) > maxLength) continue;
     Text element;

@@ -7,6 +7,7 @@
 // calling thread, and writes only the array it is given. Any thread.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -41,9 +42,13 @@ Text EscapeMarker(std::string_view marker);
 // that. Each kept text reads: left marker (when `includeLeft`), `prefix`,
 // the text, `suffix`, right marker (when `includeRight`). Returns the number
 // of elements; 0 with an empty array when the search fails.
+//
+// With `maxCount` not 0, stops once that many texts are kept: the matches
+// after them are never read out of the component.
 int ExtractAllBetween(std::string_view text, std::string_view leftMarker,
                       std::string_view rightMarker, TextArray& results, int maxLength = 0,
                       std::string_view prefix = {}, std::string_view suffix = {},
-                      bool includeLeft = false, bool includeRight = false);
+                      bool includeLeft = false, bool includeRight = false,
+                      std::size_t maxCount = 0);
 
 }  // namespace pixaroo

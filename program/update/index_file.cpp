@@ -1,12 +1,14 @@
 // Writing the photo index to its file when the window closes.
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "program/routines/event_routines.h"
 #include "program/routines/program_memory.h"
 #include "program/routines/runtime_link.h"
 #include "program/routines/units.h"
+#include "program/routines/write_failure.h"
 #include "base/files.h"
 #include "program/update/update.h"
 
@@ -21,13 +23,25 @@ bool FolderRefusesWrites(int error) {
 }
 
 // The index in the user's data folder, and a word on stderr about where.
-void SaveIndexFileElsewhere(const base::Bytes& bytes) {
+// False (and `error` set) when it cannot go there either.
+bool SaveIndexFileElsewhere(const base::Bytes& bytes, int& error) {
   const std::string path = FallbackIndexFilePath();
-  if (path.empty() || !base::MakeDirectories(path.substr(0, path.rfind('/')))) return;
-  if (base::WriteFileAtomic(path, bytes)) {
-    std::fprintf(stderr, "pixaroo: the program's folder cannot be written; index saved to %s\n",
-                 path.c_str());
+  if (path.empty()) return false;  // no usable data folder: keep the first reason
+  if (!base::MakeDirectories(path.substr(0, path.rfind('/')))) {
+    error = errno != 0 ? errno : EACCES;
+    return false;
   }
+  if (!base::WriteFileAtomic(path, bytes, &error)) return false;
+  std::fprintf(stderr, "pixaroo: the program's folder cannot be written; index saved to %s\n",
+               path.c_str());
+  return true;
+}
+
+// No place took the index: said on stderr and in the error message window.
+void SayIndexNotSaved(int error) {
+  std::fprintf(stderr, "pixaroo: the index could not be saved: %s\n", std::strerror(error));
+  ShowNotSaved(ImageText(texts::Id::IndexSaveTitle), ImageText(texts::Id::IndexNotSavedPrefix),
+               error);
 }
 
 }  // namespace
@@ -60,11 +74,13 @@ void SaveIndexFile(std::int32_t, std::int32_t, std::int32_t) {
   if (items.empty()) return;
   // Next to the program (a portable copy) when its folder can be written,
   // else in the user's data folder. Nothing reads the file back and the
-  // window closes either way; being atomic, a write never leaves a torn file.
+  // window closes either way, once the user has been told when no place
+  // took the file; being atomic, a write never leaves a torn file.
   const base::Bytes bytes = IndexFileBytes(items);
   int error = 0;
   if (base::WriteFileAtomic(IndexFilePath(), bytes, &error)) return;
-  if (FolderRefusesWrites(error)) SaveIndexFileElsewhere(bytes);
+  if (FolderRefusesWrites(error) && SaveIndexFileElsewhere(bytes, error)) return;
+  SayIndexNotSaved(error);
 }
 
 }  // namespace pixaroo

@@ -20,6 +20,7 @@
 
 #include "base/bytes.h"
 #include "base/text_ops.h"
+#include "program/update/index_budget.h"
 
 namespace pixaroo {
 
@@ -31,10 +32,8 @@ inline constexpr int kLastListPage = 7;
 // is over it and the run goes on. A page's links (a list page's item links,
 // an item page's picture sources) beyond the first kMaxLinksPerPage are not
 // taken; a gallery page holds a few dozen.
+// The extraction stops there. The index's own bounds: index_budget.h.
 inline constexpr std::size_t kMaxLinksPerPage = 1000;
-// Picture sources beyond kMaxIndexItems in the index are not added: seven
-// list pages of full item pages stay far below it.
-inline constexpr int kMaxIndexItems = 100'000;
 
 // How many page fetches the update run keeps started ahead of use.
 inline constexpr int kMaxFetchesInFlight = 8;

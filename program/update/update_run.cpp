@@ -37,9 +37,12 @@ Text CutArea(const Text& page, std::string_view start, std::string_view end, boo
   return ExtractBetween(page, position, start, std::nullopt, end, true, keepStart);
 }
 
-// The first kMaxLinksPerPage of `links`.
-TextArray Capped(TextArray links) {
-  if (links.size() > kMaxLinksPerPage) links.resize(kMaxLinksPerPage);
+// The first kMaxLinksPerPage texts between the markers, none longer than
+// an item the index takes; the extraction stops at the cap.
+TextArray LinksBetween(const Text& area, std::string_view left, std::string_view right) {
+  TextArray links;
+  ExtractAllBetween(area, left, right, links, static_cast<int>(kMaxIndexItemBytes), {}, {}, false,
+                    false, kMaxLinksPerPage);
   return links;
 }
 
@@ -49,9 +52,7 @@ TextArray ListPageLinks(int page) {
   if (!body.empty()) g_listPageRead = true;
   const Text area =
       CutArea(body, ImageText(texts::Id::ListAreaStart), ImageText(texts::Id::ListAreaEnd), true);
-  TextArray links;
-  ExtractAllBetween(area, ImageText(texts::Id::ItemLinkLeft), ImageText(texts::Id::Quote), links);
-  return Capped(std::move(links));
+  return LinksBetween(area, ImageText(texts::Id::ItemLinkLeft), ImageText(texts::Id::Quote));
 }
 
 TextArray ItemPageSources(const Text& link) {
@@ -60,10 +61,7 @@ TextArray ItemPageSources(const Text& link) {
   const Text body = base::BytesToText(rt::HttpRead(address));
   const Text area = CutArea(body, ImageText(texts::Id::PictureAreaStart),
                             ImageText(texts::Id::PictureAreaEnd), false);
-  TextArray sources;
-  ExtractAllBetween(area, ImageText(texts::Id::PictureSourceLeft), ImageText(texts::Id::Quote),
-                    sources);
-  return Capped(std::move(sources));
+  return LinksBetween(area, ImageText(texts::Id::PictureSourceLeft), ImageText(texts::Id::Quote));
 }
 
 void ShowProgress() {
@@ -83,13 +81,14 @@ TextArray ItemPageLinks(const TextArray& links) {
 }
 
 // Takes the sources of `count` item pages from `fetches`, in page order,
-// and adds each to the index with a progress text.
-void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& progress) {
+// and adds each the budget admits to the index with a progress text.
+void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& progress,
+                  IndexBudget& budget) {
   for (std::size_t i = 0; i < count; ++i) {
     TextArray sources = fetches.Take();
     photoSources.Set(sources);
     for (const Text& source : sources) {
-      if (rt::ListCount(units::kIndexList) >= kMaxIndexItems) break;
+      if (!budget.Admit(source)) continue;
       rt::ListAdd(units::kIndexList, source);
       ShowProgress();
     }
@@ -125,6 +124,7 @@ void RunUpdate(int fetchWindow) {
   UpdateBegins();
   rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusUpdating)));
   UpdateProgress progress;
+  IndexBudget budget;
   {
     // Fetches are added in the order the run reads them: a list page, the
     // item pages it links, then the next list page.
@@ -137,7 +137,7 @@ void RunUpdate(int fetchWindow) {
       for (const Text& link : accepted) fetches.Add([link] { return ItemPageSources(link); });
       if (page < kLastListPage) fetches.Add([page] { return ListPageLinks(page + 1); });
       progress.ListPageRead(accepted.size());
-      CollectItems(fetches, accepted.size(), progress);
+      CollectItems(fetches, accepted.size(), progress, budget);
       ShowFirstPageIfEmpty(fetchWindow > 1 ? PhotoReads::Together : PhotoReads::OneAfterAnother);
       progress.ListPageDone();
     }

@@ -122,7 +122,7 @@ Services MakeServices() {
   };
   s.transferScopes.release = [](TransferScope* scope) { delete scope; };
   s.transferScopes.httpRead = [](TransferScope* scope, const std::string& url) {
-    return HttpRead(url, scope);
+    return HttpRead(url, ReadKind::kPhoto, scope);
   };
   s.objects = MakeObjectCommands();
   return s;

@@ -114,7 +114,7 @@ PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
     case UnitKind::Picture:
       // One copy, moved into the value (a copy of the const bytes as the
       // conditional's result would be copied a second time).
-      if (property == kPropPicture) return s.picture ? base::Bytes(*s.picture) : base::Bytes();
+      if (property == kPropPicture) return s.picture ? s.picture->Read() : base::Bytes();
       break;
     case UnitKind::Dialog:
       if (property == kPropDialogFile) return s.dialogFile;
@@ -148,7 +148,7 @@ bool UnitModel::PropertyEmpty(std::uint32_t unit, int property) const {
   return std::holds_alternative<std::monostate>(value);
 }
 
-std::shared_ptr<const base::Bytes> UnitModel::Picture(std::uint32_t unit) const {
+std::shared_ptr<const StoredPicture> UnitModel::Picture(std::uint32_t unit) const {
   std::lock_guard lock(mutex_);
   const auto it = units_.find(unit);
   return it != units_.end() ? it->second.picture : nullptr;
@@ -162,14 +162,19 @@ bool UnitModel::IsDisabled(std::uint32_t unit) const {
 
 void UnitModel::WriteProperty(std::uint32_t unit, int property, PropertyValue value) {
   UnitChange::What what;
+  // A picture is kept (a large one written to its file) before the lock.
+  std::shared_ptr<const StoredPicture> kept;
+  if (auto* b = std::get_if<base::Bytes>(&value); b != nullptr && property == kPropPicture) {
+    kept = StoredPicture::Keep(std::move(*b));
+  }
   {
     std::lock_guard lock(mutex_);
     const auto it = units_.find(unit);
     if (it == units_.end()) return;
     State& s = it->second;
     if (s.kind == UnitKind::Picture && property == kPropPicture) {
-      if (auto* b = std::get_if<base::Bytes>(&value)) {
-        s.picture = b->empty() ? nullptr : std::make_shared<const base::Bytes>(std::move(*b));
+      if (std::holds_alternative<base::Bytes>(value)) {
+        s.picture = std::move(kept);
       } else if (std::holds_alternative<std::monostate>(value)) {
         s.picture = nullptr;
       } else {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/core/stored_picture.h"
 #include "runtime/services/services.h"
 
 namespace korvex {
@@ -78,8 +79,9 @@ class UnitModel {
   // byte set that is empty or starts with NUL), found without a copy.
   bool PropertyEmpty(std::uint32_t unit, int property) const;
   // A picture box's bytes as the model holds them, shared rather than
-  // copied (null when the box is empty); they never change once written.
-  std::shared_ptr<const base::Bytes> Picture(std::uint32_t unit) const;
+  // copied (null when the box is empty); they never change once written. A
+  // large picture is held in a file (stored_picture.h).
+  std::shared_ptr<const StoredPicture> Picture(std::uint32_t unit) const;
   // True for a unit whose disabled flag is set (buttons); false otherwise.
   bool IsDisabled(std::uint32_t unit) const;
   // The value is moved in: a picture's bytes are kept, not copied.
@@ -112,7 +114,7 @@ class UnitModel {
     UnitKind kind = UnitKind::Other;
     std::vector<std::string> items;
     std::uint64_t clears = 0;
-    std::shared_ptr<const base::Bytes> picture;  // null: no picture
+    std::shared_ptr<const StoredPicture> picture;  // null: no picture
     std::map<int, std::string> statusTexts;
     Progress progress;
     bool disabled = false;

@@ -5,7 +5,7 @@
 // kTypeMenuEntry) gets a menu-entry record, every other unit a full record.
 // Texts are written up to their first NUL byte, so a text can never end a
 // record field early. For every form that ReadForm accepts,
-// WriteForm(*ReadForm(bytes).form) == bytes.
+// WriteForm(*ReadForm(bytes)) == bytes.
 //
 // Pure function; any thread.
 #pragma once

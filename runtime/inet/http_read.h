@@ -5,7 +5,9 @@
 // http to https; never https to http), connections are reused across calls
 // and threads, and the limits of transfer_limits.h apply: a connect
 // time-out, a no-progress time-out, a whole-transfer deadline and a
-// body-size cap. Hitting a limit, a
+// body-size cap by kind (a page or a photo). A redirect that would lead off
+// the site the read started at fails the read (transfer.h). Hitting a
+// limit, a
 // network failure or the cancel switch gives the empty byte set; a response
 // with an error status still gives its body. Blocks the calling thread until
 // the body has arrived. Callable from any thread.
@@ -23,9 +25,13 @@ struct TransferScope {
   std::atomic<bool> cancelled{false};
 };
 
+// What is read, which decides the body cap (transfer_limits.h).
+enum class ReadKind { kPage, kPhoto };
+
+// A page (an item page, the contact picture).
 base::Bytes HttpRead(const std::string& url);
-// The same read, failing promptly once `scope` (when given) is cancelled.
-base::Bytes HttpRead(const std::string& url, const TransferScope* scope);
+// A read of `kind`, failing promptly once `scope` (when given) is cancelled.
+base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope* scope);
 
 // True when `url`, as this read would parse it, has the scheme, host and
 // port of `site` and carries no user name or password.

@@ -80,7 +80,7 @@ PhotoViewer::~PhotoViewer() {
   sink_->viewer = nullptr;
 }
 
-void PhotoViewer::Open(std::shared_ptr<const base::Bytes> photo, int position) {
+void PhotoViewer::Open(std::shared_ptr<const StoredPicture> photo, int position) {
   position_ = position;
   ++generation_;
   actualSize_ = false;
@@ -102,12 +102,13 @@ void PhotoViewer::Move(int step) {
   ShowTitle();
   source_.request(target, [viewer = QPointer<PhotoViewer>(this), generation](base::Bytes photo) {
     if (viewer == nullptr || generation != viewer->generation_) return;  // moved on
-    viewer->Show(std::make_shared<const base::Bytes>(std::move(photo)));
+    // An empty photo is shown as one that could not be had.
+    viewer->Show(photo.empty() ? StoredPicture::Nothing() : StoredPicture::Keep(std::move(photo)));
   });
 }
 
-void PhotoViewer::Show(std::shared_ptr<const base::Bytes> bytes) {
-  photo_ = std::move(bytes);
+void PhotoViewer::Show(std::shared_ptr<const StoredPicture> photo) {
+  photo_ = std::move(photo);
   ++photoSerial_;
   Decode();
 }
@@ -118,7 +119,7 @@ void PhotoViewer::Decode() {
   decodedFor_ = size();
   ratio_ = devicePixelRatioF();
   if (photo_ == nullptr) return;  // none yet
-  if (photo_->empty()) {
+  if (photo_->size() == 0) {
     Decoded(decode, QImage(), QSize());
     return;
   }
@@ -138,7 +139,7 @@ void PhotoViewer::Decode() {
       [sink = sink_, bytes = photo_, rule = std::move(rule), decode, ratio] {
         if (sink->latest.load() != decode) return;  // a later decode is wanted
         QSize own;
-        QImage image = DecodeScaled(*bytes, rule, &own);
+        QImage image = DecodeScaled(bytes->Map().bytes(), rule, &own);
         image.setDevicePixelRatio(ratio);
         std::lock_guard lock(sink->mutex);
         if (sink->viewer == nullptr) return;
@@ -300,8 +301,8 @@ bool ViewerOpener::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   const auto unit = watched->property("viewerUnit").value<std::uint32_t>();
-  std::shared_ptr<const base::Bytes> photo = pictureOf_(unit);
-  if (photo == nullptr || photo->empty() || !source_.positionOf) return false;
+  std::shared_ptr<const StoredPicture> photo = pictureOf_(unit);
+  if (photo == nullptr || photo->size() == 0 || !source_.positionOf) return false;
   const int position = source_.positionOf(unit);
   if (position < 0) return false;
   viewer_->Open(std::move(photo), position);

@@ -31,6 +31,7 @@
 
 #include "base/bytes.h"
 #include "runtime/core/front.h"
+#include "runtime/core/stored_picture.h"
 
 namespace korvex {
 
@@ -53,7 +54,7 @@ class PhotoViewer final : public QWidget {
   void SetAnchor(QWidget* anchor) { anchor_ = anchor; }
 
   // Shows `photo` (the index's photo at `position`) and brings the window up.
-  void Open(std::shared_ptr<const base::Bytes> photo, int position);
+  void Open(std::shared_ptr<const StoredPicture> photo, int position);
   // Moves `step` photos through the index (nothing past either end).
   void Move(int step);
 
@@ -78,7 +79,7 @@ class PhotoViewer final : public QWidget {
  private:
   struct Sink;
   // Makes `bytes` the photo shown and decodes it.
-  void Show(std::shared_ptr<const base::Bytes> bytes);
+  void Show(std::shared_ptr<const StoredPicture> photo);
   // Decodes the photo shown, off the window thread, for where it is shown.
   void Decode();
   void Decoded(std::uint64_t decode, QImage image, QSize own);
@@ -96,7 +97,7 @@ class PhotoViewer final : public QWidget {
   std::shared_ptr<Sink> sink_;
   int position_ = -1;
   std::uint64_t generation_ = 0;  // the photo wanted last
-  std::shared_ptr<const base::Bytes> photo_;  // the latest photo's bytes
+  std::shared_ptr<const StoredPicture> photo_;  // the latest photo's bytes
   std::uint64_t photoSerial_ = 0;             // bumped with each photo
   std::uint64_t pictureSerial_ = 0;           // the photo picture_ is of
   std::uint64_t decode_ = 0;                  // the decode asked for last
@@ -119,7 +120,7 @@ class PhotoViewer final : public QWidget {
 class ViewerOpener final : public QObject {
  public:
   // `pictureOf` gives a box's picture bytes (null when none).
-  using PictureOf = std::function<std::shared_ptr<const base::Bytes>(std::uint32_t box)>;
+  using PictureOf = std::function<std::shared_ptr<const StoredPicture>(std::uint32_t box)>;
   ViewerOpener(QObject* parent, PhotoViewer* viewer, ViewerSource source, PictureOf pictureOf);
 
   // Starts watching `box` (a widget for the unit `unit`).

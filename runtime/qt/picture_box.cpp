@@ -33,7 +33,7 @@ PictureBox::~PictureBox() {
   sink_->box = nullptr;
 }
 
-QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
+QImage PictureBox::DecodeToFit(gdiplus::ByteSpan bytes, QSize box) {
   if (bytes.empty() || box.isEmpty()) return {};
   // Our own decoders and scaler: a converted photo is scaled straight from
   // its BMP rows, and nothing is decoded beyond the decoders' limits.
@@ -45,15 +45,15 @@ QImage PictureBox::DecodeToFit(const base::Bytes& bytes, QSize box) {
   });
 }
 
-void PictureBox::SetPicture(std::shared_ptr<const base::Bytes> bytes) {
-  bytes_ = (bytes == nullptr || bytes->empty()) ? nullptr : std::move(bytes);
+void PictureBox::SetPicture(std::shared_ptr<const StoredPicture> picture) {
+  picture_ = (picture == nullptr || picture->size() == 0) ? nullptr : std::move(picture);
   Scale(devicePixelRatioF());
 }
 
 void PictureBox::Scale(qreal ratio) {
   const std::uint64_t generation = ++generation_;
   scaledFor_ = ratio;
-  if (bytes_ == nullptr) {
+  if (picture_ == nullptr) {
     Decoded(generation, QImage());
     return;
   }
@@ -62,8 +62,8 @@ void PictureBox::Scale(qreal ratio) {
   const QSize device(static_cast<int>(std::floor(width() * ratio)),
                      static_cast<int>(std::floor(height() * ratio)));
   QThreadPool::globalInstance()->start(
-      [sink = sink_, decode = decode_, bytes = bytes_, device, ratio, generation] {
-        QImage image = decode(*bytes, device);
+      [sink = sink_, decode = decode_, picture = picture_, device, ratio, generation] {
+        QImage image = decode(picture->Map().bytes(), device);
         image.setDevicePixelRatio(ratio);
         std::lock_guard lock(sink->mutex);
         if (sink->box == nullptr) return;
@@ -100,7 +100,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
   // Drawn at another ratio than it was scaled for (the window moved to
   // another screen): scale again; until then the image before is drawn.
   const qreal ratio = devicePixelRatioF();
-  if (bytes_ != nullptr && ratio != scaledFor_) Scale(ratio);
+  if (picture_ != nullptr && ratio != scaledFor_) Scale(ratio);
   if (scaled_.isNull()) {
     // An empty box shows where its photo will go.
     painter.setPen(palette().color(QPalette::Mid));

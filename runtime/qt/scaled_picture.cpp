@@ -4,7 +4,7 @@
 
 namespace korvex {
 
-QImage DecodeScaled(const base::Bytes& bytes, const gdiplus::SizeRule& rule, QSize* own) {
+QImage DecodeScaled(gdiplus::ByteSpan bytes, const gdiplus::SizeRule& rule, QSize* own) {
   if (own != nullptr) *own = QSize();
   if (bytes.empty()) return {};
   const gdiplus::FittedPicture fitted = gdiplus::ScaleToSize(bytes, rule);

@@ -18,6 +18,6 @@ namespace korvex {
 // premultiplied ARGB32 image; null when the bytes are no picture, the
 // decoders refuse it, or the rule's size is empty. When `own` is not null
 // it receives the picture's own size (empty when there is no image).
-QImage DecodeScaled(const base::Bytes& bytes, const gdiplus::SizeRule& rule, QSize* own = nullptr);
+QImage DecodeScaled(gdiplus::ByteSpan bytes, const gdiplus::SizeRule& rule, QSize* own = nullptr);
 
 }  // namespace korvex

@@ -118,7 +118,9 @@ struct TransferScopes {
   // reads in it fail at once. Idempotent; any thread.
   void (*cancel)(TransferScope* scope);
   void (*release)(TransferScope* scope);
-  // httpRead within `scope` (null: in no scope).
+  // httpRead within `scope` (null: in no scope), for a photo: its body may
+  // be as large as a photo's cap, where the plain httpRead reads a page
+  // (an item page, the contact picture) under the page cap.
   base::Bytes (*httpRead)(TransferScope* scope, const std::string& url);
 };
 

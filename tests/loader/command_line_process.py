@@ -56,7 +56,8 @@ class CommandLine(unittest.TestCase):
         # With a display at hand (offscreen), a refused option must still
         # end the program at once rather than open the window.
         for bad in ["ftp://127.0.0.1", "http://127.0.0.1/gallery", "http://127.0.0.1:0",
-                    "http://", "127.0.0.1:8637", "http://u@127.0.0.1"]:
+                    "http://", "127.0.0.1:8637", "http://u@127.0.0.1",
+                    "http://[::1]:8637", "file:///tmp"]:
             r = run(["--site", bad], QT_QPA_PLATFORM="offscreen")
             self.assertEqual(r.returncode, 2, bad)
             lines = r.stderr.strip().splitlines()

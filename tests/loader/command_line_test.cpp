@@ -15,7 +15,9 @@ TEST(CommandLine, SiteBaseIsSchemeAndHostOnly) {
       {"http://127.0.0.1:8637", "http://127.0.0.1:8637"},
       {"http://127.0.0.1:8637/", "http://127.0.0.1:8637"},  // "/" is no path
       {"HTTPS://gallery.example", "https://gallery.example"},
-      {"http://[::1]:8080", "http://[::1]:8080"},
+      {"http://[::1]:8080", nullptr},  // unreachable: the request splits at the first colon
+      {"http://[::1]", nullptr},
+      {"file:///etc/passwd", nullptr},
       {"http://a-b.c_d.example:65535", "http://a-b.c_d.example:65535"},
       {"ftp://127.0.0.1", nullptr},
       {"127.0.0.1:8637", nullptr},

@@ -137,10 +137,21 @@ TEST_F(WinInetTest, ClosedMadeUpAndMismatchedHandlesFailCleanly) {
   EXPECT_EQ(c.Body(), "still works");
 }
 
+// The made-up site gallery.example and its www host, served from loopback;
+// https on the default port goes to `tlsPort`.
+void RouteNames(int tlsPort) {
+  const std::string tls = "127.0.0.1:" + std::to_string(tlsPort);
+  transfer::RouteHostsForTesting({"gallery.example:443:" + tls, "gallery.example::127.0.0.1:",
+                                  "www.gallery.example::127.0.0.1:",
+                                  "other.example::127.0.0.1:"});
+}
+
 TEST_F(WinInetTest, RedirectFlagsDecideWhatIsFollowed) {
   TlsLoopbackServer tls;
   ASSERT_TRUE(tls.ok());
   transfer::TrustCertificatesForTesting(tls.CertificatePem());
+  RouteNames(tls.port());
+  const std::string plain = "http://gallery.example:" + std::to_string(server_.port());
   tls.server().Get("/secure", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("secure", "text/plain");
   });
@@ -149,11 +160,11 @@ TEST_F(WinInetTest, RedirectFlagsDecideWhatIsFollowed) {
     res.set_content("tls moved", "text/plain");
   });
   tls.server().Get("/to-http", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_redirect(server_.Url("/final"));
+    res.set_redirect(plain + "/final");
     res.set_content("tls moved", "text/plain");
   });
   server_.AddRedirect("/to-http", "/final");
-  server_.AddRedirect("/to-https", tls.Url("/secure"));
+  server_.AddRedirect("/to-https", "https://gallery.example/secure");
   server_.AddPage("/final", "final");
   constexpr DWORD kUpgrade = INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
   constexpr DWORD kSecure = INTERNET_FLAG_SECURE;
@@ -168,22 +179,24 @@ TEST_F(WinInetTest, RedirectFlagsDecideWhatIsFollowed) {
       {server_.port(), "/to-http", kPlainFlags | kUpgrade, "final"},
       {server_.port(), "/to-http", kPlainFlags | kUpgrade | INTERNET_FLAG_NO_AUTO_REDIRECT,
        "moved"},
-      {tls.port(), "/to-secure", kPlainFlags | kSecure, "secure"},
-      // http -> https only with the flag; otherwise the redirect comes back.
+      {443, "/to-secure", kPlainFlags | kSecure, "secure"},
+      // http -> https (same host, default port) only with the flag;
+      // otherwise the redirect comes back.
       {server_.port(), "/to-https", kPlainFlags | kUpgrade, "secure"},
       {server_.port(), "/to-https", kPlainFlags, "moved"},
       // https -> http never.
-      {tls.port(), "/to-http", kPlainFlags | kSecure, "tls moved"},
-      {tls.port(), "/to-http", kPlainFlags | kSecure | kUpgrade, "tls moved"},
+      {443, "/to-http", kPlainFlags | kSecure, "tls moved"},
+      {443, "/to-http", kPlainFlags | kSecure | kUpgrade, "tls moved"},
   };
   for (const auto& c : cases) {
     const std::string what = std::string(c.path) + " flags " + std::to_string(c.flags);
-    Call call(c.port, "GET", c.path, c.flags);
+    Call call(c.port, "GET", c.path, c.flags, "gallery.example");
     ASSERT_TRUE(call.Send()) << what;
     EXPECT_EQ(call.Body(), c.body) << what;
     const bool final = std::string(c.body).find("moved") == std::string::npos;
     EXPECT_EQ(call.Headers().starts_with("HTTP/1.1 200"), final) << what << call.Headers();
   }
+  transfer::RouteHostsForTesting({});
   // The secure request checked the certificate: untrusted, it fails.
   transfer::TrustCertificatesForTesting("");
   transfer::CloseIdleConnections();
@@ -209,35 +222,56 @@ TEST_F(WinInetTest, RedirectAfterPostGoesOnWithGetButTemporaryKeepsTheBody) {
   EXPECT_EQ(b.Body(), "POSTdata");
 }
 
-TEST_F(WinInetTest, CookieAndAuthorizationLinesNeverFollowARedirectToAnotherHost) {
-  RawHttpServer other;
+TEST_F(WinInetTest, RedirectsStayOnTheSiteAndTakeNoCookieOrRefererToAnotherHost) {
+  RawHttpServer other;  // another port of the same address
+  std::string port;     // the site's, once it listens
   RawHttpServer raw([&](const RawRequest& r) {
-    if (r.head.starts_with("GET /away")) {
-      return RawHttpServer::Response("HTTP/1.1 302 Found", "Location: " + other.Url("/x") + "\r\n",
-                                     "");
+    const auto to = [](const std::string& where) {
+      return RawHttpServer::Response("HTTP/1.1 302 Found", "Location: " + where + "\r\n", "");
+    };
+    if (r.head.starts_with("GET /www")) return to("http://www.gallery.example" + port + "/x");
+    if (r.head.starts_with("GET /home")) return to("/here");
+    if (r.head.starts_with("GET /port")) {
+      return to("http://gallery.example:" + std::to_string(other.port()) + "/x");
     }
-    if (r.head.starts_with("GET /home")) {
-      return RawHttpServer::Response("HTTP/1.1 302 Found", "Location: /here\r\n", "");
-    }
+    if (r.head.starts_with("GET /domain")) return to("http://other.example" + port + "/x");
     return RawHttpServer::Response("HTTP/1.1 200 OK", "", "ok");
   });
-  const std::string lines = "Cookie: sid=secret\r\nAuthorization: Basic dTpw\r\nX-Keep: 1";
-  for (const char* path : {"/away", "/home"}) {
-    Call c(raw.port(), "GET", path, kPlainFlags);
+  port = ":" + std::to_string(raw.port());
+  RouteNames(0);
+  const std::string lines =
+      "Cookie: sid=secret\r\nAuthorization: Basic dTpw\r\nReferer: http://gallery.example/p\r\n"
+      "X-Keep: 1";
+  // Off the site (another port, another registrable domain): the request
+  // fails and nothing is sent there.
+  for (const char* path : {"/port", "/domain"}) {
+    Call c(raw.port(), "GET", path, kPlainFlags, "gallery.example");
+    EXPECT_FALSE(c.Send(lines)) << path;
+  }
+  EXPECT_EQ(other.Requests().size(), 0u);
+  ASSERT_EQ(raw.Requests().size(), 2u);
+  // On the site: the same host keeps the lines, another host of the
+  // registrable domain gets none of them.
+  for (const char* path : {"/www", "/home"}) {
+    Call c(raw.port(), "GET", path, kPlainFlags, "gallery.example");
     ASSERT_TRUE(c.Send(lines)) << path;
     EXPECT_EQ(c.Body(), "ok") << path;
   }
-  // The same host (and port) keeps them, another port is another host.
-  const auto home = raw.Requests();
-  ASSERT_EQ(home.size(), 3u);
-  EXPECT_EQ(home[2].head.rfind("GET /here", 0), 0u);
-  EXPECT_NE(home[2].head.find("\r\nCookie: sid=secret\r\n"), std::string::npos) << home[2].head;
-  EXPECT_NE(home[2].head.find("\r\nAuthorization: Basic dTpw\r\n"), std::string::npos);
-  const auto away = other.Requests();
-  ASSERT_EQ(away.size(), 1u);
-  EXPECT_EQ(away[0].head.find("sid=secret"), std::string::npos) << away[0].head;
-  EXPECT_EQ(away[0].head.find("Authorization"), std::string::npos) << away[0].head;
-  EXPECT_NE(away[0].head.find("\r\nX-Keep: 1\r\n"), std::string::npos) << away[0].head;
+  transfer::RouteHostsForTesting({});
+  const auto seen = raw.Requests();
+  ASSERT_EQ(seen.size(), 6u);
+  const std::string& away = seen[3].head;
+  EXPECT_EQ(away.rfind("GET /x", 0), 0u) << away;
+  EXPECT_NE(away.find("\r\nHost: www.gallery.example" + port), std::string::npos) << away;
+  EXPECT_EQ(away.find("sid=secret"), std::string::npos) << away;
+  EXPECT_EQ(away.find("Authorization"), std::string::npos) << away;
+  EXPECT_EQ(away.find("Referer"), std::string::npos) << away;
+  EXPECT_NE(away.find("\r\nX-Keep: 1\r\n"), std::string::npos) << away;
+  const std::string& home = seen[5].head;
+  EXPECT_EQ(home.rfind("GET /here", 0), 0u) << home;
+  EXPECT_NE(home.find("\r\nCookie: sid=secret\r\n"), std::string::npos) << home;
+  EXPECT_NE(home.find("\r\nAuthorization: Basic dTpw\r\n"), std::string::npos);
+  EXPECT_NE(home.find("\r\nReferer: http://gallery.example/p\r\n"), std::string::npos);
 }
 
 TEST_F(WinInetTest, CookieEngineOnlyWithoutNoCookies) {

@@ -197,12 +197,18 @@ TEST_F(WebRequestTest, SiteMovedToHttpsIsFetchedFromItsNewAddress) {
   tls.server().Get("/list_1.html", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("secure list", "text/html");
   });
+  // The site by name, served from loopback; its https on the default port.
+  transfer::RouteHostsForTesting({"gallery.example:443:127.0.0.1:" + std::to_string(tls.port()),
+                                  "gallery.example::127.0.0.1:"});
   RawHttpServer moved([&](const RawRequest&) {
     return RawHttpServer::Response("HTTP/1.1 301 Moved Permanently",
-                                   "Location: " + tls.Url("/list_1.html") + "\r\n", "moved");
+                                   "Location: https://gallery.example/list_1.html\r\n", "moved");
   });
   Text raw;
-  const Bytes body = WebRequest({.url = moved.Url("/list_1.html"), .rawHeaders = &raw});
+  const Bytes body = WebRequest(
+      {.url = "http://gallery.example:" + std::to_string(moved.port()) + "/list_1.html",
+       .rawHeaders = &raw});
+  transfer::RouteHostsForTesting({});
   transfer::TrustCertificatesForTesting("");
   EXPECT_EQ(AsText(body), "secure list");
   EXPECT_TRUE(raw.starts_with("HTTP/1.1 200")) << raw;

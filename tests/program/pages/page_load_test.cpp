@@ -87,6 +87,9 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
   // for when the page 10 .. 15 is shown and its next page is read ahead.
   const std::string held = PhotoPath(17);
   site.Gate().Hold(held);
+  // Only stopping the read ahead can end the held read before the test
+  // opens the gate (the no-progress limit would end it too).
+  transfer::SetTransferLimitsForTesting({.noProgressTimeout = 1h});
   // Item 12 is a file the site sends that is no photo: its box fails.
   constexpr int kBroken = 12;
   site.Page("/p/broken.png", "not a photo", "image/png");
@@ -158,6 +161,7 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
     expectPage(10, "after the update");
   }),
             0);
+  transfer::ResetTransferLimits();
   EXPECT_EQ(requestsFromStore, 0);
   EXPECT_EQ(fromStore, page10States);
   EXPECT_TRUE(aheadStoppedBeforeRelease);

@@ -28,6 +28,11 @@ TEST(ExtractAllBetween, LinksAsTheUpdateRunCollectsThem) {
   EXPECT_EQ(All("href=\"never closed", "href=\"", "\""), A{});
   // The lazy group stops at the first right marker; "." stops at a line feed.
   EXPECT_EQ(All("src=\"a\nb\" src=\"c\"", "src=\"", "\""), (A{"c"}));
+  // A cap on the number kept stops the extraction there; texts too long
+  // are skipped before they count.
+  TextArray out{"stale"};
+  EXPECT_EQ(ExtractAllBetween("[1][long][2][3][4]", "[", "]", out, 3, {}, {}, false, false, 2), 2);
+  EXPECT_EQ(out, (A{"1", "2"}));
 }
 
 TEST(ExtractAllBetween, GbkPagesAreMatchedByCharacter) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -147,18 +148,21 @@ TEST(UpdateRun, AddressesThatLeaveTheSiteAreNeverFetchedButStayInTheIndex) {
   EXPECT_TRUE(program.Picture(4).empty());
 }
 
-TEST(UpdateRun, APageGivesNoMoreThanItsCapOfLinks) {
+TEST(UpdateRun, APageGivesNoMoreThanItsCapOfLinksAndNoItemPastTheAddressCap) {
   CraftedSite site;
   site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\">" + kListEnd);
-  std::string area;
+  // Too long to be fetched: never in the index, nor counted against the cap.
+  const std::string longest = "/p/" + std::string(kMaxIndexItemBytes - 3, 'x');
+  std::string area = "<img src=\"" + longest + "y\">";
   for (std::size_t i = 0; i < kMaxLinksPerPage + 3; ++i) {
-    area += "<img src=\"/p/" + std::to_string(i) + ".png\">";
+    area += "<img src=\"" + (i == 1 ? longest : "/p/" + std::to_string(i) + ".png") + "\">";
   }
   site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
   Program program;
   ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
   const auto items = program.Items();
   ASSERT_EQ(items.size(), kMaxLinksPerPage);
+  EXPECT_EQ(items[1], longest);  // at the cap: taken
   EXPECT_EQ(items.back(), "/p/" + std::to_string(kMaxLinksPerPage - 1) + ".png");
   EXPECT_EQ(program.Status(), std::string(texts::kStatusCollected));  // the run went on
 }
@@ -262,6 +266,86 @@ TEST(SaveIndexFile, WritesEveryItemWithCrLfNextToTheProgramOrElseInTheUserDataFo
     std::filesystem::remove_all(data);
   }
   std::remove(path.c_str());
+}
+
+// Restores an environment variable when it goes out of scope.
+class EnvSetting {
+ public:
+  EnvSetting(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~EnvSetting() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// The index saved by an installed program (its folder refuses writes) with
+// the environment given; what the front showed.
+std::vector<korvex::HeadlessFront::Shown> SaveInstalled(const char* xdg, const char* home) {
+  EnvSetting x("XDG_DATA_HOME", xdg);
+  EnvSetting h("HOME", home);
+  base::FileSystemCalls refusing = base::RealFileSystemCalls();
+  refusing.open = &OpenRefusingTheProgramFolder;
+  base::SetFileSystemCallsForTesting(&refusing);
+  Program program;
+  EXPECT_EQ(program.Run([] {
+    rt::ListAdd(units::kIndexList, "/c.jpg");
+    SaveIndexFile(0, 0, 0);
+  }),
+            0);
+  base::SetFileSystemCallsForTesting(nullptr);
+  return program.front->MessageBoxes();
+}
+
+TEST(SaveIndexFile, FallsBackToHomeIgnoresRelativePathsMakesItPrivateAndSaysWhenNothingTookIt) {
+  namespace fs = std::filesystem;
+  const fs::path top = ::testing::TempDir() + "pixaroo-home-" + std::to_string(::getpid());
+  fs::remove_all(top);
+  fs::create_directories(top);
+  const fs::path cwd = fs::current_path();
+  fs::current_path(top);  // where a relative path would lead
+  const std::string home = (top / "home").string();
+  fs::create_directories(home);
+  auto readText = [](const fs::path& p) {
+    const Bytes b = base::ReadWholeFile(p.string());
+    return std::string(b.begin(), b.end());
+  };
+  // No XDG_DATA_HOME, or a relative one: $HOME/.local/share/pixaroo/.
+  for (const char* xdg : {static_cast<const char*>(nullptr), "relative-data"}) {
+    fs::remove_all(fs::path(home) / ".local");
+    EXPECT_TRUE(SaveInstalled(xdg, home.c_str()).empty());
+    EXPECT_EQ(readText(fs::path(home) / ".local/share/pixaroo/confi.ini"), "/c.jpg\r\n");
+    for (const char* made : {".local", ".local/share", ".local/share/pixaroo"}) {
+      const auto perms = fs::status(fs::path(home) / made).permissions();
+      EXPECT_EQ(perms & fs::perms::all, fs::perms::owner_all) << made;
+    }
+  }
+  EXPECT_FALSE(fs::exists(top / "relative-data"));
+  // A relative HOME is no place either; nor is none at all: the user is
+  // told, in the message window a failed save shows.
+  for (const char* relativeHome : {"relative-home", static_cast<const char*>(nullptr)}) {
+    const auto shown = SaveInstalled(nullptr, relativeHome);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, std::string(texts::kIndexSaveTitle));
+    EXPECT_EQ(shown[0].text,
+              std::string(texts::kIndexNotSavedPrefix) + std::string(texts::kNotSavedFolder));
+  }
+  EXPECT_FALSE(fs::exists(top / "relative-home"));
+  fs::current_path(cwd);
+  fs::remove_all(top);
 }
 
 }  // namespace

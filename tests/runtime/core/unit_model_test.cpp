@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "runtime/form/unit_types.h"
@@ -50,6 +55,50 @@ TEST(UnitModel, PropertiesOnlyApplyToTheirUnitTypes) {
   EXPECT_FALSE(m.PropertyEmpty(kDialog, kPropDialogFile));
   m.SetStatusText(kStatus, -1, "ignored");
   EXPECT_EQ(m.StatusText(kStatus, -1), "");
+}
+
+TEST(UnitModel, ALargePictureIsKeptInAnUnnamedCacheFileAndReadsBackExactly) {
+  namespace fs = std::filesystem;
+  const fs::path cache = ::testing::TempDir() + "pixaroo-cache-" + std::to_string(::getpid());
+  fs::remove_all(cache);
+  const char* oldCache = std::getenv("XDG_CACHE_HOME");
+  const std::string savedCache = oldCache != nullptr ? oldCache : "";
+  Bytes big(StoredPicture::kInFileFrom + 5);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  big[0] = 'B';
+  auto keepAndCheck = [&](bool inFile) {
+    UnitModel m = MakeModel();
+    m.WriteProperty(kBox, kPropPicture, Bytes(big));
+    const auto kept = m.Picture(kBox);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->InFile(), inFile);
+    EXPECT_EQ(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)), big);
+    const StoredPicture::View view = kept->Map();
+    ASSERT_EQ(view.bytes().size(), big.size());
+    EXPECT_TRUE(std::equal(view.bytes().begin(), view.bytes().end(), big.begin()));
+    EXPECT_FALSE(m.PropertyEmpty(kBox, kPropPicture));
+  };
+  ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  keepAndCheck(true);
+  // The folder is the user's alone and keeps no named file behind.
+  EXPECT_EQ(fs::status(cache / "pixaroo").permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_TRUE(fs::is_empty(cache / "pixaroo"));
+  // A smaller picture stays in memory; so does a large one no folder takes.
+  UnitModel m = MakeModel();
+  m.WriteProperty(kBox, kPropPicture, Bytes(StoredPicture::kInFileFrom - 1, 'B'));
+  EXPECT_FALSE(m.Picture(kBox)->InFile());
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome != nullptr ? oldHome : "";
+  ::setenv("XDG_CACHE_HOME", "relative", 1);  // relative paths are no place
+  ::setenv("HOME", "relative", 1);
+  keepAndCheck(false);
+  if (oldHome != nullptr) ::setenv("HOME", savedHome.c_str(), 1);
+  if (oldCache != nullptr) {
+    ::setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CACHE_HOME");
+  }
+  fs::remove_all(cache);
 }
 
 TEST(UnitModel, ListTailsTellViewsAboutClears) {

@@ -8,6 +8,7 @@
 #include <future>
 #include <string>
 
+#include "platform/transfer/same_site.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
@@ -41,29 +42,76 @@ class HttpReadTest : public ::testing::Test {
   LoopbackServer server_;
 };
 
-TEST_F(HttpReadTest, FollowsRedirectsUpToHttpsNeverBackAndKeepsErrorBodies) {
-  server_.AddPage("/target", "final page");
-  server_.AddRedirect("/abs", server_.Url("/rel"), 301);
-  server_.AddRedirect("/rel", "/target", 302);  // relative, resolved against /rel
-  EXPECT_EQ(AsText(HttpRead(server_.Url("/abs"))), "final page");
+// Made-up names served from loopback: the site, a host under its
+// registrable domain and a host of another domain; https on the default
+// port goes to `tlsPort`.
+void RouteNames(int tlsPort) {
+  const std::string tls = "127.0.0.1:" + std::to_string(tlsPort);
+  RouteHostsForTesting({"gallery.example:443:" + tls, "www.gallery.example:443:" + tls,
+                        "gallery.example::127.0.0.1:", "www.gallery.example::127.0.0.1:",
+                        "other.example::127.0.0.1:"});
+}
 
-  // http may go on to https; https never falls back to http: the redirect's
-  // own body is the answer then.
+TEST_F(HttpReadTest, RedirectsStayOnTheSiteUpToHttpsNeverBackAndKeepErrorBodies) {
   TlsLoopbackServer tls;
   ASSERT_TRUE(tls.ok());
   TrustCertificatesForTesting(tls.CertificatePem());
+  RouteNames(tls.port());
+  LoopbackServer elsewhere;  // another port of the same address
+  elsewhere.AddPage("/target", "off the site");
+  const std::string port = ":" + std::to_string(server_.port());
+  server_.AddPage("/target", "final page");
+  server_.AddRedirect("/abs", server_.Url("/rel"), 301);
+  server_.AddRedirect("/rel", "/target", 302);  // relative, resolved against /rel
+  server_.AddRedirect("/to-https", "https://gallery.example/secure");
+  server_.AddRedirect("/to-www", "http://www.gallery.example" + port + "/target");
+  server_.AddRedirect("/to-port", elsewhere.Url("/target"));
+  server_.AddRedirect("/to-name-port", "http://gallery.example:" +
+                                           std::to_string(elsewhere.port()) + "/target");
+  server_.AddRedirect("/to-other-domain", "http://other.example" + port + "/target");
+  server_.AddRedirect("/to-name", "http://gallery.example" + port + "/target");
+  server_.AddRedirect("/to-tls-port", tls.Url("/secure"));
+  server_.AddRedirect("/to-user", "http://u:p@gallery.example" + port + "/target");
   tls.server().Get("/secure", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("secure", "text/plain");
   });
   tls.server().Get("/to-http", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_redirect(server_.Url("/target"));
+    res.set_redirect("http://gallery.example" + port + "/target");
     res.set_content("tls moved", "text/plain");
   });
-  server_.AddRedirect("/to-https", tls.Url("/secure"));
-  EXPECT_EQ(AsText(HttpRead(server_.Url("/to-https"))), "secure");
-  const std::size_t before = server_.RequestCount();
-  EXPECT_EQ(AsText(HttpRead(tls.Url("/to-http"))), "tls moved");
-  EXPECT_EQ(server_.RequestCount(), before);
+  const std::string ip = server_.Url("");
+  const std::string name = "http://gallery.example" + port;
+  const struct {
+    std::string url;
+    const char* body;  // "": the read failed
+  } cases[] = {
+      {ip + "/abs", "final page"},
+      // http -> https on the same host, the scheme's default port.
+      {name + "/to-https", "secure"},
+      // Another host under the same registrable domain.
+      {name + "/to-www", "final page"},
+      // Off the site: another port, another domain, a name after an
+      // address, an address's other port, a user part.
+      {ip + "/to-port", ""},
+      {name + "/to-name-port", ""},
+      {name + "/to-other-domain", ""},
+      {ip + "/to-name", ""},
+      {ip + "/to-tls-port", ""},
+      {name + "/to-user", ""},
+      // https never falls back to http: the redirect's own body is the answer.
+      {"https://gallery.example/to-http", "tls moved"},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = server_.RequestCount();
+    EXPECT_EQ(AsText(HttpRead(c.url)), c.body) << c.url;
+    if (c.url.find("/to-www") != std::string::npos || c.url.find("/abs") != std::string::npos) {
+      EXPECT_GT(server_.RequestCount(), before + 1) << c.url;  // the hop was followed
+    } else if (c.url.starts_with("http:")) {
+      EXPECT_EQ(server_.RequestCount(), before + 1) << c.url;  // nothing after the refusal
+    }
+  }
+  EXPECT_EQ(elsewhere.RequestCount(), 0u);
+  RouteHostsForTesting({});
   TrustCertificatesForTesting("");
   CloseIdleConnections();  // the TLS server need not wait out the keep-alive
 
@@ -74,6 +122,48 @@ TEST_F(HttpReadTest, FollowsRedirectsUpToHttpsNeverBackAndKeepsErrorBodies) {
   EXPECT_EQ(AsText(HttpRead(server_.Url("/missing"))), "not here");
 }
 
+TEST(MayRedirect, TheStartingHostOrItsRegistrableDomainOnTheSamePortOrTheDefault) {
+  const struct {
+    const char* start;
+    const char* target;
+    bool follow;
+  } cases[] = {
+      {"http://gallery.example:8637/a", "http://gallery.example:8637/b", true},
+      {"http://gallery.example:8637/a", "https://gallery.example/b", true},
+      {"http://gallery.example:8637/a", "http://gallery.example/b", true},
+      {"http://gallery.example:8637/a", "https://gallery.example:8637/b", true},
+      {"http://gallery.example:8637/a", "http://gallery.example:8638/b", false},
+      {"http://gallery.example:8637/a", "https://gallery.example:80/b", false},
+      {"http://gallery.example/a", "http://img.gallery.example/b", true},
+      {"http://www.gallery.example/a", "http://gallery.example/b", true},
+      {"http://gallery.example/a", "http://gallery.example.evil.example/b", false},
+      {"http://gallery.example/a", "http://other.example/b", false},
+      // The Public Suffix List decides where a registrable domain begins.
+      {"http://a.photos.co.uk/a", "http://b.photos.co.uk/b", true},
+      {"http://photos.co.uk/a", "http://other.co.uk/b", false},
+      {"https://one.github.io/a", "https://two.github.io/b", false},
+      {"http://localhost:8637/a", "http://localhost:8637/b", true},
+      {"http://localhost:8637/a", "http://other.localhost:8637/b", false},
+      // An address stays at that address and port.
+      {"http://127.0.0.1:8637/a", "http://127.0.0.1:8637/b", true},
+      {"http://127.0.0.1:8637/a", "https://127.0.0.1:8637/b", true},
+      {"http://127.0.0.1:8637/a", "http://127.0.0.1/b", false},
+      {"http://127.0.0.1:8637/a", "https://127.0.0.1/b", false},
+      {"http://127.0.0.1:8637/a", "http://127.0.0.2:8637/b", false},
+      {"http://127.0.0.1:8637/a", "http://localhost:8637/b", false},
+      {"http://gallery.example/a", "http://127.0.0.1/b", false},
+      {"http://[::1]:8637/a", "http://[::1]:8637/b", true},
+      {"http://[::1]:8637/a", "http://[::1]:8638/b", false},
+      // Neither a user part nor another scheme.
+      {"http://gallery.example/a", "http://u@gallery.example/b", false},
+      {"http://gallery.example/a", "ftp://gallery.example/b", false},
+      {"http://gallery.example/a", "", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MayRedirect(c.start, c.target), c.follow) << c.start << " -> " << c.target;
+  }
+}
+
 TEST_F(HttpReadTest, EndlessRedirectLoopEndsWithTheLastRedirectBody) {
   server_.AddRedirect("/loop", "/loop", 302, "again");
   EXPECT_EQ(AsText(HttpRead(server_.Url("/loop"))), "again");
@@ -82,15 +172,54 @@ TEST_F(HttpReadTest, EndlessRedirectLoopEndsWithTheLastRedirectBody) {
   EXPECT_EQ(server_.RequestCount(), 11u);
 }
 
-TEST_F(HttpReadTest, BodyUpToTheCapArrivesWholeAndLongerOnesGiveNothing) {
-  const std::size_t cap = 1 << 20;
-  server_.AddLargeBody("/at-cap", cap);
-  server_.AddLargeBody("/over-cap", cap + 1);
-  const Bytes body = HttpRead(server_.Url("/at-cap"));
-  ASSERT_EQ(body.size(), cap);
+TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesGiveNothing) {
+  // The page cap as shipped; the photo cap lowered to keep the test small.
+  const std::size_t photoCap = kMaxPageBodyBytes * 2;
+  SetTransferLimitsForTesting(
+      {.connectTimeout = 2s, .noProgressTimeout = 2s, .maxBodyBytes = photoCap});
+  server_.AddLargeBody("/page-cap", kMaxPageBodyBytes);
+  server_.AddLargeBody("/over-page-cap", kMaxPageBodyBytes + 1);
+  server_.AddLargeBody("/photo-cap", photoCap);
+  server_.AddLargeBody("/over-photo-cap", photoCap + 1);
+  const Bytes body = HttpRead(server_.Url("/page-cap"));
+  ASSERT_EQ(body.size(), kMaxPageBodyBytes);
   EXPECT_EQ(body[0], 'a');
-  EXPECT_EQ(body[cap - 1], static_cast<std::uint8_t>('a' + (cap - 1) % 26));
-  EXPECT_TRUE(HttpRead(server_.Url("/over-cap")).empty());
+  EXPECT_EQ(body.back(), static_cast<std::uint8_t>('a' + (kMaxPageBodyBytes - 1) % 26));
+  EXPECT_TRUE(HttpRead(server_.Url("/over-page-cap")).empty());
+  EXPECT_EQ(HttpRead(server_.Url("/over-page-cap"), ReadKind::kPhoto, nullptr).size(),
+            kMaxPageBodyBytes + 1);
+  EXPECT_EQ(HttpRead(server_.Url("/photo-cap"), ReadKind::kPhoto, nullptr).size(), photoCap);
+  EXPECT_TRUE(HttpRead(server_.Url("/over-photo-cap"), ReadKind::kPhoto, nullptr).empty());
+  EXPECT_LE(kMaxPageBodyBytes, 4u << 20);
+}
+
+TEST_F(HttpReadTest, OneDeadlineAcrossRedirects) {
+  // Each hop trickles its redirect body for about 0.4 s, well inside the
+  // deadline on its own; ten of them are not.
+  SetTransferLimitsForTesting(
+      {.connectTimeout = 2s, .noProgressTimeout = 10s, .maxBodyBytes = 1 << 20, .deadline = 1s});
+  auto hops = std::make_shared<std::atomic<int>>(0);
+  server_.server().Get(R"(/hop/(\d+))", [this, hops](const httplib::Request& req,
+                                                      httplib::Response& res) {
+    const int n = std::stoi(req.matches[1]);
+    ++*hops;
+    if (n == 10) {
+      res.set_content("arrived", "text/plain");
+      return;
+    }
+    res.status = 302;
+    res.set_header("Location", "/hop/" + std::to_string(n + 1));
+    res.set_chunked_content_provider("text/plain", [this](std::size_t, httplib::DataSink& sink) {
+      for (int i = 0; i < 8 && sink.is_writable(); ++i) {
+        if (!sink.write("x", 1)) return false;
+        server_.Stall(50ms);
+      }
+      sink.done();
+      return true;
+    });
+  });
+  EXPECT_TRUE(HttpRead(server_.Url("/hop/1")).empty());
+  EXPECT_LT(hops->load(), 10);
 }
 
 TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {

@@ -66,7 +66,7 @@ class Manners : public ::testing::Test {
   void SetUp() override {
     auto parsed = form::ReadForm(form::WriteForm(pixaroo::MainWindowForm()));
     ASSERT_TRUE(parsed.ok());
-    form_ = *parsed.form;
+    form_ = *parsed;
     std::vector<UnitModel::UnitInfo> infos;
     for (const auto& u : form_.units) infos.push_back({u.id, u.typeId});
     model_ = std::make_unique<UnitModel>(infos);
@@ -157,7 +157,7 @@ TEST_F(Manners, ViewerAndNoticeOpenCentredOnTheWindowWithinTheScreen) {
   source.request = [](int, std::function<void(base::Bytes)>) {};
   front_->BindViewer(source);
   PhotoViewer* viewer = front_->Viewer();
-  viewer->Open(std::make_shared<const base::Bytes>(SmallBmp()), 0);
+  viewer->Open(StoredPicture::Share(std::make_shared<const base::Bytes>(SmallBmp())), 0);
   // Centred up to the frame's margins, which are unknown until a window
   // first shows.
   constexpr int kFrameSlack = 3;

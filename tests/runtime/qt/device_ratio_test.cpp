@@ -83,7 +83,7 @@ struct Window {
   QtFront front;
   Window() {
     auto parsed = form::ReadForm(form::WriteForm(pixaroo::MainWindowForm()));
-    form = *parsed.form;
+    form = *parsed;
     std::vector<UnitModel::UnitInfo> infos;
     for (const auto& u : form.units) infos.push_back({u.id, u.typeId});
     model = std::make_unique<UnitModel>(infos);
@@ -124,7 +124,7 @@ TEST(DeviceRatio, PhotosKeepEveryDevicePixelOfDetailInBoxAndViewer) {
   PhotoViewer* viewer = front.Viewer();
   const QSize viewerDevice(static_cast<int>(std::floor(viewer->width() * ratio)),
                            static_cast<int>(std::floor(viewer->height() * ratio)));
-  viewer->Open(std::make_shared<const base::Bytes>(Checkerboard(viewerDevice)), 0);
+  viewer->Open(StoredPicture::Share(std::make_shared<const base::Bytes>(Checkerboard(viewerDevice))), 0);
   ASSERT_TRUE(PumpUntil([&] { return !viewer->Picture().isNull(); }));
   EXPECT_EQ(viewer->Picture().size(), viewerDevice);
   const QImage large = viewer->grab().toImage();
@@ -163,7 +163,7 @@ TEST(DeviceRatio, AWindowMovedToAScreenOfAnotherRatioDrawsItsPhotosAgain) {
   source.request = [](int, std::function<void(base::Bytes)>) {};
   window.front.BindViewer(source);
   PhotoViewer* viewer = window.front.Viewer();
-  viewer->Open(std::make_shared<const base::Bytes>(Checkerboard(QSize(2000, 1500))), 0);
+  viewer->Open(StoredPicture::Share(std::make_shared<const base::Bytes>(Checkerboard(QSize(2000, 1500)))), 0);
   ASSERT_TRUE(PumpUntil([&] { return !viewer->Picture().isNull(); }));
   const QSize fitted = viewer->Picture().size();
   EXPECT_EQ(viewer->Picture().devicePixelRatio(), 1);

@@ -254,8 +254,8 @@ TEST_F(QtWindow, ANewerPictureWinsOverALateOne) {
   } atExit{letWideEnd};
   QThreadPool* pool = QThreadPool::globalInstance();
   pool->setMaxThreadCount(std::max(pool->maxThreadCount(), 2));  // both decodes at once
-  PictureBox box(nullptr, [](int, int, int) {}, [&](const Bytes& bytes, QSize size) {
-    if (bytes == *wide) {
+  PictureBox box(nullptr, [](int, int, int) {}, [&](gdiplus::ByteSpan bytes, QSize size) {
+    if (std::equal(bytes.begin(), bytes.end(), wide->begin(), wide->end())) {
       wideBegun.set_value();
       wideMayEnd.wait(false);
     }
@@ -489,7 +489,7 @@ TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
         },
         60);  // each decode reads all 35 megapixels
   };
-  viewer->Open(hugeBmp, 2);
+  viewer->Open(StoredPicture::Keep(Bytes(*hugeBmp)), 2);  // kept in a file
   EXPECT_TRUE(showsBands());
   EXPECT_EQ(viewer->PictureRect().size(), QSize(320, 229));  // 7000 x 5000 fitted to 320
   QTest::keyClick(viewer, Qt::Key_1);

@@ -1,0 +1,73 @@
+// A picture box's bytes as the runtime keeps them: in memory, or, for a
+// large picture (a converted photo's BMP of many megapixels), in an unnamed
+// file in the user's cache folder ($XDG_CACHE_HOME, else $HOME/.cache, then
+// "pixaroo", made 0700; absolute paths only), so that a page of the largest photos
+// does not hold them all in memory. Either way the bytes read back are
+// exactly the bytes kept.
+//
+// The file is unlinked from the start: it has no name, nothing else can
+// open it, and it goes with the last reference (or the process). Kept bytes
+// never change. Any thread; a View belongs to one thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "base/bytes.h"
+
+namespace korvex {
+
+class StoredPicture {
+ public:
+  // Pictures larger than this go to a file when one can be made.
+  static constexpr std::size_t kInFileFrom = std::size_t{16} << 20;
+
+  // Keeps `bytes` (moved in, not copied); null for empty bytes. A large
+  // picture that no file can take stays in memory.
+  static std::shared_ptr<const StoredPicture> Keep(base::Bytes bytes);
+  // A picture of no bytes (Keep gives null for those): for a holder that
+  // must tell "nothing could be had" from "nothing yet".
+  static std::shared_ptr<const StoredPicture> Nothing();
+  // Bytes already shared, kept in memory as they are.
+  static std::shared_ptr<const StoredPicture> Share(std::shared_ptr<const base::Bytes> bytes);
+
+  ~StoredPicture();
+  StoredPicture(const StoredPicture&) = delete;
+  StoredPicture& operator=(const StoredPicture&) = delete;
+
+  std::size_t size() const { return size_; }
+  bool InFile() const { return fd_ >= 0; }
+  std::uint8_t front() const;
+  // A copy of the bytes; empty only when a file can no longer be read.
+  base::Bytes Read() const;
+
+  // The bytes to read while the view lives: the memory's own, or the
+  // file's mapped for reading and given back (out of the process's memory)
+  // when the view goes. Empty when the file cannot be mapped.
+  class View {
+   public:
+    View() = default;
+    ~View();
+    View(View&& other) noexcept;
+    View& operator=(View&&) = delete;
+    View(const View&) = delete;
+    std::span<const std::uint8_t> bytes() const { return bytes_; }
+
+   private:
+    friend class StoredPicture;
+    std::span<const std::uint8_t> bytes_;
+    void* mapped_ = nullptr;  // set when the view owns a mapping
+  };
+  View Map() const;
+
+ private:
+  StoredPicture() = default;
+  std::shared_ptr<const base::Bytes> memory_;
+  int fd_ = -1;
+  std::size_t size_ = 0;
+  std::uint8_t front_ = 0;
+};
+
+}  // namespace korvex
