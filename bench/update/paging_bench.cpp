@@ -28,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kResponseDelay{200};
 
 bool PageWritten() {
-  const auto states = PageBoxStates();
+  const auto states = WindowPageLoads()->States();
   return std::none_of(states.begin(), states.end(),
                       [](BoxState s) { return s == BoxState::Loading || s == BoxState::None; });
 }
@@ -57,7 +57,7 @@ void BM_PageDownWithTheNextPageStored(benchmark::State& state) {
   program.Run([&] {
     for (const auto& photo : photos) rt::ListAdd(units::kIndexList, photo.path);
     for (auto _ : state) {
-      ResetPageLoads();  // nothing stored: every photo from the site
+      NewWindowPageLoads();  // nothing stored: every photo from the site
       const double c = TimePageDown(program);
       const double w = TimePageDown(program);
       cold += c;

@@ -91,13 +91,13 @@ void BM_PageOfSixPhotos(benchmark::State& state) {
   double six = 0;
   program.Run([&] {
     for (int i = 0; i < 6; ++i) rt::ListAdd(units::kIndexList, photos[i].path);
-    LoadPageHere(CurrentPlaces(), PhotoReads::Together);  // the site paints each photo once
+    WindowPageLoads()->LoadPageHere(CurrentPlaces(), PhotoReads::Together);  // the site paints each photo once
     for (auto _ : state) {
       const auto t0 = Clock::now();
       benchmark::DoNotOptimize(LoadPhotoAsBmp(photos[0].path));
       const auto t1 = Clock::now();
-      ResetPageLoads();  // every photo read from the site, none from the store
-      LoadPageHere(CurrentPlaces(), PhotoReads::Together);
+      NewWindowPageLoads();  // every photo read from the site, none from the store
+      WindowPageLoads()->LoadPageHere(CurrentPlaces(), PhotoReads::Together);
       const auto t2 = Clock::now();
       one += std::chrono::duration<double>(t1 - t0).count();
       six += std::chrono::duration<double>(t2 - t1).count();

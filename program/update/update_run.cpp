@@ -1,5 +1,7 @@
 // The update run over the gallery's list and item pages.
 #include <atomic>
+#include <memory>
+#include <vector>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,7 +17,7 @@
 #include "program/text/extract_all_between.h"
 #include "program/text/extract_between.h"
 #include "program/pages/page_loads.h"
-#include "program/update/ordered_fetches.h"
+#include "program/update/fetch_pool.h"
 #include "program/update/update.h"
 #include "program/update/update_progress.h"
 
@@ -82,11 +84,16 @@ TextArray ItemPageLinks(const TextArray& links) {
   return accepted;
 }
 
-// Takes the sources of `count` item pages from `fetches`, in page order,
-// and adds each to the index with a progress text.
-void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& progress) {
-  for (std::size_t i = 0; i < count; ++i) {
-    TextArray sources = fetches.Take();
+// What each fetch reads, as the pool's key: the kind of page and its address.
+std::string ListPageKey(int page) { return "list " + ListPageAddress(page); }
+std::string ItemPageKey(const Text& link) { return "item " + SiteAddress(link); }
+
+// Takes the sources of `itemPages` from `fetches`, in page order, and adds
+// each to the index with a progress text.
+void CollectItems(FetchPool& fetches, const std::vector<FetchPool::Handle>& itemPages,
+                  UpdateProgress& progress) {
+  for (const FetchPool::Handle itemPage : itemPages) {
+    TextArray sources = fetches.Take(itemPage);
     photoSources.Set(sources);
     for (const Text& source : sources) {
       if (rt::ListCount(units::kIndexList) >= kMaxIndexItems) break;
@@ -99,11 +106,26 @@ void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& pr
 
 // Until 图片框1 shows a picture, each list page gives the first page of
 // photos another try; it is a page load like a click's, superseding any
-// load still running.
-void ShowFirstPageIfEmpty(PhotoReads reads) {
-  if (!rt::PictureEmpty(units::kPicture1)) return;
-  LoadPageHere(CurrentPlaces(), reads);
-}
+// load still running. One after another, it runs here and the run waits for
+// it; otherwise it runs beside the run, which goes on at once, and a list
+// page read while it still runs starts no other.
+class FirstDisplay {
+ public:
+  explicit FirstDisplay(bool beside) : beside_(beside), loads_(WindowPageLoads()) {}
+
+  void AfterListPage() {
+    if (!rt::PictureEmpty(units::kPicture1)) return;
+    if (!beside_) {
+      loads_->LoadPageHere(CurrentPlaces(), PhotoReads::OneAfterAnother);
+    } else if (!loads_->BesideLoadRunning()) {
+      loads_->LoadPageBeside(CurrentPlaces());
+    }
+  }
+
+ private:
+  bool beside_;
+  std::shared_ptr<PageLoads> loads_;
+};
 
 }  // namespace
 
@@ -122,23 +144,29 @@ bool TakeListPageRead() { return g_listPageRead.exchange(true); }
 void RunUpdate(int fetchWindow) {
   g_listPageRead = false;
   // No photo is read ahead while the index grows; its items are not final.
-  UpdateBegins();
+  WindowPageLoads()->UpdateBegins();
   rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusUpdating)));
   UpdateProgress progress;
+  FirstDisplay firstDisplay(fetchWindow > 1);
   {
-    // Fetches are added in the order the run reads them: a list page, the
-    // item pages it links, then the next list page.
-    OrderedFetches fetches(fetchWindow);
-    fetches.Add([] { return ListPageLinks(kFirstListPage); });
+    // The seven list pages are asked for at once; each list page's item
+    // pages as soon as it is read. A page linked again is not fetched again.
+    FetchPool fetches(fetchWindow);
+    std::vector<FetchPool::Handle> listPages;
     for (int page = kFirstListPage; page <= kLastListPage; ++page) {
-      TextArray links = fetches.Take();
+      listPages.push_back(fetches.Add(ListPageKey(page), [page] { return ListPageLinks(page); }));
+    }
+    for (const FetchPool::Handle listPage : listPages) {
+      TextArray links = fetches.Take(listPage);
       itemLinks.Set(links);
       const TextArray accepted = ItemPageLinks(links);
-      for (const Text& link : accepted) fetches.Add([link] { return ItemPageSources(link); });
-      if (page < kLastListPage) fetches.Add([page] { return ListPageLinks(page + 1); });
+      std::vector<FetchPool::Handle> itemPages;
+      for (const Text& link : accepted) {
+        itemPages.push_back(fetches.Add(ItemPageKey(link), [link] { return ItemPageSources(link); }));
+      }
       progress.ListPageRead(accepted.size());
-      CollectItems(fetches, accepted.size(), progress);
-      ShowFirstPageIfEmpty(fetchWindow > 1 ? PhotoReads::Together : PhotoReads::OneAfterAnother);
+      CollectItems(fetches, itemPages, progress);
+      firstDisplay.AfterListPage();
       progress.ListPageDone();
     }
   }
