@@ -54,6 +54,13 @@ struct PageLoads::Load {
   rt::TransferScope scope;
 };
 
+// The file `body` as the store keeps it: exactly its bytes (a read's buffer
+// grows in steps and may be up to twice its size).
+inline PhotoCache::File StoredFile(base::Bytes&& body) {
+  body.shrink_to_fit();
+  return std::make_shared<const base::Bytes>(std::move(body));
+}
+
 // Runs work(0) .. work(count - 1) together: work(1) on are handed to worker
 // tasks (run here when none can start), work(0) runs on this thread;
 // returns once all are done.

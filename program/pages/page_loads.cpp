@@ -128,7 +128,7 @@ PhotoCache::File PageLoads::ReadPhoto(Load& load, const std::string& address,
   base::Bytes body = rt::HttpRead(address, scope);
   PhotoCache::File file;
   if (!body.empty()) {
-    file = std::make_shared<const base::Bytes>(std::move(body));
+    file = StoredFile(std::move(body));
     std::lock_guard lock(mutex_);
     store_.Put(address, file);
   }

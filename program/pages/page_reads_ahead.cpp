@@ -31,7 +31,7 @@ void PageLoads::ReadAheadTogether(const rt::TransferScope& scope,
     if (body.empty()) return;
     std::lock_guard lock(mutex_);
     if (AheadWantedLocked(scope)) {
-      store_.Put(page[k], std::make_shared<const base::Bytes>(std::move(body)));
+      store_.Put(page[k], StoredFile(std::move(body)));
     }
   });
 }
