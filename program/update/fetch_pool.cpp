@@ -133,6 +133,11 @@ FetchPool::Handle FetchPool::Add(const std::string& key, Fetch fetch) {
   return handle;
 }
 
+bool FetchPool::Ready(Handle handle) const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->slots[handle].state == Shared::State::Done;
+}
+
 base::TextArray FetchPool::Take(Handle handle) {
   std::unique_lock lock(shared_->mutex);
   Shared::Slot* slot = &shared_->slots[handle];

@@ -53,6 +53,8 @@ class FetchPool {
   // The fetch for `key`: the one added under it before, while its result is
   // still kept or not yet taken, else `fetch`, appended; it may start at once.
   Handle Add(const std::string& key, Fetch fetch);
+  // Whether the result of `handle` is there (Take would not wait).
+  bool Ready(Handle handle) const;
   // The result of `handle`; waits until it is done. Precondition: taken at
   // most as often as Add gave it.
   base::TextArray Take(Handle handle);

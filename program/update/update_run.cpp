@@ -88,11 +88,58 @@ TextArray ItemPageLinks(const TextArray& links) {
 std::string ListPageKey(int page) { return "list " + ListPageAddress(page); }
 std::string ItemPageKey(const Text& link) { return "item " + SiteAddress(link); }
 
-// Takes the sources of `itemPages` from `fetches`, in page order, and adds
+// The run's list pages: each asked for at the start; its links taken, and
+// its item pages asked for, as soon as it and every list page before it
+// are read, though the run reads them (their links, then their item pages'
+// sources) strictly in page order.
+class ListPages {
+ public:
+  explicit ListPages(FetchPool& fetches) : fetches_(fetches) {
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      pages_.push_back({fetches_.Add(ListPageKey(page), [page] { return ListPageLinks(page); })});
+    }
+  }
+  std::size_t Count() const { return pages_.size(); }
+
+  // List page `i` (0-based) read: its links, and its item pages asked for.
+  const TextArray& Links(std::size_t i) {
+    while (asked_ <= i) AskNext();
+    return pages_[i].links;
+  }
+  const std::vector<FetchPool::Handle>& ItemPages(std::size_t i) {
+    Links(i);
+    return pages_[i].itemPages;
+  }
+  // Asks for the item pages of the list pages already read, in page order.
+  void AskReadyOnes() {
+    while (asked_ < pages_.size() && fetches_.Ready(pages_[asked_].handle)) AskNext();
+  }
+
+ private:
+  struct Page {
+    FetchPool::Handle handle;
+    TextArray links;
+    std::vector<FetchPool::Handle> itemPages;
+  };
+  void AskNext() {
+    Page& page = pages_[asked_++];
+    page.links = fetches_.Take(page.handle);
+    for (const Text& link : ItemPageLinks(page.links)) {
+      page.itemPages.push_back(
+          fetches_.Add(ItemPageKey(link), [link] { return ItemPageSources(link); }));
+    }
+  }
+
+  FetchPool& fetches_;
+  std::vector<Page> pages_;
+  std::size_t asked_ = 0;
+};
+
+// Takes the sources of list page `i`'s item pages, in page order, and adds
 // each to the index with a progress text.
-void CollectItems(FetchPool& fetches, const std::vector<FetchPool::Handle>& itemPages,
-                  UpdateProgress& progress) {
-  for (const FetchPool::Handle itemPage : itemPages) {
+void CollectItems(FetchPool& fetches, ListPages& lists, std::size_t i, UpdateProgress& progress) {
+  for (const FetchPool::Handle itemPage : lists.ItemPages(i)) {
+    lists.AskReadyOnes();
     TextArray sources = fetches.Take(itemPage);
     photoSources.Set(sources);
     for (const Text& source : sources) {
@@ -152,20 +199,11 @@ void RunUpdate(int fetchWindow) {
     // The seven list pages are asked for at once; each list page's item
     // pages as soon as it is read. A page linked again is not fetched again.
     FetchPool fetches(fetchWindow);
-    std::vector<FetchPool::Handle> listPages;
-    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
-      listPages.push_back(fetches.Add(ListPageKey(page), [page] { return ListPageLinks(page); }));
-    }
-    for (const FetchPool::Handle listPage : listPages) {
-      TextArray links = fetches.Take(listPage);
-      itemLinks.Set(links);
-      const TextArray accepted = ItemPageLinks(links);
-      std::vector<FetchPool::Handle> itemPages;
-      for (const Text& link : accepted) {
-        itemPages.push_back(fetches.Add(ItemPageKey(link), [link] { return ItemPageSources(link); }));
-      }
-      progress.ListPageRead(accepted.size());
-      CollectItems(fetches, itemPages, progress);
+    ListPages lists(fetches);
+    for (std::size_t i = 0; i < lists.Count(); ++i) {
+      itemLinks.Set(lists.Links(i));
+      progress.ListPageRead(lists.ItemPages(i).size());
+      CollectItems(fetches, lists, i, progress);
       firstDisplay.AfterListPage();
       progress.ListPageDone();
     }
