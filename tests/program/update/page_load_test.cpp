@@ -118,6 +118,7 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestAndTheStoreOutlivesAnUpda
   int requestsFromStore = -1;
   int requestsOfPageBack = -1;
   int requestsAfterUpdate = -1;
+  bool readAheadTogether = false;
   int requestsFromSite = -1;
   bool aheadStoppedBeforeRelease = false;
   std::array<BoxState, kPageBoxes> fromStore{};
@@ -132,6 +133,15 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestAndTheStoreOutlivesAnUpda
 
     ShowNextPage(0, 0, 0);  // page 10 .. 15, from the store
     ASSERT_TRUE(site.Gate().WaitUntilWaiting(held));
+    // The page 15 .. 20 is read together: its other photos not yet stored
+    // (16 .. 20; 15 came with the page 10 .. 15) are asked for while photo
+    // 17 is held.
+    readAheadTogether = WaitUntil([&] {
+                          int asked = 0;
+                          for (int i = 16; i <= 20; ++i) asked += site.Requests(item(i));
+                          return asked == 5;
+                        }) &&
+                        site.Gate().Waiting(held) == 1;
     fromStore = WindowPageLoads()->States();
     requestsFromStore = pageRequests(10);
     expectPage(10, "from the store");
@@ -172,6 +182,7 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestAndTheStoreOutlivesAnUpda
   }),
             0);
   EXPECT_EQ(requestsFromStore, 0);
+  EXPECT_TRUE(readAheadTogether);
   EXPECT_EQ(fromStore, page10States);
   EXPECT_TRUE(aheadStoppedBeforeRelease);
   EXPECT_EQ(requestsOfPageBack, 0);  // the page shown before is still stored
