@@ -136,7 +136,7 @@ class PageLoads : public std::enable_shared_from_this<PageLoads> {
   void ReadAhead(const rt::TransferScope& scope,
                  const std::vector<std::vector<std::string>>& pages);
   void ReadAheadTogether(const rt::TransferScope& scope, const std::vector<std::string>& page);
-  std::vector<std::vector<std::string>> NeighboursToReadLocked(const Load& load) const;
+  std::vector<std::vector<std::string>> NeighboursToReadLocked(const Load& load);
   bool AheadWantedLocked(const rt::TransferScope& scope) const;
 
   // Everything below is guarded by `mutex_`, which is also held while a box

@@ -53,19 +53,25 @@ void PageLoads::ReadAhead(const rt::TransferScope& scope,
 
 // The addresses of the current page's neighbours that the store lacks, by
 // page, the likelier next page first; places past the index's end (empty
-// items) and addresses off the site are left out.
-std::vector<std::vector<std::string>> PageLoads::NeighboursToReadLocked(const Load& load) const {
+// items) and addresses off the site are left out. The files the store holds
+// for the page and its neighbours become its last to be dropped.
+std::vector<std::vector<std::string>> PageLoads::NeighboursToReadLocked(const Load& load) {
   const bool back = load.move == PageMove::Back && load.places[0] >= kPageStep;
   const int count = rt::ListCount(units::kIndexList);
   std::vector<std::vector<std::string>> pages;
   std::vector<std::string> seen;
-  for (const std::int32_t step : back ? std::vector{-kPageStep, kPageStep} : std::vector{kPageStep}) {
+  for (const std::int32_t step : back ? std::vector{0, -kPageStep, kPageStep} : std::vector{0, kPageStep}) {
     std::vector<std::string> page;
     for (const std::int32_t place : load.places) {
       const std::int32_t position = place + step;
       if (position < 0 || position >= count) continue;
       std::string address = PhotoAddress(rt::ListItem(units::kIndexList, position));
-      if (address.empty() || store_.Find(address)) continue;
+      if (address.empty()) continue;
+      if (store_.Find(address)) {
+        store_.Touch(address);
+        continue;
+      }
+      if (step == 0) continue;  // the page shown: not read again
       if (std::find(seen.begin(), seen.end(), address) != seen.end()) continue;
       seen.push_back(address);
       page.push_back(std::move(address));

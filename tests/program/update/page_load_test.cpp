@@ -211,6 +211,11 @@ TEST(PageLoad, TheReadAheadStoreDropsItsOldestFilesPastEitherBound) {
   EXPECT_EQ(store.Find("huge"), nullptr);
   EXPECT_EQ(store.Find("empty"), nullptr);
   EXPECT_EQ(store.Photos(), 2u);
+  store.Put("f", file(10));
+  store.Touch("d");          // "d" is now the last to go...
+  store.Put("g", file(10));  // ...so the fourth photo drops "e"
+  EXPECT_NE(store.Find("d"), nullptr);
+  EXPECT_EQ(store.Find("e"), nullptr);
   const PhotoCache::File kept = store.Find("d");
   store.Clear();
   EXPECT_EQ(store.Photos(), 0u);
