@@ -191,7 +191,8 @@ std::string EncodeBmp(const Raster& raster) {
   PutLe(out, static_cast<std::uint32_t>(raster.height), 4);  // bottom-up
   PutLe(out, 1, 2);
   PutLe(out, 24, 2);
-  for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);  // no compression, sizes and palette left to readers
+  // No compression; image size, resolution and palette counts left to readers.
+  for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);
   for (int y = raster.height - 1; y >= 0; --y) {
     const std::size_t rowStart = out.size();
     const std::uint8_t* row = raster.rgb.data() + static_cast<std::size_t>(y) * width * 3;
@@ -221,7 +222,8 @@ std::string EncodeTiff(const Raster& raster) {
   out.append(reinterpret_cast<const char*>(raster.rgb.data()), raster.rgb.size());
   if (pixels & 1) out.push_back('\0');
   PutLe(out, kEntries, 2);
-  auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+  auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                   std::uint32_t value) {
     PutLe(out, tag, 2);
     PutLe(out, type, 2);
     PutLe(out, count, 4);

@@ -56,7 +56,9 @@ double TimeCurl(const demo::DemoSite& site) {
   auto add = [&](const std::string& path) {
     if (seen.insert(path).second) command += " -o /dev/null " + site.BaseAddress() + path;
   };
-  for (int page = kFirstListPage; page <= kLastListPage; ++page) add(demo::Gallery::ListPagePath(page));
+  for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+    add(demo::Gallery::ListPagePath(page));
+  }
   for (const demo::Item& item : site.gallery().items()) add(demo::Gallery::ItemPath(item.id));
   const auto t0 = Clock::now();
   command += " 2>/dev/null";
@@ -98,7 +100,8 @@ void BM_UpdateAgainstCurl(benchmark::State& state) {
     const UpdateOutcome run = TimeUpdate(kMaxFetchesInFlight);
     const double reference = TimeCurl(*site.site);
     if (run.items != one.items || run.statusTexts != one.statusTexts ||
-        IndexFileBytes(DistinctIndexItems(run.items)) != IndexFileBytes(DistinctIndexItems(one.items))) {
+        IndexFileBytes(DistinctIndexItems(run.items)) !=
+            IndexFileBytes(DistinctIndexItems(one.items))) {
       state.SkipWithError("the run differs from the one-after-another run");
       return;
     }
@@ -129,7 +132,8 @@ void BM_PageOfSixPhotos(benchmark::State& state) {
   double six = 0;
   program.Run([&] {
     for (int i = 0; i < 6; ++i) rt::ListAdd(units::kIndexList, photos[i].path);
-    WindowPageLoads()->LoadPageHere(CurrentPlaces(), PhotoReads::Together);  // the site paints each photo once
+    // The site paints each photo once.
+    WindowPageLoads()->LoadPageHere(CurrentPlaces(), PhotoReads::Together);
     for (auto _ : state) {
       const auto t0 = Clock::now();
       benchmark::DoNotOptimize(LoadPhotoAsBmp(photos[0].path));

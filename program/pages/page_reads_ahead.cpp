@@ -60,7 +60,8 @@ std::vector<std::vector<std::string>> PageLoads::NeighboursToReadLocked(const Lo
   const int count = rt::ListCount(units::kIndexList);
   std::vector<std::vector<std::string>> pages;
   std::vector<std::string> seen;
-  for (const std::int32_t step : back ? std::vector{0, -kPageStep, kPageStep} : std::vector{0, kPageStep}) {
+  for (const std::int32_t step :
+       back ? std::vector{0, -kPageStep, kPageStep} : std::vector{0, kPageStep}) {
     std::vector<std::string> page;
     for (const std::int32_t place : load.places) {
       const std::int32_t position = place + step;

@@ -38,7 +38,7 @@ struct FetchPool::Shared {
   const std::size_t keptBytes;
   std::mutex mutex;
   std::condition_variable changed;
-  std::deque<Slot> slots;             // by handle
+  std::deque<Slot> slots;              // by handle
   std::map<std::string, Handle> keys;  // the slot each key names, while it may be reused
   std::size_t nextToStart = 0;
   std::size_t running = 0;
@@ -89,8 +89,8 @@ struct FetchPool::Shared {
 };
 
 FetchPool::FetchPool(int window, std::size_t keptBytes)
-    : shared_(std::make_shared<Shared>(static_cast<std::size_t>(window > 1 ? window : 1),
-                                       keptBytes)),
+    : shared_(
+          std::make_shared<Shared>(static_cast<std::size_t>(window > 1 ? window : 1), keptBytes)),
       window_(window > 1 ? window : 1) {}
 
 FetchPool::~FetchPool() {
@@ -112,7 +112,8 @@ FetchPool::Handle FetchPool::Add(const std::string& key, Fetch fetch) {
   {
     std::lock_guard lock(shared_->mutex);
     handle = shared_->slots.size();
-    shared_->slots.push_back(Shared::Slot{key, std::move(fetch), Shared::State::Queued, 1, false, {}});
+    shared_->slots.push_back(
+        Shared::Slot{key, std::move(fetch), Shared::State::Queued, 1, false, {}});
     shared_->keys.emplace(key, handle);
     shared_->changed.notify_all();
   }
@@ -149,7 +150,8 @@ base::TextArray FetchPool::Take(Handle handle) {
     lock.lock();
     shared_->FinishLocked(handle, std::move(result));
   } else {
-    shared_->changed.wait(lock, [&] { return shared_->slots[handle].state == Shared::State::Done; });
+    shared_->changed.wait(lock,
+                          [&] { return shared_->slots[handle].state == Shared::State::Done; });
   }
   slot = &shared_->slots[handle];
   const bool lastTake = --slot->takesLeft == 0;

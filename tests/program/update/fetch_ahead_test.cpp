@@ -110,7 +110,9 @@ class AheadConductor {
  public:
   explicit AheadConductor(CraftedSite& site) : site_(site) {
     held_ = {"/i/1.html", "/i/2.PHP", "/i/gone.html", "/i/empty.html", "/i/3.html"};
-    for (int page = 5; page <= kLastListPage; ++page) held_.push_back("/i/p" + std::to_string(page) + ".html");
+    for (int page = 5; page <= kLastListPage; ++page) {
+      held_.push_back("/i/p" + std::to_string(page) + ".html");
+    }
     for (int k = 0; k < kManyItemPages; ++k) held_.push_back(ManyItemPage(k));
     for (const auto& path : held_) site_.Gate().Hold(path);
     thread_ = std::thread([this] { Conduct(); });
@@ -118,8 +120,10 @@ class AheadConductor {
   ~AheadConductor() { Finish(); }
 
   struct Seen {
-    bool listPagesFirst = false;  // all seven asked for while every item page waited
-    std::vector<std::size_t> window;  // requests waiting for each of list page 4's item pages
+    // All seven asked for while every item page waited.
+    bool listPagesFirst = false;
+    // Requests waiting for each of list page 4's item pages once the window was full.
+    std::vector<std::size_t> window;
   };
   // Once the run is over.
   const Seen& Finish() {
@@ -147,7 +151,9 @@ class AheadConductor {
       if (path.rfind("/i/m", 0) != 0) gate.Open(path);
     }
     if (gate.WaitUntilWaitingInAll(kMaxFetchesInFlight)) {
-      for (int k = 0; k < kManyItemPages; ++k) seen_.window.push_back(gate.Waiting(ManyItemPage(k)));
+      for (int k = 0; k < kManyItemPages; ++k) {
+        seen_.window.push_back(gate.Waiting(ManyItemPage(k)));
+      }
     }
     for (const auto& path : held_) gate.Open(path);
   }

@@ -150,8 +150,8 @@ TEST(UpdateRun, TheFirstPageLoadsBesideTheRunItsSixPhotosTogether) {
     // ...which were all asked for before any was answered.
     sixAskedTogether = site.Gate().WaitUntilWaitingInAll(6);
     for (int i = 0; i < 6; ++i) {
-      runEndedWhilePhotosHeld = runEndedWhilePhotosHeld &&
-                                site.Requests("/p/" + std::to_string(i) + ".png") == 1;
+      runEndedWhilePhotosHeld =
+          runEndedWhilePhotosHeld && site.Requests("/p/" + std::to_string(i) + ".png") == 1;
       site.Gate().Open("/p/" + std::to_string(i) + ".png");
     }
     EXPECT_TRUE(program.WaitUntilIdle());
@@ -189,8 +189,8 @@ TEST(UpdateRun, AfterTheCompletionThePageShownLoadsAgainWithoutARequest) {
     requestsOfTheReload = site.AllRequests();
   }),
             0);
-  EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/a.png", "/p/b.png", "/p/c.png",
-                                                       "/p/d.png", "/p/e.png"}));
+  EXPECT_EQ(program.Items(),
+            (std::vector<std::string>{"/p/a.png", "/p/b.png", "/p/c.png", "/p/d.png", "/p/e.png"}));
   EXPECT_EQ(requestsOfTheReload, (std::map<std::string, int>{}));
   // The page was loaded again: each box the photo its place now holds.
   EXPECT_EQ(program.Picture(1), before[0]);
