@@ -1,10 +1,10 @@
 // The update run over the gallery's list and item pages.
 #include <atomic>
 #include <memory>
-#include <vector>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "program/routines/event_routines.h"
 #include "program/routines/globals.h"
