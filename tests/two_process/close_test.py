@@ -118,6 +118,12 @@ class StallingSite:
         with self.arrived:
             return self.arrived.wait_for(lambda: path in self.requests, timeout)
 
+    def wait_for_photo(self, timeout=60):
+        """True once any photo (a path under /p/) has been asked for."""
+        with self.arrived:
+            return self.arrived.wait_for(
+                lambda: any(r.startswith("/p/") for r in self.requests), timeout)
+
     def stop(self):
         self.release.set()
         self.server.shutdown()
@@ -199,14 +205,16 @@ class ProgramRun(unittest.TestCase):
 
     def update_then_close(self, pages, stall, while_stalled=None, close_signal=None):
         """Clicks 更新, waits until the site holds the request for `stall`'s
-        first path, does `while_stalled(window, site)` if given, closes the
-        window (or sends `close_signal`) and gives back the program's
-        stderr."""
+        first path and the first display has asked for a photo (so list
+        page 1's items are in the index), does `while_stalled(window, site)`
+        if given, closes the window (or sends `close_signal`) and gives back
+        the program's stderr."""
         site = StallingSite(pages, set(stall))
         try:
             window = self.start(site)
             self.desktop.click(window, *UPDATE_BUTTON)
             self.assertTrue(site.wait_for(stall[0]), "the update run never reached the stall")
+            self.assertTrue(site.wait_for_photo(), "the first display never started")
             if while_stalled is not None:
                 while_stalled(window, site)
             return self.close_and_wait(window, close_signal)
@@ -235,10 +243,12 @@ class CloseWhileStalled(ProgramRun):
                                                         close_signal=close_signal),
                                  b"/p/kept.jpg\r\n")
 
-    # The run asks for list page N+1 only once list page N-1's item pages
-    # are all read, and for list page N's item pages only once list page N
-    # is read: stalling there, what the index holds at the close does not
-    # depend on how fast the answers before came.
+    # The run asks for all seven list pages at once, but reads them in
+    # order; list page 1's photos are asked for (by the first display) only
+    # once its item pages are in the index. Waiting for a photo as well as
+    # the stall, what the index holds at the close does not depend on how
+    # fast the answers before came.
+
 
     def test_closing_while_an_item_page_stalls(self):
         # List page 1's item page gives two photos; list page 2's item page
@@ -259,19 +269,20 @@ class CloseWhileStalled(ProgramRun):
 
     def test_closing_while_a_next_page_loader_stalls(self):
         # The index fills from list page 1 and the update's first display
-        # shows photos 0 .. 5; once the run hangs on list page 3 (so that
-        # display is over and never runs again), 下一页's page loader hangs
-        # on photos 6 and 7, which only it asks for.
+        # asks for photos 0 .. 5; the run hangs on list page 2 (so that
+        # display never runs again), and 下一页's page loader hangs on
+        # photos 6 and 7, which only it asks for.
         photo = png_1x1()
         pages = {LIST + "1.html": list_page(["/i/1.html"]),
                  "/i/1.html": item_page([f"/p/{n}.jpg" for n in range(8)])}
         pages.update({f"/p/{n}.jpg": photo for n in range(6)})
 
         def next_page(window, site):
+            self.assertTrue(site.wait_for("/p/5.jpg"), "the first display did not ask for photo 5")
             self.desktop.click(window, *NEXT_BUTTON)
             self.assertTrue(site.wait_for("/p/6.jpg"), "the page loader did not start")
 
-        written = self.update_then_close(pages, stall=[LIST + "3.html", "/p/6.jpg", "/p/7.jpg"],
+        written = self.update_then_close(pages, stall=[LIST + "2.html", "/p/6.jpg", "/p/7.jpg"],
                                          while_stalled=next_page)
         self.assertEqual(written, b"".join(f"/p/{n}.jpg\r\n".encode() for n in range(8)))
 
