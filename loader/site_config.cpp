@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kConfigFile = "pixaroo/pixaroo.conf";
 constexpr std::string_view kSiteKey = "site";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -41,6 +42,9 @@ std::string SiteConfigPath() {
 std::optional<std::string> SiteFromConfigText(std::string_view text, std::string* error) {
   std::string base;
   std::size_t lineNumber = 0;
+  // Some editors start a UTF-8 file with a byte order mark; it is no part
+  // of the first key.
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view line = Trim(text.substr(0, end));

@@ -4,7 +4,8 @@
 //   else $HOME/.config)
 // The program only reads this file; the user writes it. Lines are
 // `key=value` (spaces around either are dropped); blank lines and lines
-// starting with '#' or ';' are comments; keys other than `site` are left
+// starting with '#' or ';' are comments; a UTF-8 byte order mark at the
+// start is dropped; keys other than `site` are left
 // for later versions. The last `site=` line counts. Its value is checked
 // as --site's is.
 //

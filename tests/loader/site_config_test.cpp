@@ -27,6 +27,11 @@ TEST(SiteConfig, TheLastSiteLineCountsAndIsCheckedAsSiteIs) {
   EXPECT_NE(error.find("line 3"), std::string::npos) << error;
   EXPECT_NE(error.find("ftp://bad"), std::string::npos) << error;
   EXPECT_FALSE(SiteFromConfigText("site=\n", &error));
+  // A file saved with a UTF-8 byte order mark: the first line's key is
+  // still `site`; anywhere else the mark is an odd byte like any other.
+  EXPECT_EQ(SiteFromConfigText("\xEF\xBB\xBFsite=http://marked.example\n", &error),
+            "http://marked.example");
+  EXPECT_EQ(SiteFromConfigText("# x\n\xEF\xBB\xBFsite=http://marked.example\n", &error), "");
 }
 
 class ScopedEnv {
