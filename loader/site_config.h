@@ -19,7 +19,8 @@
 
 namespace pixaroo {
 
-// A file longer than this is no configuration file of ours: refused unread.
+// A file longer than this is no configuration file of ours: refused unread,
+// as is a path that names no regular file (a FIFO, a device, a folder).
 inline constexpr std::size_t kMaxSiteConfigBytes = 64 * 1024;
 
 // The configuration file's path, or empty when neither $XDG_CONFIG_HOME
