@@ -2,8 +2,8 @@
 // configuration file, else the address built in.
 #include "loader/site_config.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>

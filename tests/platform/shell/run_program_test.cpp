@@ -141,8 +141,8 @@ TEST(RunProgram, AChildInheritsOnlyTheStandardDescriptors) {
   std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
   SetUrlOpener(opener.string());
   int linkCode = -1, programCode = -1, stdioCode = -1;
-  ASSERT_TRUE(RunCommandLine("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x",
-                             true, [&](int code) { linkCode = code; }));
+  ASSERT_TRUE(RunCommandLine("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x", true,
+                             [&](int code) { linkCode = code; }));
   ASSERT_TRUE(RunCommandLine("sh -c \"[ -e /proc/$$/fd/" + fd + " ] && exit 0; exit 5\"", true,
                              [&](int code) { programCode = code; }));
   // The standard three still are the child's.
