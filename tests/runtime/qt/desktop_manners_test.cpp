@@ -183,6 +183,9 @@ TEST_F(Manners, ViewerAndNoticeOpenCentredOnTheWindowWithinTheScreen) {
 
 TEST_F(Manners, EndSignalsCloseTheWindowAsItsCloseButtonDoes) {
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    // Not ignored, whatever this test was started with (a shell's
+    // background job starts with SIGINT ignored, and such is left ignored).
+    ASSERT_NE(std::signal(signal, SIG_DFL), SIG_ERR);
     Open();  // each window takes one signal of each kind
     ASSERT_EQ(std::raise(signal), 0);
     EXPECT_TRUE(PumpUntil([&] { return heard_.closing == 1; })) << "signal " << signal;
