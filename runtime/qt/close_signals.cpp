@@ -37,7 +37,14 @@ CloseSignals::CloseSignals(std::function<void()> onSignal, QObject* parent)
   action.sa_handler = OnCloseSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART | SA_RESETHAND;
-  for (const int signal : kSignals) ::sigaction(signal, &action, nullptr);
+  for (const int signal : kSignals) {
+    // A signal ignored from the start stays ignored: started under nohup,
+    // or in the background by a shell, the program is meant to outlive the
+    // terminal or its Ctrl+C.
+    struct sigaction before {};
+    if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal, &action, nullptr);
+  }
 }
 
 CloseSignals::~CloseSignals() {

@@ -7,7 +7,9 @@
 // window thread reads it and runs `onSignal`. Each signal's handler is
 // installed once per CloseSignals and resets itself when it fires, so a
 // second signal of the same kind (a program that does not end) ends the
-// process the default way. Construct and destroy on the GUI thread; at
+// process the default way. A signal the program was started with ignored
+// (nohup, a shell's background job) is left ignored. Construct and
+// destroy on the GUI thread; at
 // most one CloseSignals per process at a time.
 #pragma once
 
