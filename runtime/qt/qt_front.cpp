@@ -216,7 +216,7 @@ std::uint32_t QtFront::PopupMenu(std::uint32_t menu) {
 std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
   const form::Unit* unit = form_ != nullptr ? form_->FindUnit(dialog) : nullptr;
   const auto settings = unit != nullptr ? form::ReadDialogSettings(*unit) : std::nullopt;
-  QFileDialog box(window_.get());
+  SaveDialog box(window_.get());
   SetUpSaveDialog(box, settings ? &*settings : nullptr);
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
   return QFile::encodeName(box.selectedFiles().first()).toStdString();
