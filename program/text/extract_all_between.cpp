@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "program/text/regex_matcher.h"
+#include "program/text/regex_operations.h"
 
 namespace pixaroo {
 namespace {
@@ -38,7 +38,7 @@ int ExtractAllBetween(std::string_view text, std::string_view leftMarker,
                       std::string_view rightMarker, TextArray& results, int maxLength,
                       std::string_view prefix, std::string_view suffix, bool includeLeft,
                       bool includeRight) {
-  RegexMatcher matcher;
+  RegexObject matcher;
   results.clear();
   const Text pattern = EscapeMarker(leftMarker) + Text(kLazyGroup) + EscapeMarker(rightMarker);
   matcher.Search(pattern, text);
