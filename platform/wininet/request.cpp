@@ -93,6 +93,33 @@ transfer::TransferRequest BuildTransfer(const InternetObject& r, std::string_vie
   return t;
 }
 
+// The platform's error for a transfer that gave no response.
+DWORD ErrorFor(transfer::Failure failure) {
+  using transfer::Failure;
+  switch (failure) {
+    case Failure::kNoSession:
+      return ERROR_INTERNET_INTERNAL_ERROR;
+    case Failure::kBadAddress:
+      return ERROR_INTERNET_INVALID_URL;
+    case Failure::kConnectFailed:
+      return ERROR_INTERNET_CANNOT_CONNECT;
+    case Failure::kConnectTimedOut:
+    case Failure::kNoProgress:
+    case Failure::kDeadlinePassed:
+      return ERROR_INTERNET_TIMEOUT;
+    case Failure::kHeadersOverCap:
+      return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    case Failure::kRedirectOffSite:
+      return ERROR_HTTP_REDIRECT_FAILED;
+    case Failure::kCancelled:
+      return ERROR_INTERNET_OPERATION_CANCELLED;
+    case Failure::kBodyOverCap:
+    case Failure::kBroken:
+      return ERROR_INTERNET_CONNECTION_ABORTED;
+  }
+  return ERROR_INTERNET_CONNECTION_ABORTED;
+}
+
 // Copies `text` NUL-terminated into the caller's buffer, as HttpQueryInfoA does.
 BOOL CopyOut(const std::string& text, LPVOID buffer, DWORD* bufferLength) {
   const std::size_t needed = text.size() + 1;
@@ -120,14 +147,14 @@ BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LP
   }
   transfer::TransferResult result = transfer::PerformTransfer(
       BuildTransfer(*r, HeaderText(headers, headersLength), optional, optionalLength));
-  if (!result.ok) {
-    SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
+  if (!result.ok()) {
+    SetLastError(ErrorFor(result.error().failure));
     return FALSE;
   }
   auto response = std::make_unique<Response>();
-  response->rawHeaders = std::move(result.rawHeaders);
-  response->status = result.status;
-  response->body = std::move(result.body);
+  response->rawHeaders = std::move(result->rawHeaders);
+  response->status = result->status;
+  response->body = std::move(result->body);
   r->response = std::move(response);
   return TRUE;
 }

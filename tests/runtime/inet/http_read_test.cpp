@@ -1,17 +1,23 @@
 #include "runtime/inet/http_read.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <future>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/transfer/same_site.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
 #include "tests/fixtures/loopback_server.h"
+#include "tests/fixtures/raw_http_server.h"
 #include "tests/fixtures/tls_server.h"
 
 namespace korvex {
@@ -22,9 +28,53 @@ namespace {
 
 using namespace std::chrono_literals;
 using pixaroo::testing::LoopbackServer;
+using pixaroo::testing::RawHttpServer;
+using pixaroo::testing::RawRequest;
 using pixaroo::testing::TlsLoopbackServer;
 
 std::string AsText(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+// Why a read failed; none when a response came.
+std::optional<Failure> FailureOf(const base::ErrorOr<HttpResponse, TransferError>& read) {
+  if (read.ok()) return std::nullopt;
+  return read.error().failure;
+}
+std::optional<Failure> FailureOf(const std::string& url, ReadKind kind = ReadKind::kPage) {
+  return FailureOf(HttpReadResponse(url, kind, nullptr));
+}
+
+// A loopback port whose listen queue is full, so that the kernel answers no
+// further connect: one is left waiting until it times out.
+class FullListenQueue {
+ public:
+  FullListenQueue() {
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof at;
+    listen_ = socket(AF_INET, SOCK_STREAM, 0);
+    ok_ = listen_ >= 0 && bind(listen_, reinterpret_cast<sockaddr*>(&at), size) == 0 &&
+          listen(listen_, 0) == 0 &&
+          getsockname(listen_, reinterpret_cast<sockaddr*>(&at), &size) == 0;
+    port_ = ntohs(at.sin_port);
+    // The first connection fills the queue (never accepted); the gate is
+    // its handshake's end, after which the kernel drops every new one.
+    filler_ = socket(AF_INET, SOCK_STREAM, 0);
+    ok_ = ok_ && filler_ >= 0 && connect(filler_, reinterpret_cast<sockaddr*>(&at), size) == 0;
+  }
+  ~FullListenQueue() {
+    if (filler_ >= 0) close(filler_);
+    if (listen_ >= 0) close(listen_);
+  }
+  bool ok() const { return ok_; }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+ private:
+  int listen_ = -1;
+  int filler_ = -1;
+  int port_ = 0;
+  bool ok_ = false;
+};
 
 class HttpReadTest : public ::testing::Test {
  protected:
@@ -103,7 +153,12 @@ TEST_F(HttpReadTest, RedirectsStayOnTheSiteUpToHttpsNeverBackAndKeepErrorBodies)
   };
   for (const auto& c : cases) {
     const std::size_t before = server_.RequestCount();
-    EXPECT_EQ(AsText(HttpRead(c.url)), c.body) << c.url;
+    const auto read = HttpReadResponse(c.url, ReadKind::kPage, nullptr);
+    EXPECT_EQ(read.ok() ? AsText(read->body) : "", c.body) << c.url;
+    if (*c.body == '\0') {
+      EXPECT_EQ(FailureOf(read), Failure::kRedirectOffSite) << c.url;
+      if (!read.ok()) EXPECT_EQ(read.error().detail.rfind("to http", 0), 0u) << c.url;
+    }
     if (c.url.find("/to-www") != std::string::npos || c.url.find("/abs") != std::string::npos) {
       EXPECT_GT(server_.RequestCount(), before + 1) << c.url;  // the hop was followed
     } else if (c.url.starts_with("http:")) {
@@ -120,6 +175,10 @@ TEST_F(HttpReadTest, RedirectsStayOnTheSiteUpToHttpsNeverBackAndKeepErrorBodies)
     res.set_content("not here", "text/plain");
   });
   EXPECT_EQ(AsText(HttpRead(server_.Url("/missing"))), "not here");
+  const auto missing = HttpReadResponse(server_.Url("/missing"), ReadKind::kPage, nullptr);
+  ASSERT_TRUE(missing.ok());
+  EXPECT_EQ(missing->status, 404);
+  EXPECT_EQ(AsText(missing->body), "not here");
 }
 
 TEST(MayRedirect, TheStartingHostOrItsRegistrableDomainOnTheSamePortOrTheDefault) {
@@ -172,7 +231,7 @@ TEST_F(HttpReadTest, EndlessRedirectLoopEndsWithTheLastRedirectBody) {
   EXPECT_EQ(server_.RequestCount(), 11u);
 }
 
-TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesGiveNothing) {
+TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesOrLongHeadersFail) {
   // The page cap as shipped; the photo cap lowered to keep the test small.
   const std::size_t photoCap = kMaxPageBodyBytes * 2;
   SetTransferLimitsForTesting(
@@ -186,11 +245,37 @@ TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesGiveNothing) {
   EXPECT_EQ(body[0], 'a');
   EXPECT_EQ(body.back(), static_cast<std::uint8_t>('a' + (kMaxPageBodyBytes - 1) % 26));
   EXPECT_TRUE(HttpRead(server_.Url("/over-page-cap")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/over-page-cap")), Failure::kBodyOverCap);
   EXPECT_EQ(HttpRead(server_.Url("/over-page-cap"), ReadKind::kPhoto, nullptr).size(),
             kMaxPageBodyBytes + 1);
   EXPECT_EQ(HttpRead(server_.Url("/photo-cap"), ReadKind::kPhoto, nullptr).size(), photoCap);
-  EXPECT_TRUE(HttpRead(server_.Url("/over-photo-cap"), ReadKind::kPhoto, nullptr).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/over-photo-cap"), ReadKind::kPhoto), Failure::kBodyOverCap);
   EXPECT_LE(kMaxPageBodyBytes, 4u << 20);
+
+  // A body without a length is stopped as it passes the cap.
+  server_.server().Get(
+      "/over-cap-unannounced", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/plain", [](std::size_t, httplib::DataSink& sink) {
+          const std::string chunk(64 << 10, 'z');
+          for (std::size_t sent = 0; sent <= kMaxPageBodyBytes && sink.is_writable();
+               sent += chunk.size()) {
+            if (!sink.write(chunk.data(), chunk.size())) return false;
+          }
+          sink.done();
+          return true;
+        });
+      });
+  EXPECT_EQ(FailureOf(server_.Url("/over-cap-unannounced")), Failure::kBodyOverCap);
+
+  // One response's header block over its cap fails the read too. Lines of
+  // 40 KiB, each well under what curl takes in one line.
+  RawHttpServer raw([](const RawRequest&) {
+    std::string lines;
+    while (lines.size() <= kMaxHeaderBlockBytes)
+      lines += "X-Long: " + std::string(40 << 10, 'h') + "\r\n";
+    return RawHttpServer::Response("HTTP/1.1 200 OK", lines, "ok");
+  });
+  EXPECT_EQ(FailureOf(raw.Url("/")), Failure::kHeadersOverCap);
 }
 
 TEST_F(HttpReadTest, OneDeadlineAcrossRedirects) {
@@ -218,7 +303,7 @@ TEST_F(HttpReadTest, OneDeadlineAcrossRedirects) {
       return true;
     });
   });
-  EXPECT_TRUE(HttpRead(server_.Url("/hop/1")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/hop/1")), Failure::kDeadlinePassed);
   EXPECT_LT(hops->load(), 10);
 }
 
@@ -228,7 +313,7 @@ TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {
   server_.AddStallingBody("/slow-body", 100, 10s);
   for (const char* path : {"/slow-head", "/slow-body"}) {
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(HttpRead(server_.Url(path)).empty()) << path;
+    EXPECT_EQ(FailureOf(server_.Url(path)), Failure::kNoProgress) << path;
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << path;
   }
 
@@ -251,17 +336,25 @@ TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {
   SetTransferLimitsForTesting(
       {.connectTimeout = 2s, .noProgressTimeout = 10s, .maxBodyBytes = 1 << 20, .deadline = 1s});
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(HttpRead(server_.Url("/trickle")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/trickle")), Failure::kDeadlinePassed);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
   EXPECT_GT(sent->load(), 0);  // the body was moving when the deadline came
 }
 
-TEST_F(HttpReadTest, UnreachableOrMalformedAddressesGiveNothing) {
+TEST_F(HttpReadTest, UnreachableOrMalformedAddressesFailWithTheirReason) {
   EXPECT_TRUE(HttpRead("http://127.0.0.1:1/").empty());
-  EXPECT_TRUE(HttpRead("").empty());
-  EXPECT_TRUE(HttpRead("ftp://127.0.0.1/x").empty());
-  EXPECT_TRUE(HttpRead("file:///etc/passwd").empty());
-  EXPECT_TRUE(HttpRead("http://[::1").empty());
+  EXPECT_EQ(FailureOf("http://127.0.0.1:1/"), Failure::kConnectFailed);
+  for (const char* url : {"", "ftp://127.0.0.1/x", "file:///etc/passwd", "http://[::1"}) {
+    EXPECT_TRUE(HttpRead(url).empty()) << url;
+    EXPECT_EQ(FailureOf(url), Failure::kBadAddress) << url;
+  }
+
+  FullListenQueue full;
+  ASSERT_TRUE(full.ok());
+  SetTransferLimitsForTesting({.connectTimeout = 300ms, .noProgressTimeout = 10s});
+  const auto read = HttpReadResponse(full.Url(), ReadKind::kPage, nullptr);
+  EXPECT_EQ(FailureOf(read), Failure::kConnectTimedOut);
+  if (!read.ok()) EXPECT_EQ(Describe(read.error()).rfind("connecting timed out: ", 0), 0u);
 }
 
 TEST(SameSite, OnlyTheSitesSchemeHostAndPortWithoutAUserPart) {
@@ -307,8 +400,8 @@ TEST_F(HttpReadTest, UnsafeBytesInTheAddressAreSentEncoded) {
   const std::string atCap = front + std::string(kMaxUrlBytes - front.size(), 'a');
   EXPECT_EQ(HttpRead(atCap).size(), atCap.size() - front.size() + 1);
   const std::size_t sent = server_.RequestCount();
-  EXPECT_TRUE(HttpRead(atCap + "a").empty());
-  EXPECT_TRUE(HttpRead(front + std::string(kMaxUrlBytes / 3, '\xB8')).empty());  // 3 bytes each
+  EXPECT_EQ(FailureOf(atCap + "a"), Failure::kBadAddress);
+  EXPECT_EQ(FailureOf(front + std::string(kMaxUrlBytes / 3, '\xB8')), Failure::kBadAddress);
   EXPECT_EQ(server_.RequestCount(), sent);
 }
 
@@ -324,11 +417,12 @@ TEST_F(HttpReadTest, CancelEndsAStalledReadAndRefusesLaterOnesUntilReset) {
   server_.AddPage("/stall", "late");
   server_.AddPage("/p", "page");
   const auto start = std::chrono::steady_clock::now();
-  auto pending = std::async(std::launch::async, [&] { return HttpRead(server_.Url("/stall")); });
+  auto pending = std::async(std::launch::async, [&] { return FailureOf(server_.Url("/stall")); });
   ASSERT_TRUE(server_.Gate().WaitUntilWaiting("/stall"));
   CancelAllTransfers();
-  EXPECT_TRUE(pending.get().empty());
+  EXPECT_EQ(pending.get(), Failure::kCancelled);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+  EXPECT_EQ(FailureOf(server_.Url("/p")), Failure::kCancelled);
   EXPECT_TRUE(HttpRead(server_.Url("/p")).empty());
   ResetTransferCancel();
   EXPECT_EQ(AsText(HttpRead(server_.Url("/p"))), "page");
