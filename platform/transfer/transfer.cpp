@@ -308,13 +308,11 @@ std::vector<std::string>& RoutesLocked() {
 }
 
 const char* FailureText(Failure failure) {
-  switch (failure) {
-#define PIXAROO_TRANSFER_FAILURE(name, text) \
-  case Failure::name:                        \
-    return text;
+  static constexpr const char* kTexts[] = {
+#define PIXAROO_TRANSFER_FAILURE(name, text) text,
 #include "platform/transfer/failure_list.def"
-  }
-  return "?";
+  };
+  return kTexts[static_cast<std::size_t>(failure)];
 }
 
 std::string Describe(const TransferError& error) {
