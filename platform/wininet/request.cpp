@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "platform/transfer/transfer.h"
 #include "platform/wininet/handles.h"
@@ -93,29 +94,38 @@ transfer::TransferRequest BuildTransfer(const InternetObject& r, std::string_vie
   return t;
 }
 
-// The platform's error for a transfer that gave no response.
-DWORD ErrorFor(transfer::Failure failure) {
-  using transfer::Failure;
-  switch (failure) {
-    case Failure::kNoSession:
-      return ERROR_INTERNET_INTERNAL_ERROR;
-    case Failure::kBadAddress:
-      return ERROR_INTERNET_INVALID_URL;
-    case Failure::kConnectFailed:
-      return ERROR_INTERNET_CANNOT_CONNECT;
-    case Failure::kConnectTimedOut:
-    case Failure::kNoProgress:
-    case Failure::kDeadlinePassed:
-      return ERROR_INTERNET_TIMEOUT;
-    case Failure::kHeadersOverCap:
-      return ERROR_HTTP_INVALID_SERVER_RESPONSE;
-    case Failure::kRedirectOffSite:
-      return ERROR_HTTP_REDIRECT_FAILED;
-    case Failure::kCancelled:
-      return ERROR_INTERNET_OPERATION_CANCELLED;
-    case Failure::kBodyOverCap:
-    case Failure::kBroken:
-      return ERROR_INTERNET_CONNECTION_ABORTED;
+// The platform's error for each way a transfer can give no response.
+using transfer::Failure;
+constexpr std::pair<Failure, DWORD> kErrors[] = {
+    {Failure::kNoSession, ERROR_INTERNET_INTERNAL_ERROR},
+    {Failure::kBadAddress, ERROR_INTERNET_INVALID_URL},
+    {Failure::kConnectFailed, ERROR_INTERNET_CANNOT_CONNECT},
+    {Failure::kConnectTimedOut, ERROR_INTERNET_TIMEOUT},
+    {Failure::kNoProgress, ERROR_INTERNET_TIMEOUT},
+    {Failure::kDeadlinePassed, ERROR_INTERNET_TIMEOUT},
+    {Failure::kBodyOverCap, ERROR_INTERNET_CONNECTION_ABORTED},
+    {Failure::kHeadersOverCap, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+    {Failure::kRedirectOffSite, ERROR_HTTP_REDIRECT_FAILED},
+    {Failure::kCancelled, ERROR_INTERNET_OPERATION_CANCELLED},
+    {Failure::kBroken, ERROR_INTERNET_CONNECTION_ABORTED},
+};
+
+// Every failure of the list has its error.
+constexpr bool EveryFailureHasItsError() {
+  constexpr Failure kListed[] = {
+#define PIXAROO_TRANSFER_FAILURE(name, text) Failure::name,
+#include "platform/transfer/failure_list.def"
+  };
+  return std::all_of(std::begin(kListed), std::end(kListed), [](Failure f) {
+    return std::any_of(std::begin(kErrors), std::end(kErrors),
+                       [f](const auto& e) { return e.first == f; });
+  });
+}
+static_assert(EveryFailureHasItsError(), "a transfer failure without its WinINet error");
+
+DWORD ErrorFor(Failure failure) {
+  for (const auto& [f, error] : kErrors) {
+    if (f == failure) return error;
   }
   return ERROR_INTERNET_CONNECTION_ABORTED;
 }
