@@ -1,10 +1,6 @@
 #include "runtime/inet/http_read.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -16,6 +12,7 @@
 #include "platform/transfer/same_site.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
+#include "tests/fixtures/full_listen_queue.h"
 #include "tests/fixtures/loopback_server.h"
 #include "tests/fixtures/raw_http_server.h"
 #include "tests/fixtures/tls_server.h"
@@ -27,6 +24,7 @@ using namespace transfer;  // NOLINT(google-build-using-namespace)
 namespace {
 
 using namespace std::chrono_literals;
+using pixaroo::testing::FullListenQueue;
 using pixaroo::testing::LoopbackServer;
 using pixaroo::testing::RawHttpServer;
 using pixaroo::testing::RawRequest;
@@ -42,39 +40,6 @@ std::optional<Failure> FailureOf(const base::ErrorOr<HttpResponse, TransferError
 std::optional<Failure> FailureOf(const std::string& url, ReadKind kind = ReadKind::kPage) {
   return FailureOf(HttpReadResponse(url, kind, nullptr));
 }
-
-// A loopback port whose listen queue is full, so that the kernel answers no
-// further connect: one is left waiting until it times out.
-class FullListenQueue {
- public:
-  FullListenQueue() {
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof at;
-    listen_ = socket(AF_INET, SOCK_STREAM, 0);
-    ok_ = listen_ >= 0 && bind(listen_, reinterpret_cast<sockaddr*>(&at), size) == 0 &&
-          listen(listen_, 0) == 0 &&
-          getsockname(listen_, reinterpret_cast<sockaddr*>(&at), &size) == 0;
-    port_ = ntohs(at.sin_port);
-    // The first connection fills the queue (never accepted); the gate is
-    // its handshake's end, after which the kernel drops every new one.
-    filler_ = socket(AF_INET, SOCK_STREAM, 0);
-    ok_ = ok_ && filler_ >= 0 && connect(filler_, reinterpret_cast<sockaddr*>(&at), size) == 0;
-  }
-  ~FullListenQueue() {
-    if (filler_ >= 0) close(filler_);
-    if (listen_ >= 0) close(listen_);
-  }
-  bool ok() const { return ok_; }
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-
- private:
-  int listen_ = -1;
-  int filler_ = -1;
-  int port_ = 0;
-  bool ok_ = false;
-};
 
 class HttpReadTest : public ::testing::Test {
  protected:
