@@ -68,16 +68,22 @@ std::string UserDataDirectory() {
   return std::string(home) + "/.local/share/";
 }
 
-bool MakeDirectories(const std::string& path) {
+bool MakeDirectories(const std::string& path, int* error) {
   // Each missing folder from the top down, so that every one of them gets
   // the private mode (create_directories would give the umask's).
+  int failed = 0;  // the reason the first folder could not be made
   for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
     const std::string folder = path.substr(0, end);
-    if (!folder.empty() && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) break;
+    if (!folder.empty() && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+      failed = errno;
+      break;
+    }
     if (end == std::string::npos) break;
   }
   std::error_code ignored;
-  return std::filesystem::is_directory(path, ignored);
+  if (std::filesystem::is_directory(path, ignored)) return true;
+  if (error != nullptr) *error = failed != 0 ? failed : ENOTDIR;
+  return false;
 }
 
 bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error) {

@@ -43,8 +43,9 @@ std::string UserDataDirectory();
 
 // Creates `path` and its missing parents, each private to the user (mode
 // 0700); folders already there are left as they are. True when the folder
-// exists afterwards.
-bool MakeDirectories(const std::string& path);
+// exists afterwards; otherwise `*error` (when given) says why: the errno of
+// the folder that could not be made, or ENOTDIR when something else is there.
+bool MakeDirectories(const std::string& path, int* error = nullptr);
 
 // The whole file, or empty when it cannot be read.
 Bytes ReadWholeFile(const std::string& path);

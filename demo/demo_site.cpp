@@ -22,7 +22,7 @@ namespace {
 constexpr const char* kHtmlType = "text/html; charset=gbk";
 constexpr const char* kListPattern = R"(/nvshengzhenrenxiu/list_60_(\d{1,6})\.html)";
 constexpr const char* kItemPattern = R"(/nvshengzhenrenxiu/(\d{1,6})\.html)";
-constexpr const char* kPhotoPattern = R"(/uploads/allimg/\d{6}/[0-9-]+\.(jpg|png|gif))";
+constexpr const char* kPhotoPattern = R"(/uploads/allimg/\d{6}/[0-9-]+\.(jpg|png|gif|bmp|tif))";
 constexpr const char* kScriptPattern = R"(/plus/view\.php)";
 constexpr const char* kStatusPath = "/pa";
 constexpr int kMaxPort = 65535;
@@ -59,6 +59,10 @@ const char* PhotoType(PhotoFormat format) {
       return "image/png";
     case PhotoFormat::kGif:
       return "image/gif";
+    case PhotoFormat::kBmp:
+      return "image/bmp";
+    case PhotoFormat::kTiff:
+      return "image/tiff";
     case PhotoFormat::kJpeg:
       break;
   }
@@ -72,6 +76,10 @@ std::string EncodePhoto(const Photo& photo) {
       return EncodePng(raster);
     case PhotoFormat::kGif:
       return EncodeGif(raster);
+    case PhotoFormat::kBmp:
+      return EncodeBmp(raster);
+    case PhotoFormat::kTiff:
+      return EncodeTiff(raster);
     case PhotoFormat::kJpeg:
       break;
   }

@@ -6,7 +6,7 @@
 // Addresses served (GBK HTML, CR LF lines):
 //   /nvshengzhenrenxiu/list_60_<1..7>.html  list pages
 //   /nvshengzhenrenxiu/<id>.html             item pages (ids from kFirstItemId)
-//   /uploads/allimg/<yymmdd>/<id>-<n>.<ext>  photos (JPEG, one PNG, one GIF)
+//   /uploads/allimg/<yymmdd>/<id>-<n>.<ext>  photos (JPEG; one each PNG, GIF, BMP, TIFF)
 //   /plus/view.php?aid=<page>                a script page every list links once
 //   /pa?p=2:<account>:41                     the online badge (PNG, 74 x 22)
 //   /                                        redirects to list page 1

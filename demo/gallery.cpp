@@ -15,17 +15,24 @@ namespace {
 // the one whose second photo is a GIF file.
 constexpr std::size_t kPngItem = 1;
 constexpr std::size_t kGifItem = 3;
+constexpr std::size_t kBmpItem = 4;
+constexpr std::size_t kTiffItem = 5;
 // Every kSharingPeriod-th item, from kSharingPhase on, shows the first photo
 // of the item before it as its last photo.
 constexpr std::size_t kSharingPeriod = 4;
 constexpr std::size_t kSharingPhase = 2;
 // Every kLandscapeEvery-th photo is wider than high.
 constexpr int kLandscapeEvery = 9;
-// Portrait sizes: kBaseWidth + 0..4 steps, kBaseHeight + 0..3 steps.
-constexpr int kBaseWidth = 560;
-constexpr int kWidthStep = 20;
-constexpr int kBaseHeight = 840;
-constexpr int kHeightStep = 40;
+// Portrait sizes: kBaseWidth + 0..4 steps, kBaseHeight + 0..3 steps
+// (800 x 1200 to 1200 x 1800); every kLargeEvery-th photo is kLargeWidth x
+// kLargeHeight (JPEG files only, as sites serve their largest).
+constexpr int kBaseWidth = 800;
+constexpr int kWidthStep = 100;
+constexpr int kBaseHeight = 1200;
+constexpr int kHeightStep = 200;
+constexpr int kLargeEvery = 16;
+constexpr int kLargeWidth = 2000;
+constexpr int kLargeHeight = 3000;
 // List page 1 holds the newest items, dated kNewestDay of March 2019.
 constexpr int kNewestDay = 28;
 constexpr int kDaysPerPage = 3;
@@ -47,6 +54,10 @@ const char* Extension(PhotoFormat format) {
       return "png";
     case PhotoFormat::kGif:
       return "gif";
+    case PhotoFormat::kBmp:
+      return "bmp";
+    case PhotoFormat::kTiff:
+      return "tif";
     case PhotoFormat::kJpeg:
       break;
   }
@@ -56,6 +67,8 @@ const char* Extension(PhotoFormat format) {
 PhotoFormat FormatFor(std::size_t itemPos, int n) {
   if (n == 2 && itemPos == kPngItem) return PhotoFormat::kPng;
   if (n == 2 && itemPos == kGifItem) return PhotoFormat::kGif;
+  if (n == 2 && itemPos == kBmpItem) return PhotoFormat::kBmp;
+  if (n == 2 && itemPos == kTiffItem) return PhotoFormat::kTiff;
   return PhotoFormat::kJpeg;
 }
 
@@ -66,6 +79,10 @@ Photo MakePhoto(const Item& item, std::size_t itemPos, int n, int number) {
   photo.listPage = item.listPage;
   photo.width = kBaseWidth + (number * 37 % 5) * kWidthStep;
   photo.height = kBaseHeight + (number * 53 % 4) * kHeightStep;
+  if (number % kLargeEvery == 0 && photo.format == PhotoFormat::kJpeg) {
+    photo.width = kLargeWidth;
+    photo.height = kLargeHeight;
+  }
   if (number % kLandscapeEvery == 0) std::swap(photo.width, photo.height);
   photo.path = "/uploads/allimg/" + DateFolder(item.date) + "/" + std::to_string(item.id) + "-" +
                std::to_string(n) + "." + Extension(photo.format);

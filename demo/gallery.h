@@ -2,8 +2,10 @@
 //
 // A fixed catalogue: kListPageCount list pages of kItemsPerPage items; each
 // item page shows kPhotosPerItem photos, and now and then one of them is the
-// first photo of the item before it, as happens on real galleries. One photo
-// is a PNG file and one a GIF file; the rest are JPEG files.
+// first photo of the item before it, as happens on real galleries. Photos
+// have the sizes photo sites serve (most 800 x 1200 to 1200 x 1800, now and
+// then 2000 x 3000, every ninth one landscape). One photo each is a PNG, a
+// GIF, a BMP and a TIFF file; the rest are JPEG files.
 //
 // A Gallery is built once and never changes afterwards, so any thread may
 // read it. Page bodies are GBK HTML, built on each call; they hold the list
@@ -24,7 +26,7 @@ inline constexpr int kFirstItemId = 3101;
 // Largest item id or page number a request path may name (digits, at most).
 inline constexpr std::size_t kMaxNumberDigits = 6;
 
-enum class PhotoFormat { kJpeg, kPng, kGif };
+enum class PhotoFormat { kJpeg, kPng, kGif, kBmp, kTiff };
 
 struct Photo {
   std::string path;  // site-relative: "/uploads/allimg/<yymmdd>/<item>-<n>.<ext>"

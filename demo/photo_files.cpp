@@ -168,4 +168,82 @@ std::string EncodeGif(const Raster& raster) {
   return out;
 }
 
+namespace {
+
+void PutLe(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+}  // namespace
+
+std::string EncodeBmp(const Raster& raster) {
+  if (!WellFormed(raster)) return {};
+  constexpr std::uint32_t kHeaders = 14 + 40;
+  const auto width = static_cast<std::uint32_t>(raster.width);
+  const std::uint32_t stride = (width * 3 + 3) & ~3u;
+  const std::uint32_t pixels = stride * static_cast<std::uint32_t>(raster.height);
+  std::string out = "BM";
+  PutLe(out, kHeaders + pixels, 4);
+  PutLe(out, 0, 4);
+  PutLe(out, kHeaders, 4);
+  PutLe(out, 40, 4);  // BITMAPINFOHEADER
+  PutLe(out, width, 4);
+  PutLe(out, static_cast<std::uint32_t>(raster.height), 4);  // bottom-up
+  PutLe(out, 1, 2);
+  PutLe(out, 24, 2);
+  // No compression; image size, resolution and palette counts left to readers.
+  for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);
+  for (int y = raster.height - 1; y >= 0; --y) {
+    const std::size_t rowStart = out.size();
+    const std::uint8_t* row = raster.rgb.data() + static_cast<std::size_t>(y) * width * 3;
+    for (int x = 0; x < raster.width; ++x) {
+      const std::uint8_t* p = row + static_cast<std::size_t>(x) * 3;
+      out.push_back(static_cast<char>(p[2]));
+      out.push_back(static_cast<char>(p[1]));
+      out.push_back(static_cast<char>(p[0]));
+    }
+    out.resize(rowStart + stride, '\0');
+  }
+  return out;
+}
+
+std::string EncodeTiff(const Raster& raster) {
+  if (!WellFormed(raster)) return {};
+  // Little-endian baseline RGB: header, the pixels in one strip, then the
+  // directory and the two values that do not fit in their entries.
+  const auto pixels = static_cast<std::uint32_t>(raster.rgb.size());
+  const std::uint32_t pixelsAt = 8;
+  const std::uint32_t directoryAt = pixelsAt + pixels + (pixels & 1);
+  constexpr std::uint16_t kEntries = 10;
+  const std::uint32_t bitsAt = directoryAt + 2 + kEntries * 12 + 4;
+  std::string out = "II";
+  PutLe(out, 42, 2);
+  PutLe(out, directoryAt, 4);
+  out.append(reinterpret_cast<const char*>(raster.rgb.data()), raster.rgb.size());
+  if (pixels & 1) out.push_back('\0');
+  PutLe(out, kEntries, 2);
+  auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count,
+                   std::uint32_t value) {
+    PutLe(out, tag, 2);
+    PutLe(out, type, 2);
+    PutLe(out, count, 4);
+    PutLe(out, value, 4);
+  };
+  constexpr std::uint16_t kShort = 3;
+  constexpr std::uint16_t kLong = 4;
+  entry(256, kLong, 1, static_cast<std::uint32_t>(raster.width));   // ImageWidth
+  entry(257, kLong, 1, static_cast<std::uint32_t>(raster.height));  // ImageLength
+  entry(258, kShort, 3, bitsAt);                                     // BitsPerSample 8, 8, 8
+  entry(259, kShort, 1, 1);                                          // no compression
+  entry(262, kShort, 1, 2);                                          // RGB
+  entry(273, kLong, 1, pixelsAt);                                    // StripOffsets
+  entry(277, kShort, 1, 3);                                          // SamplesPerPixel
+  entry(278, kLong, 1, static_cast<std::uint32_t>(raster.height));  // RowsPerStrip
+  entry(279, kLong, 1, pixels);                                      // StripByteCounts
+  entry(284, kShort, 1, 1);                                          // chunky
+  PutLe(out, 0, 4);  // no next directory
+  for (int i = 0; i < 3; ++i) PutLe(out, 8, 2);
+  return out;
+}
+
 }  // namespace pixaroo::demo

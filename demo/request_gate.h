@@ -38,7 +38,7 @@ class RequestGate {
   // the request may be answered.
   void Pass(const std::string& path);
 
-  // Requests for `path` waiting at the gate now.
+  // Requests for `path` waiting at the gate now (none once it is open).
   std::size_t Waiting(std::string_view path) const;
   // Waits until at least `count` requests for `path` wait at the gate
   // (true), or `limit` passes (false).
@@ -49,11 +49,12 @@ class RequestGate {
                              std::chrono::milliseconds limit = std::chrono::seconds(60)) const;
 
  private:
+  std::size_t WaitingLocked(std::string_view path) const;  // mutex_ held
+
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
   std::set<std::string, std::less<>> held_;
   std::map<std::string, std::size_t, std::less<>> waiting_;
-  std::size_t waitingInAll_ = 0;
   bool closed_ = false;
 };
 

@@ -1,8 +1,11 @@
 #include "loader/site_config.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "loader/command_line.h"
 
@@ -11,6 +14,7 @@ namespace {
 
 constexpr std::string_view kConfigFile = "pixaroo/pixaroo.conf";
 constexpr std::string_view kSiteKey = "site";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -23,6 +27,34 @@ std::string_view Trim(std::string_view s) {
 std::string AbsoluteEnv(const char* name) {
   const char* value = std::getenv(name);
   return (value != nullptr && value[0] == '/') ? std::string(value) : std::string();
+}
+
+// Up to `limit` bytes of the regular file at `path`. False with `why`
+// empty when there is no file to read (or it cannot be opened), false with
+// `why` set when the path names something else: a FIFO or a device would
+// hold the start of the program up or feed it without end.
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* text,
+                     std::string* why) {
+  // Non-blocking, so that opening a FIFO never waits for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    *why = "not a regular file";
+    return false;
+  }
+  text->assign(limit, '\0');
+  std::size_t done = 0;
+  while (done < limit) {
+    const ssize_t n = ::read(fd, text->data() + done, limit - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  text->resize(done);
+  return true;
 }
 
 }  // namespace
@@ -41,6 +73,9 @@ std::string SiteConfigPath() {
 std::optional<std::string> SiteFromConfigText(std::string_view text, std::string* error) {
   std::string base;
   std::size_t lineNumber = 0;
+  // Some editors start a UTF-8 file with a byte order mark; it is no part
+  // of the first key.
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view line = Trim(text.substr(0, end));
@@ -67,13 +102,11 @@ std::optional<std::string> ChooseSiteBase(const std::string& commandLineSite, st
   if (!commandLineSite.empty()) return commandLineSite;
   const std::string path = SiteConfigPath();
   if (path.empty()) return std::string();
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::string();  // no file: the built-in site
-  std::string text(kMaxSiteConfigBytes + 1, '\0');
-  file.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(file.gcount()));
   std::string why;
-  if (text.size() > kMaxSiteConfigBytes) {
+  std::string text;
+  if (!ReadRegularFile(path, kMaxSiteConfigBytes + 1, &text, &why)) {
+    if (why.empty()) return std::string();  // no file: the built-in site
+  } else if (text.size() > kMaxSiteConfigBytes) {
     why = "longer than " + std::to_string(kMaxSiteConfigBytes / 1024) + " KiB";
   } else if (const std::optional<std::string> base = SiteFromConfigText(text, &why)) {
     return base;

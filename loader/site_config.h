@@ -4,7 +4,8 @@
 //   else $HOME/.config)
 // The program only reads this file; the user writes it. Lines are
 // `key=value` (spaces around either are dropped); blank lines and lines
-// starting with '#' or ';' are comments; keys other than `site` are left
+// starting with '#' or ';' are comments; a UTF-8 byte order mark at the
+// start is dropped; keys other than `site` are left
 // for later versions. The last `site=` line counts. Its value is checked
 // as --site's is.
 //
@@ -18,7 +19,8 @@
 
 namespace pixaroo {
 
-// A file longer than this is no configuration file of ours: refused unread.
+// A file longer than this is no configuration file of ours: refused unread,
+// as is a path that names no regular file (a FIFO, a device, a folder).
 inline constexpr std::size_t kMaxSiteConfigBytes = 64 * 1024;
 
 // The configuration file's path, or empty when neither $XDG_CONFIG_HOME

@@ -2,8 +2,9 @@
 // reads its six photos from the site, over the demo gallery on loopback with
 // every answer held back 200 ms. Times run from the click's routine to the
 // sixth box written. Reports `warm_ms`, `cold_ms` and `ratio` (warm over
-// cold, measured side by side in the same run; target: warm at most 100 ms,
-// so a ratio well under 0.5).
+// cold, measured side by side in the same run; target: warm at most 50 ms),
+// and `ahead_ms`: from a page written to the next page's photos all stored
+// (target: at most 300 ms, so the six are read together).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -28,41 +29,57 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kResponseDelay{200};
 
 bool PageWritten() {
-  const auto states = PageBoxStates();
+  const auto states = WindowPageLoads()->States();
   return std::none_of(states.begin(), states.end(),
                       [](BoxState s) { return s == BoxState::Loading || s == BoxState::None; });
 }
 
-// Seconds from Page Down to the sixth box written.
-double TimePageDown(Program& program) {
+struct PageDown {
+  double written = 0;  // seconds from Page Down to the sixth box written
+  double ahead = 0;    // seconds from then to the read-ahead done
+};
+
+PageDown TimePageDown(Program& program) {
+  PageDown times;
   const auto t0 = Clock::now();
   ShowNextPage(0, 0, 0);
   while (!PageWritten()) std::this_thread::sleep_for(std::chrono::microseconds(200));
-  const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  const auto t1 = Clock::now();
+  times.written = std::chrono::duration<double>(t1 - t0).count();
   // The read-ahead of the page after it finishes before the next click.
   while (program.runtime->Workers().Running() != 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
-  return seconds;
+  times.ahead = std::chrono::duration<double>(Clock::now() - t1).count();
+  return times;
 }
 
 void BM_PageDownWithTheNextPageStored(benchmark::State& state) {
   auto site = demo::DemoSite::Start(0, {kResponseDelay, 8});
   OverrideSiteBase(site->BaseAddress());
   const auto& photos = site->gallery().photos();
+  // The site paints each photo once, when first asked: not in the times.
+  {
+    Program warmUp;
+    warmUp.Run([&] {
+      for (const auto& photo : photos) rt::HttpRead(site->BaseAddress() + photo.path);
+    });
+  }
   Program program;
   program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
   double warm = 0;
   double cold = 0;
+  double ahead = 0;
   program.Run([&] {
     for (const auto& photo : photos) rt::ListAdd(units::kIndexList, photo.path);
     for (auto _ : state) {
-      ResetPageLoads();  // nothing stored: every photo from the site
-      const double c = TimePageDown(program);
-      const double w = TimePageDown(program);
-      cold += c;
-      warm += w;
-      state.SetIterationTime(w);
+      NewWindowPageLoads();  // nothing stored: every photo from the site
+      const PageDown c = TimePageDown(program);
+      const PageDown w = TimePageDown(program);
+      cold += c.written;
+      warm += w.written;
+      ahead += c.ahead;
+      state.SetIterationTime(w.written);
     }
   });
   OverrideSiteBase("");
@@ -71,6 +88,7 @@ void BM_PageDownWithTheNextPageStored(benchmark::State& state) {
   state.counters["warm_ms"] = 1000 * warm / n;
   state.counters["cold_ms"] = 1000 * cold / n;
   state.counters["ratio"] = warm / cold;
+  state.counters["ahead_ms"] = 1000 * ahead / n;
 }
 BENCHMARK(BM_PageDownWithTheNextPageStored)
     ->UseManualTime()

@@ -107,6 +107,11 @@ bool RunCommandLine(const std::string& commandLine, bool wait, Ended ended) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
+  // The child gets the standard three and nothing more: a descriptor
+  // opened without close-on-exec (libcurl's pooled connections to the
+  // site, their wake-up pair) would otherwise live on in the opener and in
+  // a browser it starts, long after the program let it go.
+  ::posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   if (AfterBrowser(commandLine)) {
     // The opener's chatter (a dozen lines when nothing handles the link)
     // is no message for the user: its exit code says what happened.

@@ -9,7 +9,9 @@
 // it has to say is its exit code). With `wait` false the call returns at
 // once and a reaper thread waits for the child, so that none is left a
 // zombie; `ended`, when given, is called on that thread with the child's
-// exit code (128 + the signal when a signal ended it). Returns false when
+// exit code (128 + the signal when a signal ended it). The child inherits
+// standard input, output and error only: no other descriptor of this
+// process, close-on-exec or not. Returns false when
 // nothing could be started. Thread-safe.
 #pragma once
 

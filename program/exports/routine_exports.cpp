@@ -9,6 +9,7 @@
 #include "program/routines/global_cells.h"
 #include "program/routines/routine_ids.h"
 #include "program/routines/runtime_link.h"
+#include "program/text/regex_operations.h"
 #include "runtime/services/program_image.h"
 
 #define PIXAROO_EXPORT extern "C" __attribute__((visibility("default"), used))
@@ -19,6 +20,13 @@ using Arg = std::int32_t;
 #define PIXAROO_EXPORT_R(name) \
   PIXAROO_EXPORT void pixaroo_routine_##name(Arg a, Arg b, Arg c) { pixaroo::name(a, b, c); }
 #define PIXAROO_EXPORT_B(name)
+// The regular-expression object's operations, which the program calls
+// through the image's operation table.
+#define PIXAROO_EXPORT_O(name)                                              \
+  PIXAROO_EXPORT void pixaroo_operation_##name(pixaroo::RegexMatcher* self, \
+                                               pixaroo::RegexCall* call) {  \
+    pixaroo::name(self, call);                                              \
+  }
 #define PIXAROO_EXPORT_RECORD(name, role) PIXAROO_EXPORT_##role(name)
 PIXAROO_ROUTINE_RECORDS(PIXAROO_EXPORT_RECORD)
 #undef PIXAROO_EXPORT_RECORD

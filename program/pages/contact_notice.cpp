@@ -43,7 +43,7 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   rt::MessageBox(std::string(ImageText(texts::Id::UsageNotice)), kMessageBoxOk,
                  std::string(ImageText(texts::Id::NoticeTitle)));
   // The first page, 0 .. 5; nothing is loaded until a paging click.
-  ResetPageLoads();
+  NewWindowPageLoads();
   for (int k = 0; k < kPageBoxes; ++k) kPictureIndices[k]->store(k);
   // A double-click on a photo shows it large.
   BindPhotoViewer();

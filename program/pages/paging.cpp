@@ -15,16 +15,18 @@ PagePlaces CurrentPlaces() {
 
 void ShowNextPage(std::int32_t, std::int32_t, std::int32_t) {
   for (auto* index : kPictureIndices) index->fetch_add(kPageStep);
-  ShowPage(CurrentPlaces(), PageMove::Forward);
+  WindowPageLoads()->ShowPage(CurrentPlaces(), PageMove::Forward);
 }
 
 void ShowPreviousPage(std::int32_t, std::int32_t, std::int32_t) {
   // The first page has no page before it: nothing moves, nothing reloads.
   if (pictureIndex1.load() == 0) return;
   for (auto* index : kPictureIndices) index->fetch_sub(kPageStep);
-  ShowPage(CurrentPlaces(), PageMove::Back);
+  WindowPageLoads()->ShowPage(CurrentPlaces(), PageMove::Back);
 }
 
-void PageLoaderThread(std::int32_t, std::int32_t, std::int32_t) { RunRequestedPage(); }
+void PageLoaderThread(std::int32_t, std::int32_t, std::int32_t) {
+  WindowPageLoads()->RunRequestedPage();
+}
 
 }  // namespace pixaroo

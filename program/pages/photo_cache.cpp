@@ -1,5 +1,6 @@
 #include "program/pages/photo_cache.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace pixaroo {
@@ -21,6 +22,12 @@ void PhotoCache::Put(const std::string& address, File file) {
   }
   bytes_ += file->size();
   files_.emplace(address, std::move(file));
+  order_.push_back(address);
+}
+
+void PhotoCache::Touch(const std::string& address) {
+  if (files_.count(address) == 0) return;
+  order_.erase(std::find(order_.begin(), order_.end(), address));
   order_.push_back(address);
 }
 

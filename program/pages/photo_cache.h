@@ -30,6 +30,8 @@ class PhotoCache {
   // Stores `file` (not empty) for `address`; an address already held keeps
   // the file it has.
   void Put(const std::string& address, File file);
+  // Makes the file of `address`, if held, the last one to be dropped.
+  void Touch(const std::string& address);
   void Clear();
 
   std::size_t Photos() const { return files_.size(); }

@@ -44,7 +44,7 @@ int ViewerPositionOf(std::uint32_t box) {
 
 base::Bytes ViewerPhotoAt(int position) {
   if (position < 0 || position >= rt::ListCount(units::kIndexList)) return {};
-  if (auto shown = ShownPhoto(position)) return std::move(*shown);
+  if (auto shown = WindowPageLoads()->ShownPhoto(position)) return std::move(*shown);
   const rt::TransferScope scope = BeginFetch();
   base::Bytes photo = LoadPhotoAsBmp(rt::ListItem(units::kIndexList, position), scope);
   EndFetch(scope);

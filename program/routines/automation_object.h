@@ -53,6 +53,10 @@ inline bool CreateObject(AutoObject& object, std::string_view progId) {
   object = AutoObject(rt::Objects().create(progId));
   return !object.IsEmpty();
 }
+// A new reference to the object `source` holds (empty for an empty one).
+inline AutoObject CopyObject(const AutoObject& source) {
+  return AutoObject(rt::Objects().copy(source.Get()));
+}
 inline void ReleaseObject(AutoObject& object) { object.Reset(); }
 inline bool IsObjectEmpty(const AutoObject& object) { return object.IsEmpty(); }
 

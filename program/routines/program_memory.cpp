@@ -24,6 +24,8 @@ struct Bound {
   std::size_t constSize = 0;
   std::array<const std::uint8_t*, kListCount> lists{};  // first entry of each
   std::array<std::uint32_t, kListCount> counts{};
+  void* const* operations = nullptr;
+  std::size_t operationCount = 0;
 };
 
 std::atomic<const Bound*> g_bound{nullptr};
@@ -51,7 +53,8 @@ const Bound* Split(const korvex::ProgramMemory& m) {
   static std::mutex mutex;
   static std::deque<Bound> all;
   std::lock_guard lock(mutex);
-  Bound* b = &all.emplace_back(Bound{m.constants, m.constSize, {}, {}});
+  Bound* b =
+      &all.emplace_back(Bound{m.constants, m.constSize, {}, {}, m.operations, m.operationCount});
   std::size_t at = 0;
   for (std::size_t l = 0; l < kListCount; ++l) {
     if (at + 4 > m.operandSize) std::abort();
@@ -96,6 +99,12 @@ std::uint32_t ImageRoutine(Routine routine) {
     if (kRoutineValues[i] == routine) return Operand(kRoutineList, i);
   }
   std::abort();
+}
+
+void* ImageOperation(std::uint32_t order) {
+  const Bound& b = B();
+  if (order >= b.operationCount || b.operations[order] == nullptr) std::abort();
+  return b.operations[order];
 }
 
 }  // namespace pixaroo

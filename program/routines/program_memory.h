@@ -1,7 +1,9 @@
 // The program's view of its own image, as the runtime hands it over when it
 // binds the program: the `var` block the global cells live in, the texts of
 // `const`, and the operand block whose lists name the units, DLL command
-// numbers and routine values the routines use (runtime/image/FORMAT.md).
+// numbers and routine values the routines use (runtime/image/FORMAT.md),
+// and the regular-expression object's operation table as the runtime bound
+// it.
 // Every routine reads its texts, units, DLL commands and routine values
 // here, so the image, not the compiled program, says what they are.
 //
@@ -35,5 +37,8 @@ int ImageDllCommand(int command);
 // The code offset the image's routine operand gives for `routine`, one of
 // kRoutineValues.
 std::uint32_t ImageRoutine(Routine routine);
+// The operation word `order` (from 0) of the image's operation table names,
+// as the runtime bound it (program/text/regex_operations.h).
+void* ImageOperation(std::uint32_t order);
 
 }  // namespace pixaroo

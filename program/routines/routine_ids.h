@@ -11,7 +11,9 @@
 //
 // Role: R a routine the runtime calls (three 32-bit arguments, declared in
 // program/routines/event_routines.h), B the binding that hands the program the runtime's
-// services and its memory.
+// services and its memory, O an operation of the regular-expression object,
+// in the order of its operation table (program/text/regex_operations.h),
+// which the program calls through the table the image holds.
 //
 // Constant data; any thread.
 #pragma once
@@ -38,7 +40,17 @@
   X(PageLoaderThread, R)           \
   X(UpdateRunThread, R)            \
   X(UpdateCompletionThread, R)     \
-  X(BindProgram, B)
+  X(BindProgram, B)                \
+  X(RegexDestroy, O)               \
+  X(RegexCopy, O)                  \
+  X(RegexSearch, O)                \
+  X(RegexNoOp, O)                  \
+  X(RegexPatternText, O)           \
+  X(RegexReplaceMatches, O)        \
+  X(RegexMatchCount, O)            \
+  X(RegexMatchText, O)             \
+  X(RegexSubMatchText, O)          \
+  X(RegexSubMatchCount, O)
 
 namespace pixaroo {
 
@@ -52,6 +64,10 @@ enum class Routine : std::uint32_t {
 #undef PIXAROO_ROUTINE_ID
       Count
 };
+
+// The operation table's records, in its order.
+inline constexpr Routine kFirstRegexOperation = Routine::RegexDestroy;
+inline constexpr std::uint32_t kRegexOperationCount = 10;
 
 // Routines the program uses as values, in the order of the image's operand
 // list of routines: the exit routine and the three thread routines.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "program/text/regex_matcher.h"
+#include "program/text/regex_operations.h"
 
 namespace pixaroo {
 namespace {
@@ -39,7 +39,7 @@ int ExtractAllBetween(std::string_view text, std::string_view leftMarker,
                       std::string_view rightMarker, TextArray& results, int maxLength,
                       std::string_view prefix, std::string_view suffix, bool includeLeft,
                       bool includeRight, std::size_t maxCount) {
-  RegexMatcher matcher;
+  RegexObject matcher;
   results.clear();
   const Text pattern = EscapeMarker(leftMarker) + Text(kLazyGroup) + EscapeMarker(rightMarker);
   matcher.Search(pattern, text);

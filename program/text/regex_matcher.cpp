@@ -44,6 +44,14 @@ RegexMatcher::RegexMatcher() {
   (void)CallDll<decltype(com::CoInitialize)>(DllCommand::CoInitialize, nullptr);
 }
 
+RegexMatcher::RegexMatcher(const RegexMatcher& other)
+    : engine(CopyObject(other.engine)),
+      matches(CopyObject(other.matches)),
+      subject(other.subject),
+      walked(other.walked) {
+  (void)CallDll<decltype(com::CoInitialize)>(DllCommand::CoInitialize, nullptr);
+}
+
 RegexMatcher::~RegexMatcher() {
   ReleaseObject(matches);
   ReleaseObject(engine);

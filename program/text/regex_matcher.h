@@ -9,8 +9,10 @@
 // Threads: the object owns its thread's COM use. Construction initialises
 // COM on the calling thread and destruction ends that use, after every
 // component reference is released; so an object must be made, used and
-// destroyed on one thread. Copying is forbidden: a copy would end a COM use
-// it never began.
+// destroyed on one thread. A copy holds its own references to the same
+// component and match collection and its own copy of the subject; it
+// initialises COM on its thread as a construction does, so that its
+// destruction, which ends that use, stays paired. Assignment is forbidden.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +29,7 @@ class RegexMatcher {
  public:
   RegexMatcher();
   ~RegexMatcher();
-  RegexMatcher(const RegexMatcher&) = delete;
+  RegexMatcher(const RegexMatcher& other);
   RegexMatcher& operator=(const RegexMatcher&) = delete;
 
   // Runs `pattern` over `subject` in a new component. Letter case is ignored
@@ -37,8 +39,6 @@ class RegexMatcher {
   // component could not be made or the pattern does not compile.
   bool Search(std::string_view pattern, std::string_view subject, bool caseSensitive = false,
               bool multiline = true, bool global = true);
-  // Kept from the operation table; does nothing.
-  void NoOp() const {}
   // The component's pattern; empty before the first Search.
   Text PatternText() const;
   // The subject with the matches of the last pattern replaced ($1.., $&, $`,

@@ -27,10 +27,7 @@ bool FolderRefusesWrites(int error) {
 bool SaveIndexFileElsewhere(const base::Bytes& bytes, int& error) {
   const std::string path = FallbackIndexFilePath();
   if (path.empty()) return false;  // no usable data folder: keep the first reason
-  if (!base::MakeDirectories(path.substr(0, path.rfind('/')))) {
-    error = errno != 0 ? errno : EACCES;
-    return false;
-  }
+  if (!base::MakeDirectories(path.substr(0, path.rfind('/')), &error)) return false;
   if (!base::WriteFileAtomic(path, bytes, &error)) return false;
   std::fprintf(stderr, "pixaroo: the program's folder cannot be written; index saved to %s\n",
                path.c_str());

@@ -35,7 +35,7 @@ inline constexpr int kLastListPage = 7;
 // The extraction stops there. The index's own bounds: index_budget.h.
 inline constexpr std::size_t kMaxLinksPerPage = 1000;
 
-// How many page fetches the update run keeps started ahead of use.
+// How many page fetches the update run keeps in flight to the site at once.
 inline constexpr int kMaxFetchesInFlight = 8;
 
 // siteBase + "/nvshengzhenrenxiu/list_60_" + page + ".html".
@@ -45,13 +45,17 @@ std::string ListPageAddress(int page);
 // link (".php" links skipped) adds its picture sources to the index, with a
 // progress text after each; after every list page, while 图片框1 shows no
 // picture, the page the paging indices name is loaded. Ends by starting the
-// completion. Pages are fetched ahead (kMaxFetchesInFlight at most) but
-// read strictly in page order, so the index, the status texts and their
-// order are those of a run that fetches one page after another.
+// completion. All seven list pages are asked for at the start and item
+// pages as soon as their list page is read, at most kMaxFetchesInFlight at
+// once, each distinct address once per run; results are read strictly in
+// page order, so the index, the status texts and their order are those of a
+// run that fetches one page after another. The first page of photos loads
+// beside the run, never on its thread.
 void UpdateRun();
-// The update run with `fetchWindow` fetches started ahead of use. A window
-// of 1 is the one-after-another run: every request, the photos of the first
-// page too, waits for the one before.
+// The update run with at most `fetchWindow` fetches in flight. A window of 1
+// is the one-after-another run: every request waits for the one before, and
+// the first page of photos loads on the run's thread, one photo after
+// another.
 void RunUpdate(int fetchWindow);
 
 // Replaces the index with its distinct items in one step and shows the

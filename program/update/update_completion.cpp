@@ -28,7 +28,7 @@ void UpdateCompletion() {
   // index empty or half refilled.
   rt::ListReplace(units::kIndexList, DistinctIndexItems(rt::ListItems(units::kIndexList)));
   // The shown page is loaded again when its places now hold other photos.
-  IndexReplaced();
+  WindowPageLoads()->IndexReplaced();
 
   const bool listPageRead = TakeListPageRead();
   std::string status;

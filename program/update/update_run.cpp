@@ -1,8 +1,10 @@
 // The update run over the gallery's list and item pages.
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "program/routines/event_routines.h"
 #include "program/routines/globals.h"
@@ -15,7 +17,8 @@
 #include "program/text/extract_all_between.h"
 #include "program/text/extract_between.h"
 #include "program/pages/page_loads.h"
-#include "program/update/ordered_fetches.h"
+#include "program/update/fetch_pool.h"
+#include "program/update/index_budget.h"
 #include "program/update/update.h"
 #include "program/update/update_progress.h"
 
@@ -80,12 +83,64 @@ TextArray ItemPageLinks(const TextArray& links) {
   return accepted;
 }
 
-// Takes the sources of `count` item pages from `fetches`, in page order,
-// and adds each the budget admits to the index with a progress text.
-void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& progress,
+// What each fetch reads, as the pool's key: the kind of page and its address.
+std::string ListPageKey(int page) { return "list " + ListPageAddress(page); }
+std::string ItemPageKey(const Text& link) { return "item " + SiteAddress(link); }
+
+// The run's list pages: each asked for at the start; its links taken, and
+// its item pages asked for, as soon as it and every list page before it
+// are read, though the run reads them (their links, then their item pages'
+// sources) strictly in page order.
+class ListPages {
+ public:
+  explicit ListPages(FetchPool& fetches) : fetches_(fetches) {
+    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
+      pages_.push_back({fetches_.Add(ListPageKey(page), [page] { return ListPageLinks(page); })});
+    }
+  }
+  std::size_t Count() const { return pages_.size(); }
+
+  // List page `i` (0-based) read: its links, and its item pages asked for.
+  const TextArray& Links(std::size_t i) {
+    while (asked_ <= i) AskNext();
+    return pages_[i].links;
+  }
+  const std::vector<FetchPool::Handle>& ItemPages(std::size_t i) {
+    Links(i);
+    return pages_[i].itemPages;
+  }
+  // Asks for the item pages of the list pages already read, in page order.
+  void AskReadyOnes() {
+    while (asked_ < pages_.size() && fetches_.Ready(pages_[asked_].handle)) AskNext();
+  }
+
+ private:
+  struct Page {
+    FetchPool::Handle handle;
+    TextArray links;
+    std::vector<FetchPool::Handle> itemPages;
+  };
+  void AskNext() {
+    Page& page = pages_[asked_++];
+    page.links = fetches_.Take(page.handle);
+    for (const Text& link : ItemPageLinks(page.links)) {
+      page.itemPages.push_back(
+          fetches_.Add(ItemPageKey(link), [link] { return ItemPageSources(link); }));
+    }
+  }
+
+  FetchPool& fetches_;
+  std::vector<Page> pages_;
+  std::size_t asked_ = 0;
+};
+
+// Takes the sources of list page `i`'s item pages, in page order, and adds
+// each the budget admits to the index with a progress text.
+void CollectItems(FetchPool& fetches, ListPages& lists, std::size_t i, UpdateProgress& progress,
                   IndexBudget& budget) {
-  for (std::size_t i = 0; i < count; ++i) {
-    TextArray sources = fetches.Take();
+  for (const FetchPool::Handle itemPage : lists.ItemPages(i)) {
+    lists.AskReadyOnes();
+    TextArray sources = fetches.Take(itemPage);
     photoSources.Set(sources);
     for (const Text& source : sources) {
       if (!budget.Admit(source)) continue;
@@ -98,11 +153,26 @@ void CollectItems(OrderedFetches& fetches, std::size_t count, UpdateProgress& pr
 
 // Until 图片框1 shows a picture, each list page gives the first page of
 // photos another try; it is a page load like a click's, superseding any
-// load still running.
-void ShowFirstPageIfEmpty(PhotoReads reads) {
-  if (!rt::PictureEmpty(units::kPicture1)) return;
-  LoadPageHere(CurrentPlaces(), reads);
-}
+// load still running. One after another, it runs here and the run waits for
+// it; otherwise it runs beside the run, which goes on at once, and a list
+// page read while it still runs starts no other.
+class FirstDisplay {
+ public:
+  explicit FirstDisplay(bool beside) : beside_(beside), loads_(WindowPageLoads()) {}
+
+  void AfterListPage() {
+    if (!rt::PictureEmpty(units::kPicture1)) return;
+    if (!beside_) {
+      loads_->LoadPageHere(CurrentPlaces(), PhotoReads::OneAfterAnother);
+    } else if (!loads_->BesideLoadRunning()) {
+      loads_->LoadPageBeside(CurrentPlaces());
+    }
+  }
+
+ private:
+  bool beside_;
+  std::shared_ptr<PageLoads> loads_;
+};
 
 }  // namespace
 
@@ -121,24 +191,21 @@ bool TakeListPageRead() { return g_listPageRead.exchange(true); }
 void RunUpdate(int fetchWindow) {
   g_listPageRead = false;
   // No photo is read ahead while the index grows; its items are not final.
-  UpdateBegins();
+  WindowPageLoads()->UpdateBegins();
   rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusUpdating)));
   UpdateProgress progress;
   IndexBudget budget;
+  FirstDisplay firstDisplay(fetchWindow > 1);
   {
-    // Fetches are added in the order the run reads them: a list page, the
-    // item pages it links, then the next list page.
-    OrderedFetches fetches(fetchWindow);
-    fetches.Add([] { return ListPageLinks(kFirstListPage); });
-    for (int page = kFirstListPage; page <= kLastListPage; ++page) {
-      TextArray links = fetches.Take();
-      itemLinks.Set(links);
-      const TextArray accepted = ItemPageLinks(links);
-      for (const Text& link : accepted) fetches.Add([link] { return ItemPageSources(link); });
-      if (page < kLastListPage) fetches.Add([page] { return ListPageLinks(page + 1); });
-      progress.ListPageRead(accepted.size());
-      CollectItems(fetches, accepted.size(), progress, budget);
-      ShowFirstPageIfEmpty(fetchWindow > 1 ? PhotoReads::Together : PhotoReads::OneAfterAnother);
+    // The seven list pages are asked for at once; each list page's item
+    // pages as soon as it is read. A page linked again is not fetched again.
+    FetchPool fetches(fetchWindow);
+    ListPages lists(fetches);
+    for (std::size_t i = 0; i < lists.Count(); ++i) {
+      itemLinks.Set(lists.Links(i));
+      progress.ListPageRead(lists.ItemPages(i).size());
+      CollectItems(fetches, lists, i, progress, budget);
+      firstDisplay.AfterListPage();
       progress.ListPageDone();
     }
   }

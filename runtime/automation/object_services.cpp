@@ -41,6 +41,11 @@ ObjectCommands MakeObjectCommands() {
     return Box(std::move(o));
   };
   c.release = [](ObjectHandle h) { delete h; };
+  c.copy = [](ObjectHandle h) -> ObjectHandle {
+    Object o;
+    CopyObject(o, Of(h));
+    return Box(std::move(o));
+  };
   c.writeProperty = [](ObjectHandle h, std::string_view member, const AutoArgValue& v) {
     return WriteProperty(Of(h), member, Arg(v));
   };

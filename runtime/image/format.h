@@ -81,10 +81,12 @@ inline constexpr std::uint32_t kRecServicesField = 0x08;  // binding record: ser
 inline constexpr std::uint32_t kRecVarField = 0x0C;       // binding record: var offset (kind 2)
 inline constexpr std::uint32_t kEndRecordName = 0xFFFFFFFF;
 enum class Role : std::uint32_t {
-  Routine = 0,  // void(int32, int32, int32): called by the runtime
-  Binding = 1,  // a ProgramBinding: its routine is called once before the entry routine
+  Routine = 0,    // void(int32, int32, int32): called by the runtime
+  Binding = 1,    // a ProgramBinding: its routine is called once before the entry routine
+  Operation = 2,  // an operation of the regular-expression object: the program calls it
+                  // through the operation table; the runtime only binds it
 };
-inline constexpr std::uint32_t kRoleCount = 2;
+inline constexpr std::uint32_t kRoleCount = 3;
 
 // The operand block after the end record: these lists in this order, each
 // a 32-bit count followed by its entries of kOperandWidth bytes.
@@ -101,8 +103,9 @@ inline constexpr std::array<std::uint32_t, kOperandListCount> kOperandWidth = {1
 inline constexpr std::uint32_t kOneDoubleOffset = 0x00;
 inline constexpr std::uint32_t kTwoDoubleOffset = 0x08;
 inline constexpr std::uint32_t kEmptyArrayOffset = 0x10;
-// The regular-expression object's operation table: ten words, all 0 (the
-// object is a native class; no routine record stands for its operations).
+// The regular-expression object's operation table: ten words, each the code
+// offset of an Operation record and a kind-3 relocation, in the order of the
+// object's operations; `const` has no other relocation.
 inline constexpr std::uint32_t kOperationTableOffset = 0x18;
 inline constexpr std::uint32_t kOperationCount = 10;
 

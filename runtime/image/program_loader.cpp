@@ -33,10 +33,10 @@ class ProgramBuilder {
   }
 
   Loaded Load() {
-    for (auto step :
-         {&ProgramBuilder::CheckLibraries, &ProgramBuilder::ReadRecords, &ProgramBuilder::CheckVar,
-          &ProgramBuilder::CheckRoutineValues, &ProgramBuilder::CheckWindow,
-          &ProgramBuilder::CheckFixups, &ProgramBuilder::ReadOperands}) {
+    for (auto step : {&ProgramBuilder::CheckLibraries, &ProgramBuilder::ReadRecords,
+                      &ProgramBuilder::CheckVar, &ProgramBuilder::CheckRoutineValues,
+                      &ProgramBuilder::ReadOperationTable, &ProgramBuilder::CheckWindow,
+                      &ProgramBuilder::CheckFixups, &ProgramBuilder::ReadOperands}) {
       if (!(this->*step)()) return Refused{refusal_, detail_};
     }
     Keep();
@@ -182,13 +182,43 @@ class ProgramBuilder {
         if (static_cast<RelocKind>(w & kKindMask) != RelocKind::Code) continue;
         const std::uint32_t field = w >> kKindBits;
         const std::uint32_t target = base::DecodeFixed32(seg.stored.data() + field);
-        if (!NeedRole(target, Role::Routine,
+        if (!NeedRole(target, s == Seg::Const ? Role::Operation : Role::Routine,
                       "field " + Hex(field) + " of " + Quoted(seg.name) + " refers to",
                       Refusal::BadRelocation))
           return false;
       }
     }
     return NeedRole(image_.entryOffset, Role::Routine, "the entry offset", Refusal::BadEntry);
+  }
+
+  // `const`'s relocations are exactly the operation table's words, each
+  // naming an operation (checked above); the program gets their addresses.
+  bool ReadOperationTable() {
+    const Segment& c = image_.At(Seg::Const);
+    std::set<std::uint32_t> fields;
+    for (std::uint32_t w : c.relocations) {
+      const std::uint32_t field = w >> kKindBits;
+      const std::uint32_t slot = (field - kOperationTableOffset) / 4;
+      if (static_cast<RelocKind>(w & kKindMask) != RelocKind::Code ||
+          field < kOperationTableOffset || (field - kOperationTableOffset) % 4 != 0 ||
+          slot >= kOperationCount || !fields.insert(field).second) {
+        return Refuse(Refusal::BadRelocation,
+                      "relocation of field " + Hex(field) +
+                          " of \"const\" is no word of the operation table");
+      }
+    }
+    if (fields.size() != kOperationCount) {
+      return Refuse(Refusal::BadRelocation, "the operation table has " +
+                                                std::to_string(fields.size()) + " of its " +
+                                                std::to_string(kOperationCount) + " relocations");
+    }
+    for (std::uint32_t i = 0; i < kOperationCount; ++i) {
+      // Every word lies in the segment: its relocation was checked above.
+      const std::uint32_t target =
+          base::DecodeFixed32(c.stored.data() + kOperationTableOffset + 4 * i);
+      program_->operations_.push_back(program_->records_[target / kRecordSize].address);
+    }
+    return true;
   }
 
   bool CheckWindow() {
@@ -336,8 +366,13 @@ korvex::Program LoadedProgram::Program() const {
 }
 
 ProgramMemory LoadedProgram::Memory() const {
-  return {const_cast<std::uint8_t*>(var_.data()), const_.data(), const_.size(), operands_.data(),
-          operands_.size()};
+  return {const_cast<std::uint8_t*>(var_.data()),
+          const_.data(),
+          const_.size(),
+          operands_.data(),
+          operands_.size(),
+          operations_.data(),
+          operations_.size()};
 }
 
 NativeRoutine LoadedProgram::RoutineAt(std::uint32_t offset) const {

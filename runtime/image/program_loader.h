@@ -7,7 +7,9 @@
 // itself exports (looked up once, here, and checked to lie in the
 // executable); that the binding's `var` size fits what the image declares;
 // that every routine used as a value, as an event routine, as a menu
-// entry's routine or as the entry routine has the role that use needs; that
+// entry's routine or as the entry routine has the role that use needs, and
+// that `const`'s relocations are the ten words of the regular-expression
+// object's operation table, each naming an operation; that
 // the operand block holds exactly the fields the fix-up lists and
 // relocations describe, each naming a unit, type, DLL command, routine or
 // text that exists. It then allocates `var` zero-filled and gives the
@@ -63,6 +65,7 @@ class LoadedProgram {
   std::vector<std::string> dllNames_;  // file, function, file, function, ...
   std::vector<DllCommandName> dllCommands_;
   std::vector<std::uint8_t> var_;
+  std::vector<void*> operations_;  // the operation table, bound
 };
 
 Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image& image, const SymbolLookup& lookup,

@@ -3,11 +3,14 @@
 // terminal goes) become a close request on the window thread, handled as a
 // click on the window's close button would be.
 //
-// The handler only writes one byte to a pipe; a socket notifier on the
-// window thread reads it and runs `onSignal`. Each signal's handler is
+// The handler only writes one byte to the process's signal pipe (made once,
+// never closed); a socket notifier on the window thread reads it and runs
+// `onSignal`. Each signal's handler is
 // installed once per CloseSignals and resets itself when it fires, so a
 // second signal of the same kind (a program that does not end) ends the
-// process the default way. Construct and destroy on the GUI thread; at
+// process the default way. A signal the program was started with ignored
+// (nohup, a shell's background job) is left ignored. Construct and
+// destroy on the GUI thread; at
 // most one CloseSignals per process at a time.
 #pragma once
 
@@ -34,7 +37,7 @@ class CloseSignals final : public QObject {
 
   std::function<void()> onSignal_;
   QSocketNotifier* notifier_ = nullptr;
-  int pipe_[2] = {-1, -1};
+  int readEnd_ = -1;  // the process's signal pipe, which outlives this
 };
 
 }  // namespace korvex

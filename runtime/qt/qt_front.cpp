@@ -271,7 +271,7 @@ std::uint32_t QtFront::PopupMenu(std::uint32_t menu) {
 std::string QtFront::SaveFileDialog(std::uint32_t dialog) {
   const form::Unit* unit = form_ != nullptr ? form_->FindUnit(dialog) : nullptr;
   const auto settings = unit != nullptr ? form::ReadDialogSettings(*unit) : std::nullopt;
-  QFileDialog box(window_.get());
+  SaveDialog box(window_.get());
   SetUpSaveDialog(box, settings ? &*settings : nullptr);
   // The name the program suggests (the dialog's file name as it opens).
   const PropertyValue suggested =

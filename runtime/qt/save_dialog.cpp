@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
 #include <QStandardPaths>
 
 #include "base/text_ops.h"
@@ -39,6 +42,16 @@ void SetUpSaveDialog(QFileDialog& dialog, const form::DialogSettings* settings) 
   QString suffix = FromGbk(settings->defaultSuffix);
   if (suffix.startsWith("*.")) suffix = suffix.mid(2);
   dialog.setDefaultSuffix(suffix);
+}
+
+void SaveDialog::accept() {
+  const auto* name = findChild<QLineEdit*>("fileNameEdit");
+  const auto* list = findChild<QListView*>("listView");
+  if (name != nullptr && !name->text().isEmpty() && list != nullptr &&
+      list->selectionModel() != nullptr) {
+    list->selectionModel()->clearSelection();
+  }
+  QFileDialog::accept();
 }
 
 }  // namespace korvex

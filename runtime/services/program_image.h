@@ -30,12 +30,17 @@ inline constexpr std::uint32_t kMaxImageSize = 16U << 20;
 // is the image's `const` segment; `operands` the operand block that follows
 // the routine records in `code` (FORMAT.md), whose fields the runtime has
 // checked against the fix-up lists.
+// `operations` is the regular-expression object's operation table of
+// `const` as the runtime bound it: for each of its words, in order, the
+// address of the operation the word names.
 struct ProgramMemory {
   void* var = nullptr;  // zero-filled, at least the binding's varSize bytes
   const std::uint8_t* constants = nullptr;
   std::size_t constSize = 0;
   const std::uint8_t* operands = nullptr;
   std::size_t operandSize = 0;
+  void* const* operations = nullptr;
+  std::size_t operationCount = 0;
 };
 
 // The object the binding record names: how many bytes of `var` the
@@ -47,8 +52,8 @@ struct ProgramBinding {
   void (*bind)(const Services* services, const ProgramMemory& memory);
 };
 
-// Symbol prefixes by record role (routine, binding).
-inline constexpr std::array<std::string_view, 2> kRoleSymbolPrefixes = {"pixaroo_routine_",
-                                                                        "pixaroo_binding_"};
+// Symbol prefixes by record role (routine, binding, operation).
+inline constexpr std::array<std::string_view, 3> kRoleSymbolPrefixes = {
+    "pixaroo_routine_", "pixaroo_binding_", "pixaroo_operation_"};
 
 }  // namespace korvex

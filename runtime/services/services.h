@@ -83,6 +83,8 @@ struct ObjectCommands {
   ObjectHandle (*create)(std::string_view progId);
   // Gives the reference back; null allowed.
   void (*release)(ObjectHandle object);
+  // A new reference to the same object (null for null), released on its own.
+  ObjectHandle (*copy)(ObjectHandle object);
   // True when the component accepted the write.
   bool (*writeProperty)(ObjectHandle object, std::string_view member, const AutoArgValue& value);
   base::Text (*readText)(ObjectHandle object, std::string_view member);

@@ -209,5 +209,33 @@ TEST(Files, AtomicWriteReplacesWholeAndFailureKeepsOldFile) {
   fs::remove_all(dir);
 }
 
+TEST(Files, MakeDirectoriesMakesPrivateFoldersAndSaysWhyItCouldNot) {
+  namespace fs = std::filesystem;
+  const auto dir = fs::temp_directory_path() / ("pixaroo-dirs-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const auto made = dir / "a" / "b";
+  int error = 0;
+  ASSERT_TRUE(MakeDirectories(made.string(), &error));
+  for (const auto& folder : {dir / "a", made}) {
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all)
+        << folder;
+  }
+  EXPECT_TRUE(MakeDirectories(made.string(), &error));  // already there
+
+  // The reason is that of the folder that could not be made, not whatever
+  // the calls after it left behind.
+  ASSERT_TRUE(WriteFileAtomic((dir / "file").string(), TextToBytes("x")));
+  EXPECT_FALSE(MakeDirectories((dir / "file" / "sub").string(), &error));
+  EXPECT_EQ(error, ENOTDIR);
+  error = 0;
+  EXPECT_FALSE(MakeDirectories((dir / std::string(300, 'n') / "sub").string(), &error));
+  EXPECT_EQ(error, ENAMETOOLONG);
+  error = 0;
+  EXPECT_FALSE(MakeDirectories((dir / "file").string(), &error));  // a file is there
+  EXPECT_EQ(error, ENOTDIR);
+  fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace base

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,8 @@ TEST_F(DemoSiteTest, PhotosAndTheStatusBadgeDecodeAtTheirSizes) {
   auto le16 = [](const std::string& s, std::size_t at) {
     return static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8);
   };
+  std::set<PhotoFormat> formats;
+  int large = 0;
   for (const Photo& photo : site_->gallery().photos()) {
     if (photo.format == PhotoFormat::kPng) {
       const std::string png = Get(photo.path, "image/png");
@@ -167,8 +170,28 @@ TEST_F(DemoSiteTest, PhotosAndTheStatusBadgeDecodeAtTheirSizes) {
       EXPECT_EQ(le16(gif, 6), photo.width);
       EXPECT_EQ(le16(gif, 8), photo.height);
       EXPECT_EQ(static_cast<unsigned char>(gif.back()), 0x3B);  // trailer
+    } else if (photo.format == PhotoFormat::kBmp) {
+      const std::string bmp = Get(photo.path, "image/bmp");
+      const std::size_t stride = (static_cast<std::size_t>(photo.width) * 3 + 3) / 4 * 4;
+      ASSERT_EQ(bmp.size(), 54 + stride * static_cast<std::size_t>(photo.height));
+      EXPECT_EQ(bmp.substr(0, 2), "BM");
+      EXPECT_EQ(le16(bmp, 18) | le16(bmp, 20) << 16, photo.width);
+      EXPECT_EQ(le16(bmp, 22) | le16(bmp, 24) << 16, photo.height);
+      EXPECT_EQ(le16(bmp, 28), 24);
+    } else if (photo.format == PhotoFormat::kTiff) {
+      const std::string tiff = Get(photo.path, "image/tiff");
+      ASSERT_GT(tiff.size(), static_cast<std::size_t>(photo.width) * photo.height * 3);
+      EXPECT_EQ(tiff.substr(0, 4), std::string("II*\0", 4));
     }
+    formats.insert(photo.format);
+    // The sizes photo sites serve: up to 1200 x 1800, now and then 2000 x 3000.
+    const int longSide = std::max(photo.width, photo.height);
+    EXPECT_TRUE((longSide >= 1200 && longSide <= 1800) || longSide == 3000) << photo.path;
+    large += longSide == 3000 ? 1 : 0;
   }
+  EXPECT_EQ(formats.size(), 5u);
+  EXPECT_GT(large, 0);
+  EXPECT_LT(large, static_cast<int>(site_->gallery().photos().size()) / 10);
 
   const std::string badge = Get(std::string(kStatusImagePath), "image/png");
   ASSERT_GT(badge.size(), 24u);

@@ -67,8 +67,10 @@ def allowed(folder, target):
 
 
 def module(path):
-    """A file's module: its path without the extension (a.h and a.cpp are one)."""
-    return os.path.splitext(path)[0]
+    """A file's module: its path without the extension (a.h and a.cpp are one;
+    a_impl.h, the private header a's sources share, is part of a too)."""
+    stem = os.path.splitext(path)[0]
+    return stem[:-len("_impl")] if stem.endswith("_impl") else stem
 
 
 # Platform modules that still include each other: a codec and the encoder

@@ -2,14 +2,17 @@
 // configuration file, else the address built in.
 #include "loader/site_config.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace pixaroo {
 namespace {
@@ -27,6 +30,11 @@ TEST(SiteConfig, TheLastSiteLineCountsAndIsCheckedAsSiteIs) {
   EXPECT_NE(error.find("line 3"), std::string::npos) << error;
   EXPECT_NE(error.find("ftp://bad"), std::string::npos) << error;
   EXPECT_FALSE(SiteFromConfigText("site=\n", &error));
+  // A file saved with a UTF-8 byte order mark: the first line's key is
+  // still `site`; anywhere else the mark is an odd byte like any other.
+  EXPECT_EQ(SiteFromConfigText("\xEF\xBB\xBFsite=http://marked.example\n", &error),
+            "http://marked.example");
+  EXPECT_EQ(SiteFromConfigText("# x\n\xEF\xBB\xBFsite=http://marked.example\n", &error), "");
 }
 
 class ScopedEnv {
@@ -77,6 +85,32 @@ TEST(SiteConfig, CommandLineThenTheUsersFileThenTheBuiltInSite) {
   write(file, std::string(kMaxSiteConfigBytes, '#') + "\nsite=http://late\n");
   EXPECT_FALSE(ChooseSiteBase("", &error));
   EXPECT_NE(error.find("KiB"), std::string::npos) << error;
+
+  // Nothing but a regular file is read: a FIFO would hold the start up
+  // until something wrote to it, a device could feed it without end. Here
+  // a writer waits on the FIFO with a good line, and is let go after.
+  std::filesystem::remove(file);
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  std::thread writer([&file] {
+    const int fd = ::open(file.c_str(), O_WRONLY);  // waits for a reader
+    if (fd < 0) return;
+    const std::string line = "site=http://fifo.example\n";
+    static_cast<void>(::write(fd, line.data(), line.size()));
+    ::close(fd);
+  });
+  EXPECT_FALSE(ChooseSiteBase("", &error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  {
+    // A reader of our own lets the writer finish, whatever happened above.
+    const int reader = ::open(file.c_str(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    if (reader >= 0) ::close(reader);
+  }
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);
+  EXPECT_FALSE(ChooseSiteBase("", &error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  std::filesystem::remove(file);
 
   // A relative XDG_CONFIG_HOME is ignored: the file under $HOME/.config.
   {

@@ -33,6 +33,7 @@
 #include "tests/fixtures/loopback_server.h"
 #include "tests/runtime/core/test_program.h"
 #include "program/pages/main_window_form.h"
+#include "program/pages/page_loads.h"
 
 namespace pixaroo {
 
@@ -164,6 +165,7 @@ struct Program {
         }
       });
       for (int k = 0; k < 6; ++k) kPictureIndices[k]->store(k);
+      NewWindowPageLoads();  // as the window's creation routine does
       body();
     });
     return runtime->Run();
@@ -182,6 +184,16 @@ struct Program {
     auto v = runtime->Model()->ReadProperty(kPictureBoxIds[box - 1], korvex::kPropPicture);
     auto* b = std::get_if<base::Bytes>(&v);
     return b != nullptr ? *b : base::Bytes();
+  }
+  // Waits until no worker runs (true), or `limit` passes: the page loads
+  // begun have written their boxes.
+  bool WaitUntilIdle(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (runtime->Workers().Running() != 0) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
   }
   bool CompletionStarted() {
     for (auto offset : program.Offsets()) {

@@ -8,6 +8,8 @@
 
 #include "program/routines/global_cells.h"
 #include "program/routines/runtime_link.h"
+#include "program/routines/program_memory.h"
+#include "program/text/regex_operations.h"
 #include "runtime/core/runtime.h"
 #include "runtime/dll/dll_commands.h"
 #include "runtime/image/program_loader.h"
@@ -33,6 +35,12 @@ const korvex::image::LoadedProgram& Loaded() {
     auto lookup = [](const std::string& name) -> void* {
       if (name.starts_with(korvex::kRoleSymbolPrefixes[1]))
         return const_cast<korvex::ProgramBinding*>(&kBinding);
+      // The object's operations are the program's own: batch extraction
+      // calls them through the table.
+      if (name.starts_with(korvex::kRoleSymbolPrefixes[2])) {
+        return reinterpret_cast<void*>(RegexOperationNamed(
+            std::string_view(name).substr(korvex::kRoleSymbolPrefixes[2].size())));
+      }
       return reinterpret_cast<void*>(&StandIn);
     };
     auto result = korvex::image::LoadProgram(*read, lookup, &korvex::image::InExecutable);

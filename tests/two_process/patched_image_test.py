@@ -6,12 +6,15 @@ it carries patched in one place, as a damaged or edited file would have it:
   stderr and exit code 9 (a refused command line ends with 2), never by a
   signal or a sanitizer's report: a `var` smaller than the program's cells
   or too large to allocate,
-  a routine record naming a symbol that is no program routine, an entry and
-  an event routine naming a record of the wrong role, a DLL command the
+  a routine record naming a symbol that is no program routine, an entry, an
+  event routine and an operation table word naming a record of the wrong
+  role, a DLL command the
   platform lacks, a size word past any image;
-- an edited text of `const`: on a virtual desktop, the usage notice's title
+- an edited text of `const` and an edited word of the regular-expression
+  object's operation table: on a virtual desktop, the usage notice's title
   and the name of the index file written at the close (after an update
-  against a loopback site) are the texts the image holds.
+  against a loopback site) are the texts the image holds, and batch
+  extraction counts its matches with the operation the table names.
 
 usage: patched_image_test.py PIXAROO KORVEX_FNR PIXAROO_IMG
 """
@@ -31,8 +34,11 @@ from desktop import Desktop  # noqa: E402
 PIXAROO, KORVEX, IMAGE = sys.argv[1], sys.argv[2], sys.argv[3]
 EXIT_REFUSED = 9
 RECORD = 0x40
-# Record numbers: SavePicture, the binding.
-SAVE_PICTURE, BINDING = 15, 19
+# Record numbers: SavePicture, the binding, the object's first operation.
+SAVE_PICTURE, BINDING, FIRST_OPERATION = 15, 19, 20
+# The operation table in `const`, and the places in it of MatchCount and
+# SubMatchCount (the object's seventh and tenth operations).
+OPERATION_TABLE, MATCH_COUNT, SUB_MATCH_COUNT = 0x18, 6, 9
 START_UPDATE_OFFSET = 5 * RECORD   # 按钮1's click routine
 SANITIZER_MARKS = ("AddressSanitizer", "LeakSanitizer", "runtime error:")
 
@@ -134,6 +140,10 @@ class RefusedImages(unittest.TestCase):
             put32(img, form + at + 8, BINDING * RECORD)
         self.refused(click_runs_the_binding, "wrong role")
 
+        def operation_table_names_a_routine(img):
+            put32(img, segments(img)["const"][1] + OPERATION_TABLE, SAVE_PICTURE * RECORD)
+        self.refused(operation_table_names_a_routine, "wrong role")
+
         def missing_dll_function(img):
             at = img.find(b"GlobalSize\0")
             assert at >= 0 and img.find(b"GlobalSize\0", at + 1) < 0
@@ -149,20 +159,29 @@ class RefusedImages(unittest.TestCase):
         self.refused(size_past_the_image, "image size")
 
 
-class EditedTexts(unittest.TestCase):
-    def test_the_notice_title_and_index_file_name_come_from_const(self):
+class EditedImage(unittest.TestCase):
+    def test_texts_and_the_operation_table_come_from_the_image(self):
         def edit(img):
             for old, new in ((b"confi.ini\0", b"confX.ini\0"),
                              ("温馨提示\0".encode("gbk"), "使用提示\0".encode("gbk"))):
                 at = img.find(old)
                 assert at >= 0 and img.find(old, at + 1) < 0, old
                 img[at:at + len(new)] = new
+            # MatchCount's word names SubMatchCount's record instead.
+            word = segments(img)["const"][1] + OPERATION_TABLE + 4 * MATCH_COUNT
+            assert u32(img, word) == (FIRST_OPERATION + MATCH_COUNT) * RECORD
+            put32(img, word, (FIRST_OPERATION + SUB_MATCH_COUNT) * RECORD)
         copy = PatchedCopy(edit)
         desktop = Desktop()
-        # List page 1's one item gives one photo; list page 2 never answers,
-        # so the index holds that photo when the window closes.
-        site = StallingSite({"/nvshengzhenrenxiu/list_60_1.html": list_page(["/i/1.html"]),
-                             "/i/1.html": item_page(["/p/only.jpg"])},
+        # List page 1 links two items of two photos each; list page 2 never
+        # answers, so the index is complete when the window closes. Batch
+        # extraction now takes the pattern's group count (1) for the number
+        # of matches: it reads the first item link only, and of its page the
+        # first photo only (the image as built reads all four: close_test).
+        site = StallingSite({"/nvshengzhenrenxiu/list_60_1.html":
+                             list_page(["/i/1.html", "/i/2.html"]),
+                             "/i/1.html": item_page(["/p/only.jpg", "/p/b.jpg"]),
+                             "/i/2.html": item_page(["/p/c.jpg", "/p/d.jpg"])},
                             stall={"/nvshengzhenrenxiu/list_60_2.html"})
         proc = None
         try:
@@ -180,18 +199,19 @@ class EditedTexts(unittest.TestCase):
                 return notice is not None and main is not None
             Desktop.wait_until(windows_up, 60, "the window and the edited notice did not appear")
             desktop.key(notice, "Return")
-            Desktop.wait_until(lambda: len(desktop.windows_of(proc.pid)) == 1, 10,
+            Desktop.wait_until(lambda: len(desktop.windows_of(proc.pid)) == 1, 60,
                                "the usage notice did not close")
             desktop.click(main, *UPDATE_BUTTON)
             self.assertTrue(site.wait_for("/nvshengzhenrenxiu/list_60_2.html"),
                             "the update run never reached list page 2")
             desktop.request_close(main)
-            proc.wait(30)
+            proc.wait(120)  # only against a hang: closing takes a fraction of that
             err = proc.stderr.read().decode(errors="replace")
             self.assertEqual(proc.returncode, 0, err)
             self.assertFalse(os.path.exists(os.path.join(copy.folder, "confi.ini")), err)
             with open(os.path.join(copy.folder, "confX.ini"), "rb") as f:
                 self.assertEqual(f.read(), b"/p/only.jpg\r\n")
+            self.assertNotIn("/i/2.html", site.requests)
         finally:
             site.stop()
             if proc is not None and proc.poll() is None:

@@ -27,6 +27,7 @@ struct RecordName {
 
 constexpr Role kRoleR = Role::Routine;
 constexpr Role kRoleB = Role::Binding;
+constexpr Role kRoleO = Role::Operation;
 
 // The records of program/routines/routine_ids.h, each named with its role's prefix.
 std::vector<RecordName> Records() {
@@ -80,10 +81,14 @@ void BuildConstHead(Segment& c) {
   PutDouble(c.stored, 2.0);
   Put32(c.stored, 1);  // the empty-array template: one dimension of size 0
   Put32(c.stored, 0);
-  // The regular-expression object's operation table: the object is a
-  // native class whose operations are its member functions, so no routine
-  // record stands for them and the table holds zeros.
-  for (std::uint32_t i = 0; i < kOperationCount; ++i) Put32(c.stored, 0);
+  // The regular-expression object's operation table: its operations'
+  // records, in order, each a kind-3 relocation.
+  static_assert(kRegexOperationCount == kOperationCount);
+  for (std::uint32_t i = 0; i < kOperationCount; ++i) {
+    const std::uint32_t field = kOperationTableOffset + 4 * i;
+    Put32(c.stored, RoutineOffset(kFirstRegexOperation) + i * kRecordSize);
+    c.relocations.push_back(Reloc(field, RelocKind::Code));
+  }
 }
 
 void BuildRecords(Segment& code, ConstPool& pool) {

@@ -119,5 +119,42 @@ TEST(RunProgram, EveryChildIsReapedAsItEndsAndTheOpenerSaysNothingButItsExitCode
   std::filesystem::remove_all(dir);
 }
 
+TEST(RunProgram, AChildInheritsOnlyTheStandardDescriptors) {
+  // A descriptor opened without close-on-exec, as libcurl opens its
+  // sockets: neither the opener (and a browser it starts) nor a program
+  // gets it.
+  int ends[2] = {-1, -1};
+  ASSERT_EQ(::pipe(ends), 0);
+  // Well above what a shell opens for itself while it reads a script.
+  const int leaky = ::fcntl(ends[1], F_DUPFD, 100);
+  ASSERT_GE(leaky, 100);
+  const std::string fd = std::to_string(leaky);
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("pixaroo-fds-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto opener = dir / "opener";
+  {
+    // Exits 0 when it holds the descriptor, 5 when not.
+    std::ofstream script(opener);
+    script << "#!/bin/sh\n[ -e /proc/$$/fd/" << fd << " ] && exit 0\nexit 5\n";
+  }
+  std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+  SetUrlOpener(opener.string());
+  int linkCode = -1, programCode = -1, stdioCode = -1;
+  ASSERT_TRUE(RunCommandLine("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE imchat://x", true,
+                             [&](int code) { linkCode = code; }));
+  ASSERT_TRUE(RunCommandLine("sh -c \"[ -e /proc/$$/fd/" + fd + " ] && exit 0; exit 5\"", true,
+                             [&](int code) { programCode = code; }));
+  // The standard three still are the child's.
+  ASSERT_TRUE(RunCommandLine("sh -c \"[ -e /proc/$$/fd/0 ] && [ -e /proc/$$/fd/2 ]\"", true,
+                             [&](int code) { stdioCode = code; }));
+  EXPECT_EQ(linkCode, 5) << "the opener inherited descriptor " << fd;
+  EXPECT_EQ(programCode, 5) << "the program inherited descriptor " << fd;
+  EXPECT_EQ(stdioCode, 0);
+  for (const int end : {ends[0], ends[1], leaky}) ::close(end);
+  SetUrlOpener("xdg-open");
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace platform::shell

@@ -1,6 +1,6 @@
 // Page loads against a crafted site: a superseded load writes no box and
 // stops its transfers; the next page read ahead shows without a request and
-// exactly as a load from the site shows it; a badge host that does not
+// exactly as a load from the site shows it, also after an update; a badge host that does not
 // answer holds up neither the usage notice nor paging.
 #include <gtest/gtest.h>
 
@@ -80,7 +80,7 @@ TEST(PageLoad, ASupersededLoadWritesNoBoxAndStopsItsTransfers) {
   EXPECT_EQ(site.Requests(PhotoPath(5)), 1);
 }
 
-TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsOrEmptiesIt) {
+TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestAndTheStoreOutlivesAnUpdate) {
   CraftedSite site;
   std::vector<base::Bytes> bmp = ServePhotos(site);
   // Photo 17 is answered only once the test opens it; it is first asked
@@ -120,6 +120,9 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
   };
   int requestsFromStore = -1;
   int requestsOfPageBack = -1;
+  int requestsAfterUpdate = -1;
+  bool readAheadTogether = false;
+  int requestsFromSite = -1;
   bool aheadStoppedBeforeRelease = false;
   std::array<BoxState, kPageBoxes> fromStore{};
   std::array<BoxState, kPageBoxes> fromSite{};
@@ -133,7 +136,16 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
 
     ShowNextPage(0, 0, 0);  // page 10 .. 15, from the store
     ASSERT_TRUE(site.Gate().WaitUntilWaiting(held));
-    fromStore = PageBoxStates();
+    // The page 15 .. 20 is read together: its other photos not yet stored
+    // (16 .. 20; 15 came with the page 10 .. 15) are asked for while photo
+    // 17 is held.
+    readAheadTogether = WaitUntil([&] {
+                          int asked = 0;
+                          for (int i = 16; i <= 20; ++i) asked += site.Requests(item(i));
+                          return asked == 5;
+                        }) &&
+                        site.Gate().Waiting(held) == 1;
+    fromStore = WindowPageLoads()->States();
     requestsFromStore = pageRequests(10);
     expectPage(10, "from the store");
 
@@ -150,24 +162,36 @@ TEST(PageLoad, TheNextPageReadAheadShowsWithoutARequestUntilSomethingNewerStopsO
     expectPage(5, "back");
     site.Gate().Open(held);
 
-    // An update empties the store: the page comes from the site again, the
-    // same in every box.
-    RunUpdate(1);
-    EXPECT_EQ(StoredPhotos(), 0u);
+    // An update and its completion keep the store (an address names the
+    // same photo for the whole run): the page comes without a request.
+    // Its neighbours read ahead again after the completion come from the
+    // store too.
     site.ResetCounts();
+    RunUpdate(1);
+    UpdateCompletion();
+    ASSERT_TRUE(WaitUntil(idle));
     ShowNextPage(0, 0, 0);
     ASSERT_TRUE(WaitUntil(idle));
-    fromSite = PageBoxStates();
+    requestsAfterUpdate = pageRequests(0) + pageRequests(5) + pageRequests(10);
     expectPage(10, "after the update");
+    // A new window's page loads have nothing stored: the same page from the
+    // site shows the same in every box.
+    site.ResetCounts();
+    NewWindowPageLoads();
+    WindowPageLoads()->LoadPageHere(CurrentPlaces(), PhotoReads::Together);
+    fromSite = WindowPageLoads()->States();
+    requestsFromSite = pageRequests(10);
+    expectPage(10, "from the site again");
   }),
             0);
   transfer::ResetTransferLimits();
   EXPECT_EQ(requestsFromStore, 0);
+  EXPECT_TRUE(readAheadTogether);
   EXPECT_EQ(fromStore, page10States);
   EXPECT_TRUE(aheadStoppedBeforeRelease);
   EXPECT_EQ(requestsOfPageBack, 0);  // the page shown before is still stored
-  EXPECT_EQ(site.Requests(PhotoPath(10)), 1);
-  EXPECT_EQ(site.Requests(item(kBroken)), 1);
+  EXPECT_EQ(requestsAfterUpdate, 0);
+  EXPECT_EQ(requestsFromSite, 6);
   EXPECT_EQ(fromSite, page10States);
 }
 
@@ -191,6 +215,11 @@ TEST(PageLoad, TheReadAheadStoreDropsItsOldestFilesPastEitherBound) {
   EXPECT_EQ(store.Find("huge"), nullptr);
   EXPECT_EQ(store.Find("empty"), nullptr);
   EXPECT_EQ(store.Photos(), 2u);
+  store.Put("f", file(10));
+  store.Touch("d");          // "d" is now the last to go...
+  store.Put("g", file(10));  // ...so the fourth photo drops "e"
+  EXPECT_NE(store.Find("d"), nullptr);
+  EXPECT_EQ(store.Find("e"), nullptr);
   const PhotoCache::File kept = store.Find("d");
   store.Clear();
   EXPECT_EQ(store.Photos(), 0u);

@@ -1,10 +1,15 @@
 // RegexMatcher over the platform component: searches, reads by number,
-// positions in GBK subjects, and its COM use.
+// positions in GBK subjects, and its COM use; its ten operations as the
+// image's operation table names them.
 #include "program/text/regex_matcher.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "platform/com/com.h"
+#include "program/routines/program_memory.h"
+#include "program/text/regex_operations.h"
 
 namespace pixaroo {
 namespace {
@@ -24,7 +29,6 @@ TEST(RegexMatcher, DefaultsIgnoreCaseAndCollectEveryMatch) {
   EXPECT_EQ(m.MatchText(0), "");
   EXPECT_EQ(m.MatchText(4), "");
   EXPECT_EQ(m.SubMatchText(1, 2), "");
-  m.NoOp();
 }
 
 TEST(RegexMatcher, OptionsReachTheComponent) {
@@ -107,6 +111,77 @@ TEST(RegexMatcher, OwnsItsThreadsComUse) {
     EXPECT_EQ(com::ComInitCountOnThisThread(), 1);
     ASSERT_TRUE(outer.Search("a", "a"));
   }
+  EXPECT_EQ(com::ComInitCountOnThisThread(), 0);
+  EXPECT_EQ(com::LiveObjectCount(), objects);
+}
+
+// The operation the bound image's table names at `op`'s place.
+RegexOperation Table(RegexOp op) {
+  return reinterpret_cast<RegexOperation>(ImageOperation(static_cast<std::uint32_t>(op)));
+}
+
+// Runs `op` on `self` with `call` filled by `fill`; gives back the call.
+RegexCall CallOp(RegexOp op, RegexMatcher* self, void (*fill)(RegexCall&) = nullptr) {
+  RegexCall call;
+  if (fill != nullptr) fill(call);
+  Table(op)(self, &call);
+  return call;
+}
+
+TEST(RegexOperations, TheImagesTableRunsTheTenOperationsInTheObjectsOrder) {
+  const long objects = com::LiveObjectCount();
+  alignas(RegexMatcher) unsigned char storage[sizeof(RegexMatcher)];
+  alignas(RegexMatcher) unsigned char copyStorage[sizeof(RegexMatcher)];
+  auto* m = new (storage) RegexMatcher;
+  EXPECT_EQ(CallOp(RegexOp::PatternText, m).text, "");  // no component yet
+  EXPECT_EQ(CallOp(RegexOp::MatchCount, m).number, 0);
+
+  // Search with its options: case ignored by default, every match.
+  RegexCall searched = CallOp(RegexOp::Search, m, [](RegexCall& c) {
+    c.pattern = "([a-z])(\\d)";
+    c.subject = "a1 \xD6\xD0 B2 c3";
+  });
+  EXPECT_TRUE(searched.flag);
+  EXPECT_EQ(CallOp(RegexOp::PatternText, m).text, "([a-z])(\\d)");
+  EXPECT_EQ(CallOp(RegexOp::MatchCount, m).number, 3);
+  int position = -2;
+  RegexCall read = CallOp(RegexOp::MatchText, m, [](RegexCall& c) { c.matchIndex = 2; });
+  EXPECT_EQ(read.text, "B2");
+  read = RegexCall{.matchIndex = 2, .subIndex = 2, .position = &position};
+  Table(RegexOp::SubMatchText)(m, &read);
+  EXPECT_EQ(read.text, "2");
+  EXPECT_EQ(position, 7);  // bytes: "a1 ", the GBK character, " B"
+  read = RegexCall{.matchIndex = 2, .position = &position};
+  Table(RegexOp::MatchText)(m, &read);
+  EXPECT_EQ(position, 6);
+  EXPECT_EQ(CallOp(RegexOp::SubMatchCount, m).number, 2);
+  EXPECT_EQ(CallOp(RegexOp::ReplaceMatches, m, [](RegexCall& c) { c.replacement = "$2$1"; }).text,
+            "1a \xD6\xD0 2B 3c");
+  // The operation without effect reads and writes nothing.
+  RegexCall untouched{.flag = true, .number = 7, .text = "kept"};
+  Table(RegexOp::NoOp)(m, &untouched);
+  EXPECT_TRUE(untouched.flag);
+  EXPECT_EQ(untouched.number, 7);
+  EXPECT_EQ(untouched.text, "kept");
+  EXPECT_EQ(CallOp(RegexOp::MatchCount, m).number, 3);
+
+  // A copy holds its own references and subject: a new search on the
+  // original, and its destruction, leave the copy's search as it was.
+  RegexCall copy{.source = m};
+  Table(RegexOp::Copy)(reinterpret_cast<RegexMatcher*>(copyStorage), &copy);
+  auto* c = std::launder(reinterpret_cast<RegexMatcher*>(copyStorage));
+  EXPECT_EQ(com::ComInitCountOnThisThread(), 2);  // the copy's own COM use
+  CallOp(RegexOp::Search, m, [](RegexCall& call) {
+    call.pattern = "x";
+    call.subject = "xyz";
+  });
+  EXPECT_EQ(CallOp(RegexOp::MatchCount, m).number, 1);
+  CallOp(RegexOp::Destroy, m);
+  EXPECT_EQ(com::ComInitCountOnThisThread(), 1);
+  EXPECT_EQ(CallOp(RegexOp::MatchCount, c).number, 3);
+  EXPECT_EQ(CallOp(RegexOp::PatternText, c).text, "([a-z])(\\d)");
+  EXPECT_EQ(CallOp(RegexOp::MatchText, c, [](RegexCall& call) { call.matchIndex = 1; }).text, "a1");
+  CallOp(RegexOp::Destroy, c);
   EXPECT_EQ(com::ComInitCountOnThisThread(), 0);
   EXPECT_EQ(com::LiveObjectCount(), objects);
 }

@@ -98,11 +98,11 @@ void RefusedOnEveryPath(Away away) {
     EXPECT_TRUE(program.Picture(2).empty());
     // A page load and the next page read ahead after it.
     for (int i = 3; i < 21; ++i) rt::ListAdd(units::kIndexList, PhotoPath(i));
-    IndexReplaced();  // as the completion does: reading ahead resumes
+    WindowPageLoads()->IndexReplaced();  // as the completion does: reading ahead resumes
     ASSERT_TRUE(WaitUntil(idle));
     ShowNextPage(0, 0, 0);  // page 5 .. 10, then 10 .. 15 read ahead
     ASSERT_TRUE(WaitUntil(idle));
-    pageLoad = PageBoxStates();
+    pageLoad = WindowPageLoads()->States();
     // The viewer, on a worker as the runtime asks.
     std::thread worker([&] {
       viewed = ViewerPhotoAt(16);

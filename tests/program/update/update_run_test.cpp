@@ -55,11 +55,15 @@ TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletio
   // No end marker: the area runs to the end of the page.
   site.Page("/i/2.PHP", "<DIV STYLE=\"TEXT-ALIGN: CENTER\"><img src=\"/p/b.png\"></div>");
   Program program;
+  // List page 2 is answered only once the first photo is asked for: the
+  // first page loads beside the run, which waits for list page 2 meanwhile.
+  site.Gate().Hold(kListPath + "2.html");
   Guarded<std::string> statusAtFirstPhoto;  // written on the server's thread
   site.Photo("/p/a.png", [&] {
     statusAtFirstPhoto.With([&](std::string& s) {
       if (s.empty()) s = program.Status();
     });
+    site.Gate().Open(kListPath + "2.html");
   });
   site.Photo("/p/b.png");
   site.Missing("/p/gone.jpg");
@@ -67,7 +71,11 @@ TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletio
     site.Missing(p);
   }
 
-  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  ASSERT_EQ(program.Run([&] {
+    UpdateRun();
+    EXPECT_TRUE(program.WaitUntilIdle());
+  }),
+            0);
   // The first page is shown once list page 1 is done; the count includes
   // the repeats.
   EXPECT_EQ(statusAtFirstPhoto.Get(), std::string(texts::kStatusProgressPrefix) + "5" +
@@ -75,7 +83,7 @@ TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletio
 
   EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/a.png", "/p/gone.jpg", "/p/a.png",
                                                        "/p/gone.jpg", "/p/b.png"}));
-  EXPECT_EQ(site.Requests("/i/1.html"), 2);  // picture anchor and title anchor
+  EXPECT_EQ(site.Requests("/i/1.html"), 1);  // picture anchor and title anchor: one fetch
   EXPECT_EQ(site.Requests("/i/2.PHP"), 1);   // ".php" is matched with its case
   for (const char* p : {"/i/before.html", "/i/after.html", "/plus/view.php", "/p/before.png"}) {
     EXPECT_EQ(site.Requests(p), 0) << p;
@@ -92,7 +100,7 @@ TEST(UpdateRun, FollowsTheListAreaSkipsScriptLinksAndKeepsRepeatsForTheCompletio
   EXPECT_TRUE(program.Picture(4).empty());
   EXPECT_TRUE(IsBmp(program.Picture(5)));
   EXPECT_TRUE(program.Picture(6).empty());  // past the last item
-  EXPECT_EQ(site.Requests("/p/a.png"), 2);  // once per box, not again after page 2
+  EXPECT_EQ(site.Requests("/p/a.png"), 1);  // once for both its boxes, not again after page 2
 }
 
 TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
@@ -105,17 +113,93 @@ TEST(UpdateRun, RetriesTheFirstPageAfterEveryListPageWhileTheFirstBoxIsEmpty) {
   site.Page("/i/3.html", kPictureStart + "<img src=\"/p/a.png\">" + kPictureEnd);
   site.Missing("/p/gone.jpg");
   site.Photo("/p/a.png");
+  site.Missing("/");
 
+  // One after another, the first page loads on the run's thread after
+  // every list page, so the retries can be counted.
   Program program;
-  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  ASSERT_EQ(program.Run([] { RunUpdate(1); }), 0);
   EXPECT_EQ(program.Items(), (std::vector<std::string>{"/p/gone.jpg", "/p/a.png"}));
   EXPECT_EQ(site.Requests("/p/gone.jpg"), kLastListPage);
+  // Boxes whose places lie past the end of the index make no request.
+  EXPECT_EQ(site.Requests("/"), 0);
   EXPECT_TRUE(program.Picture(1).empty());
   EXPECT_TRUE(IsBmp(program.Picture(2)));
   for (int page = 1; page <= kLastListPage; ++page) {
     EXPECT_EQ(site.Requests("/i/" + std::to_string(page) + ".html"),
               page == 1 || page == 3 ? 1 : 0);
   }
+}
+
+TEST(UpdateRun, TheFirstPageLoadsBesideTheRunItsSixPhotosTogether) {
+  CraftedSite site;
+  site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\">" + kListEnd);
+  std::string area;
+  for (int i = 0; i < 6; ++i) {
+    area += "<img src=\"/p/" + std::to_string(i) + ".png\">";
+    site.Photo("/p/" + std::to_string(i) + ".png", i + 1);
+    site.Gate().Hold("/p/" + std::to_string(i) + ".png");
+  }
+  site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
+  Program program;
+  bool sixAskedTogether = false;
+  bool runEndedWhilePhotosHeld = false;
+  ASSERT_EQ(program.Run([&] {
+    // The run ends while the site holds every photo of the first page...
+    UpdateRun();
+    runEndedWhilePhotosHeld = program.Status() == texts::kStatusCollected;
+    // ...which were all asked for before any was answered.
+    sixAskedTogether = site.Gate().WaitUntilWaitingInAll(6);
+    for (int i = 0; i < 6; ++i) {
+      runEndedWhilePhotosHeld =
+          runEndedWhilePhotosHeld && site.Requests("/p/" + std::to_string(i) + ".png") == 1;
+      site.Gate().Open("/p/" + std::to_string(i) + ".png");
+    }
+    EXPECT_TRUE(program.WaitUntilIdle());
+  }),
+            0);
+  EXPECT_TRUE(runEndedWhilePhotosHeld);
+  EXPECT_TRUE(program.CompletionStarted());
+  EXPECT_TRUE(sixAskedTogether);
+  for (int box = 1; box <= 6; ++box) EXPECT_TRUE(IsBmp(program.Picture(box))) << box;
+}
+
+TEST(UpdateRun, AfterTheCompletionThePageShownLoadsAgainWithoutARequest) {
+  CraftedSite site;
+  site.Page(kListPath + "1.html", "<a class=\"img\" href=\"/i/1.html\">" + kListEnd);
+  // a, b, a, c, d, e: the completion moves c, d, e one place on and leaves
+  // the sixth place past the end of the index.
+  std::string area;
+  for (const char* name : {"a", "b", "a", "c", "d", "e"}) {
+    area += std::string("<img src=\"/p/") + name + ".png\">";
+  }
+  site.Page("/i/1.html", kPictureStart + area + kPictureEnd);
+  for (int i = 0; i < 5; ++i) site.Photo(std::string("/p/") + "abcde"[i] + ".png", i + 1);
+  site.Missing("/");
+  Program program;
+  std::map<std::string, int> requestsOfTheReload;
+  std::vector<Bytes> before;
+  ASSERT_EQ(program.Run([&] {
+    UpdateRun();
+    EXPECT_TRUE(program.WaitUntilIdle());
+    for (int box = 1; box <= 6; ++box) before.push_back(program.Picture(box));
+    site.ResetCounts();
+    program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
+    UpdateCompletion();
+    EXPECT_TRUE(program.WaitUntilIdle());
+    requestsOfTheReload = site.AllRequests();
+  }),
+            0);
+  EXPECT_EQ(program.Items(),
+            (std::vector<std::string>{"/p/a.png", "/p/b.png", "/p/c.png", "/p/d.png", "/p/e.png"}));
+  EXPECT_EQ(requestsOfTheReload, (std::map<std::string, int>{}));
+  // The page was loaded again: each box the photo its place now holds.
+  EXPECT_EQ(program.Picture(1), before[0]);
+  EXPECT_EQ(program.Picture(2), before[1]);
+  EXPECT_EQ(program.Picture(3), before[3]);
+  EXPECT_EQ(program.Picture(4), before[4]);
+  EXPECT_EQ(program.Picture(5), before[5]);
+  EXPECT_TRUE(program.Picture(6).empty());
 }
 
 TEST(UpdateRun, AddressesThatLeaveTheSiteAreNeverFetchedButStayInTheIndex) {
@@ -137,7 +221,11 @@ TEST(UpdateRun, AddressesThatLeaveTheSiteAreNeverFetchedButStayInTheIndex) {
   site.Photo("/p/a.png");
 
   Program program;
-  ASSERT_EQ(program.Run([] { UpdateRun(); }), 0);
+  ASSERT_EQ(program.Run([&] {
+    UpdateRun();
+    EXPECT_TRUE(program.WaitUntilIdle());
+  }),
+            0);
   EXPECT_EQ(other.RequestCount(), 0u);
   EXPECT_EQ(site.Requests("/i/1.html"), 1);
   // Every source as the page gave it, whether it could be fetched or not.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "runtime/form/unit_types.h"
@@ -121,17 +122,23 @@ TEST(UnitModel, ListTailsTellViewsAboutClears) {
 TEST(UnitModel, DetachedObserverIsNeverCalledAgain) {
   UnitModel m = MakeModel();
   std::atomic<int> calls{0};
-  std::atomic<bool> inCall{false};
+  std::atomic<bool> detaching{false};
   std::atomic<bool> detached{false};
   std::atomic<bool> lateCall{false};
+  std::atomic<bool> overlapped{false};
   std::atomic<bool> stop{false};
+  std::promise<void> inCall;
   m.SetObserver([&](const UnitChange&) {
     if (detached) lateCall = true;
-    // The tenth call lingers, so that the detach below starts while it runs
-    // and must wait for it.
+    // The tenth call holds until the detach has begun, then lingers a while
+    // longer: a detach that did not wait for it would end meanwhile.
     if (++calls == 10) {
-      inCall = true;
-      for (int i = 0; i < 200 && !detached; ++i) {
+      inCall.set_value();
+      while (!detaching) std::this_thread::yield();
+      overlapped = true;
+      // A bound on the linger only: a slow machine makes a broken detach
+      // harder to catch, never fails a sound one.
+      for (int i = 0; i < 500 && !detached; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       if (detached) lateCall = true;
@@ -140,7 +147,8 @@ TEST(UnitModel, DetachedObserverIsNeverCalledAgain) {
   std::thread writer([&] {
     while (!stop) m.ListAdd(kList, "x");
   });
-  while (!inCall) std::this_thread::yield();
+  inCall.get_future().wait();
+  detaching = true;
   m.SetObserver(nullptr);
   detached = true;
   // The writer goes on writing after the detach.
@@ -148,6 +156,7 @@ TEST(UnitModel, DetachedObserverIsNeverCalledAgain) {
   while (m.ListCount(kList) < atDetach + 1000) std::this_thread::yield();
   stop = true;
   writer.join();
+  EXPECT_TRUE(overlapped);  // the detach began while the tenth call ran
   EXPECT_GE(calls, 10);
   EXPECT_GE(m.ListCount(kList), atDetach + 1000);
   EXPECT_FALSE(lateCall);

@@ -167,7 +167,21 @@ TEST(ImageDamage, RelocationsAndFixupsOutsideTheirSegmentAreRefused) {
   image = pixaroo::builder::BuildProgramImage();
   auto& c = image.At(Seg::Const).stored;
   Set32(c, kOperationTableOffset, kRecordSize + 4);
-  image.At(Seg::Const).relocations.push_back(kOperationTableOffset << 3 | 3);
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
+
+  // `const`'s relocations are the operation table's ten words and no other:
+  // a word without its relocation, a relocation of another kind or place.
+  const Image built = pixaroo::builder::BuildProgramImage();
+  ASSERT_EQ(built.At(Seg::Const).relocations.size(), 10U);
+  image = built;
+  image.At(Seg::Const).relocations.pop_back();
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
+  image = built;
+  image.At(Seg::Const).relocations.push_back(kOneDoubleOffset << 3 | 1);
+  EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
+  image = built;
+  Set32(image.At(Seg::Const).stored, kOneDoubleOffset, 20 * kRecordSize);  // an operation
+  image.At(Seg::Const).relocations.push_back(kOneDoubleOffset << 3 | 3);
   EXPECT_EQ(LoadRefusal(image), Refusal::BadRelocation);
 
   // `@reloc1` whose lists end four bytes before its declared size.
@@ -193,6 +207,7 @@ TEST(ImageDamage, WhatTheLoaderCannotBindIsRefused) {
   EXPECT_EQ(LoadRefusal(good), Refusal::None);
   EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_routine_SavePicture"})), Refusal::UnknownRoutine);
   EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_binding_BindProgram"})), Refusal::UnknownRoutine);
+  EXPECT_EQ(LoadRefusal(good, Lookup({"pixaroo_operation_RegexSearch"})), Refusal::UnknownRoutine);
 
   auto patched = [&](std::size_t list, std::size_t entry, std::uint32_t value) {
     Image image = good;
@@ -267,14 +282,19 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
   Image image = good;
   PutText(image, nameOf(15), "abort");
   EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
-  // A routine named with the binding's prefix, and a binding record whose
-  // name has the routine prefix.
+  // A routine named with the binding's or an operation's prefix, and
+  // records of the other roles whose names have the routine prefix.
   image = good;
   PutText(image, nameOf(15), "pixaroo_binding_BindProgram");
   EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
   image = good;
-  Set32(image.At(Seg::Code).stored, 15 * kRecordSize + kRecRoleField, 1);
+  PutText(image, nameOf(15), "pixaroo_operation_RegexNoOp");
   EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine);
+  for (std::uint32_t role : {1U, 2U}) {
+    image = good;
+    Set32(image.At(Seg::Code).stored, 15 * kRecordSize + kRecRoleField, role);
+    EXPECT_EQ(LoadRefusal(image), Refusal::NotAProgramRoutine) << role;
+  }
   // A program name whose symbol lies outside the executable.
   EXPECT_EQ(LoadRefusal(good, Lookup({}, {"pixaroo_routine_SavePicture"})),
             Refusal::NotAProgramRoutine);
@@ -282,10 +302,13 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
             Refusal::NotAProgramRoutine);
 
   // Uses: the entry offset, an event of the window, a menu entry, a routine
-  // value of the code; each names the binding here.
-  image = good;
-  image.entryOffset = 19 * kRecordSize;  // the binding
-  EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
+  // value of the code, each naming the binding or an operation; an entry of
+  // the operation table naming a routine.
+  for (std::uint32_t record : {19U, 20U, 25U}) {  // the binding, two operations
+    image = good;
+    image.entryOffset = record * kRecordSize;
+    EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole) << record;
+  }
   auto withForm = [&](const std::function<void(form::Form&)>& change) {
     Image changed = good;
     auto form = form::ReadForm(good.At(Seg::Form).stored);
@@ -294,29 +317,38 @@ TEST(ImageDamage, ARecordNamesOnlyAProgramRoutineOfTheRoleItsUseNeeds) {
     changed.At(Seg::Form).stored = form::WriteForm(*form);
     return LoadRefusal(changed);
   };
-  constexpr std::uint32_t kBindingOffset = 19 * kRecordSize;
-  EXPECT_EQ(withForm([&](form::Form& f) {
-              for (auto& u : f.units) {
-                if (u.id == 0x16010010) u.events[0].routineOffset = kBindingOffset;
-              }
-            }),
-            Refusal::WrongRole);
-  EXPECT_EQ(withForm([&](form::Form& f) {
-              for (auto& u : f.units) {
-                if (u.id == 0x26011AB7) u.routineOffset = static_cast<std::int32_t>(kBindingOffset);
-              }
-            }),
-            Refusal::WrongRole);
+  for (std::uint32_t record : {19U, 20U, 25U}) {
+    const std::uint32_t offset = record * kRecordSize;
+    EXPECT_EQ(withForm([&](form::Form& f) {
+                for (auto& u : f.units) {
+                  if (u.id == 0x16010010) u.events[0].routineOffset = offset;
+                }
+              }),
+              Refusal::WrongRole)
+        << record;
+    EXPECT_EQ(withForm([&](form::Form& f) {
+                for (auto& u : f.units) {
+                  if (u.id == 0x26011AB7) u.routineOffset = static_cast<std::int32_t>(offset);
+                }
+              }),
+              Refusal::WrongRole)
+        << record;
+  }
   EXPECT_EQ(withForm([&](form::Form& f) { f.units[0].events[0].routineOffset = 0x48; }),
             Refusal::BadWindow);
-  image = good;
-  auto& code = image.At(Seg::Code).stored;
-  for (std::uint32_t w : image.At(Seg::Code).relocations) {
-    if ((w & 7) == 3) {
-      Set32(code, w >> 3, kBindingOffset);  // the exit routine
-      break;
+  for (std::uint32_t record : {19U, 22U}) {  // the binding, an operation
+    image = good;
+    auto& code = image.At(Seg::Code).stored;
+    for (std::uint32_t w : image.At(Seg::Code).relocations) {
+      if ((w & 7) == 3) {
+        Set32(code, w >> 3, record * kRecordSize);  // the exit routine
+        break;
+      }
     }
+    EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole) << record;
   }
+  image = good;
+  Set32(image.At(Seg::Const).stored, kOperationTableOffset + 8, 3 * kRecordSize);
   EXPECT_EQ(LoadRefusal(image), Refusal::WrongRole);
 }
 

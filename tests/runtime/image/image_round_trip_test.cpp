@@ -3,6 +3,7 @@
 // (read_image.py checks the written bytes against the layout itself.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -57,6 +58,8 @@ void Bind(const Services* s, const ProgramMemory& memory) {
 }
 const ProgramBinding kBinding = {0x28, &Bind};
 void Routine(std::int32_t, std::int32_t, std::int32_t) {}
+// Stand-ins for the ten operations, one byte each, by name order.
+char g_operations[10];
 
 std::uint32_t Word(const std::uint8_t* at) {
   return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
@@ -71,6 +74,12 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
       [&](const std::string& name) -> void* {
         asked.push_back(name);
         if (name == "pixaroo_binding_BindProgram") return const_cast<ProgramBinding*>(&kBinding);
+        if (name.starts_with("pixaroo_operation_")) {
+          const std::size_t n = static_cast<std::size_t>(std::count_if(
+              asked.begin(), asked.end(),
+              [](const std::string& a) { return a.starts_with("pixaroo_operation_"); }));
+          return n <= 10 ? &g_operations[n - 1] : nullptr;
+        }
         return reinterpret_cast<void*>(&Routine);
       },
       &InExecutable);
@@ -84,7 +93,8 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
   EXPECT_EQ(program.routineAt(0x40), &Routine);
   EXPECT_EQ(program.routineAt(0x44), nullptr);
   EXPECT_EQ(program.routineAt(19 * 0x40), nullptr);  // the binding is not a routine
-  EXPECT_EQ(program.routineAt(20 * 0x40), nullptr);  // the end record
+  EXPECT_EQ(program.routineAt(20 * 0x40), nullptr);  // nor is an object operation
+  EXPECT_EQ(program.routineAt(30 * 0x40), nullptr);  // the end record
   ASSERT_EQ(program.dllCommands.size(), 26U);
   EXPECT_STREQ(program.dllCommands[6].file, "");
   EXPECT_STREQ(program.dllCommands[21].function, "HttpSendRequestA");
@@ -111,6 +121,10 @@ TEST(ImageRoundTrip, TheLoaderBindsRecordsByNameAndHandsOverTheImagesMemory) {
     at += 4 + count * width;
   }
   EXPECT_EQ(at, g_bound.operandSize);
+  // The operation table, bound: its words name the ten operations' records
+  // in the order of the object's operations.
+  ASSERT_EQ(g_bound.operationCount, 10U);
+  for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(g_bound.operations[i], &g_operations[i]) << i;
 }
 
 // The text at a place in `const`.

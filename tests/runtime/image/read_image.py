@@ -35,6 +35,9 @@ ROUTINES = ["DoNothing", "EntryRoutine", "ExitRoutine", "OnWindowCreated", "Save
     [f"PictureRightClick{i}" for i in range(1, 7)] + \
     ["OpenSupportChat", "SavePicture", "PageLoaderThread", "UpdateRunThread",
      "UpdateCompletionThread"]
+# The regular-expression object's operations, in the order of its table.
+OPERATIONS = ["Destroy", "Copy", "Search", "NoOp", "PatternText", "ReplaceMatches",
+              "MatchCount", "MatchText", "SubMatchText", "SubMatchCount"]
 WINDOW_ID = 0x52010001
 UNIT_IDS = {0x06010000, 0x16017215, 0x16011AC1, 0x26011AB6, 0x26011AB7, 0x1601180A,
             0x16011809, 0x160117F4, 0x160117F3, 0x160117F2, 0x160117F1, 0x160117EF,
@@ -206,15 +209,21 @@ def main():
         check(code_relocs.get(at) == 1, f"record {at:#x} name not a const relocation")
         names.append(ctext_in(const, struct.unpack_from("<I", code, at)[0]).decode())
         at += RECORD
-    expected = ["pixaroo_routine_" + n for n in ROUTINES] + ["pixaroo_binding_BindProgram"]
+    expected = ["pixaroo_routine_" + n for n in ROUTINES] + ["pixaroo_binding_BindProgram"] + \
+        ["pixaroo_operation_Regex" + o for o in OPERATIONS]
     check(names == expected, f"routine records {names}")
     roles = [struct.unpack_from("<I", code, RECORD * i + 4)[0] for i in range(len(names))]
-    check(roles == [0] * len(ROUTINES) + [1], f"record roles {roles}")
+    check(roles == [0] * len(ROUTINES) + [1] + [2] * len(OPERATIONS), f"record roles {roles}")
     check(h[0x3C] == RECORD * names.index("pixaroo_routine_EntryRoutine"), "entry offset")
-    # The regular-expression object is a native class: its operation table
-    # holds zeros and `const` no relocation.
-    check(const[0x18:0x18 + 40] == bytes(40), "operation table of zeros")
-    check(const_relocs == {}, "const has no relocations")
+    # `const` holds exactly ten relocation words, each kind 3, one per word
+    # of the operation table, which names the operations in their order.
+    check(len(segs["const"]["relocs"]) == 10, "const's relocation count")
+    check(sorted(const_relocs.items()) == [(0x18 + 4 * i, 3) for i in range(10)],
+          "const's ten kind-3 words")
+    ops = [struct.unpack_from("<I", const, 0x18 + 4 * i)[0] for i in range(10)]
+    check(all(o % RECORD == 0 for o in ops) and
+          [names[o // RECORD] for o in ops] == ["pixaroo_operation_Regex" + o for o in OPERATIONS],
+          "operation table")
     kinds = sorted(set(code_relocs.values()))
     check(kinds == [0, 1, 2, 3], f"code relocation kinds {kinds}")
     lists = fixup_lists(img, segs["@reloc1"], len(code))

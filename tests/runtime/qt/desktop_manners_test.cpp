@@ -183,11 +183,41 @@ TEST_F(Manners, ViewerAndNoticeOpenCentredOnTheWindowWithinTheScreen) {
 
 TEST_F(Manners, EndSignalsCloseTheWindowAsItsCloseButtonDoes) {
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    // Not ignored, whatever this test was started with (a shell's
+    // background job starts with SIGINT ignored, and such is left ignored).
+    ASSERT_NE(std::signal(signal, SIG_DFL), SIG_ERR);
     Open();  // each window takes one signal of each kind
     ASSERT_EQ(std::raise(signal), 0);
     EXPECT_TRUE(PumpUntil([&] { return heard_.closing == 1; })) << "signal " << signal;
     EXPECT_FALSE(front_->Window()->isVisible());
   }
+}
+
+TEST_F(Manners, SignalsIgnoredAtTheStartStayIgnored) {
+  // As nohup, or a shell starting a background job, leaves them: the
+  // program is meant to outlive its terminal, or its Ctrl+C.
+  const auto handler = [](int signal) {
+    struct sigaction now {};
+    ::sigaction(signal, nullptr, &now);
+    return now.sa_handler;
+  };
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    front_.reset();
+    ASSERT_NE(std::signal(signal, SIG_IGN), SIG_ERR);
+    Open();
+    EXPECT_EQ(handler(signal), SIG_IGN) << "signal " << signal;
+    ASSERT_EQ(std::raise(signal), 0);
+    for (int i = 0; i < 50; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(heard_.closing, 0) << "signal " << signal;
+    EXPECT_TRUE(front_->Window()->isVisible()) << "signal " << signal;
+    front_.reset();
+    EXPECT_EQ(handler(signal), SIG_IGN) << "signal " << signal;
+    std::signal(signal, SIG_DFL);
+  }
+  // Signals not ignored are still taken as a close request.
+  Open();
+  ASSERT_EQ(std::raise(SIGHUP), 0);
+  EXPECT_TRUE(PumpUntil([&] { return heard_.closing == 1; }));
 }
 
 }  // namespace

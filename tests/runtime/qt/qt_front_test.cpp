@@ -10,12 +10,15 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -454,8 +457,12 @@ TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
   EXPECT_EQ(requested, (std::vector<int>{2, 3}));
   pending[1]({});
   EXPECT_TRUE(shows(colours[3]));
-  pending[0]({});  // the earlier move's late answer changes nothing
-  Pump();
+  // The earlier move's late answer changes nothing: once every decode it
+  // could have started has ended and handed its picture back, the viewer
+  // still shows the latest.
+  pending[0]({});
+  QThreadPool::globalInstance()->waitForDone();
+  QCoreApplication::sendPostedEvents();
   EXPECT_EQ(viewer->Picture().pixelColor(5, 5), colours[3]);
   for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_Left, Qt::Key_Up, Qt::Key_Up}) {
     QTest::keyClick(viewer, key);
@@ -546,20 +553,34 @@ QStringList ButtonTexts(QWidget* dialog) {
   return texts;
 }
 
-// Runs `act` on the dialog of type T once one shows (checked from the event
-// loop of whoever opens it; gives up after a long while).
+// The gate for Qt's own dialogs: while it lives, each dialog of type T
+// that shows is handed to `act` from that dialog's own event loop. The
+// call is posted when the dialog shows, which its exec does just before
+// its loop turns, so the answer can neither come too early nor be missed.
 template <typename T>
-void WhenShown(std::function<void(T*)> act, int triesLeft = 3000) {
-  QTimer::singleShot(5, [act = std::move(act), triesLeft]() mutable {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      if (auto* dialog = qobject_cast<T*>(w); dialog != nullptr && dialog->isVisible()) {
-        act(dialog);
-        return;
-      }
+class OnEachShown final : public QObject {
+ public:
+  explicit OnEachShown(std::function<void(T*)> act) : act_(std::move(act)) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  ~OnEachShown() override { QCoreApplication::instance()->removeEventFilter(this); }
+  int Shown() const { return shown_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* dialog = qobject_cast<T*>(watched);
+    if (event->type() == QEvent::Show && dialog != nullptr && dialog->isWindow()) {
+      ++shown_;
+      QMetaObject::invokeMethod(
+          dialog, [this, dialog] { act_(dialog); }, Qt::QueuedConnection);
     }
-    if (triesLeft > 0) WhenShown<T>(std::move(act), triesLeft - 1);
-  });
-}
+    return false;
+  }
+
+ private:
+  std::function<void(T*)> act_;
+  int shown_ = 0;
+};
 
 TEST_F(QtWindow, QtsOwnDialogsSpeakChineseAndSaveToTheDesktop) {
   // A home whose XDG desktop directory has a Chinese name and holds a file.
@@ -576,42 +597,83 @@ TEST_F(QtWindow, QtsOwnDialogsSpeakChineseAndSaveToTheDesktop) {
 
   // The message box's one button.
   QStringList okButton;
-  WhenShown<QMessageBox>([&](QMessageBox* box) {
-    okButton = ButtonTexts(box);
-    box->accept();
-  });
-  front_->MessageBox("\xC4\xE3\xBA\xC3", 0, "\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE");
+  {
+    const OnEachShown<QMessageBox> notice([&](QMessageBox* box) {
+      okButton = ButtonTexts(box);
+      box->accept();
+    });
+    front_->MessageBox("\xC4\xE3\xBA\xC3", 0, "\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE");
+    EXPECT_EQ(notice.Shown(), 1);
+  }
   EXPECT_EQ(okButton, QStringList{Utf8("确定")});
 
   // The save dialog: on the desktop, the stored filter label once, Chinese
   // buttons; a name that exists is replaced only after a Chinese question
-  // (answered 否 here), and a name typed without an extension gets ".bmp".
+  // (answered 否 here, once), and a name typed without an extension gets
+  // ".bmp". The folder's listing arrives from Qt's own thread; once it is
+  // in, typing "old" selects old.bmp in the list, and Qt lets that go only
+  // while the name field has focus. The next name is typed without focus
+  // there (as when 否 was clicked and focus has not come back yet): the name
+  // typed must still be the one taken.
   QString folder;
   QStringList filters;
   QStringList dialogButtons;
   QString question;
   QStringList questionButtons;
-  WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+  QFileDialog* saveDialog = nullptr;
+  QLineEdit* name = nullptr;
+  QListView* list = nullptr;
+  bool listed = false;
+  bool selectedWhenTyped = false;
+  int questions = 0;
+  const OnEachShown<QFileDialog> typeOld([&](QFileDialog* dialog) {
+    saveDialog = dialog;
     folder = dialog->directory().absolutePath();
     if (auto* combo = dialog->findChild<QComboBox*>("fileTypeCombo")) {
       for (int i = 0; i < combo->count(); ++i) filters << combo->itemText(i);
     }
     dialogButtons = ButtonTexts(dialog);
-    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-    if (name == nullptr) return;
-    // Accepting runs from the event queue, not inside this timer's call:
-    // the question's own loop then still gets timer events.
-    WhenShown<QMessageBox>([&, dialog, name](QMessageBox* box) {
-      question = box->text();
-      questionButtons = ButtonTexts(box);
-      box->button(QMessageBox::No)->click();  // the dialog stays open
-      name->setText("photo");
-      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    list = dialog->findChild<QListView*>("listView");
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    if (name == nullptr || list == nullptr || model == nullptr) return dialog->reject();
+    // Types "old" once the listing is in.
+    auto typeOld = [dialog, model, &name, &list, &listed, &selectedWhenTyped] {
+      if (listed || model->rowCount(model->index(dialog->directory().absolutePath())) == 0)
+        return;
+      listed = true;
+      name->setText("old");
+      selectedWhenTyped = list->selectionModel()->selectedRows().size() == 1;
+      static_cast<QDialog*>(dialog)->accept();  // asks the question, within this call
+    };
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, dialog, typeOld);
+    typeOld();
+    // Only against a hang: a folder of one file is listed in a blink.
+    QTimer::singleShot(60'000, dialog, [dialog, &listed] {
+      if (!listed) dialog->reject();
     });
-    name->setText("old");
-    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+  });
+  const OnEachShown<QMessageBox> answerNo([&](QMessageBox* box) {
+    question = box->text();
+    questionButtons = ButtonTexts(box);
+    box->button(QMessageBox::No)->click();  // the dialog stays open
+    if (saveDialog == nullptr || name == nullptr) return;
+    // Asked again: end here, the checks below say what went wrong.
+    if (++questions > 1) return saveDialog->reject();
+    QMetaObject::invokeMethod(
+        saveDialog,
+        [&] {
+          name->clearFocus();
+          name->setText("photo");
+          static_cast<QDialog*>(saveDialog)->accept();
+        },
+        Qt::QueuedConnection);
   });
   const std::string chosen = front_->SaveFileDialog(pixaroo::unit_id::kCommonDialog1);
+  EXPECT_EQ(typeOld.Shown(), 1);
+  EXPECT_TRUE(listed);
+  EXPECT_TRUE(selectedWhenTyped);  // the race was reached
+  EXPECT_EQ(answerNo.Shown(), 1);
   EXPECT_EQ(folder, QDir(desktop).absolutePath());
   EXPECT_EQ(filters, QStringList{Utf8("位图（*.bmp)")});
   EXPECT_EQ(dialogButtons, (QStringList{Utf8("保存"), Utf8("取消")}));
