@@ -18,6 +18,7 @@ struct Exchange {
   std::size_t maxBody = 0;
   std::string rawHeaders;
   bool headEnded = false;  // the blank line after the header lines came
+  CURL* easy = nullptr;    // the session's handle, for the response's length
   base::Bytes body;
 };
 
@@ -80,6 +81,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   const size_t n = size * count;
   ex.progress.bytes += n;
   if (ex.body.size() + n > ex.maxBody) return 0;  // fails the transfer
+  if (ex.body.capacity() == 0) {
+    // A stated length is room taken once, not a buffer doubled on the way.
+    curl_off_t length = -1;
+    curl_easy_getinfo(ex.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    ex.body.reserve(std::max(n, BodyBytesToReserve(length, ex.maxBody)));
+  }
   ex.body.insert(ex.body.end(), data, data + n);
   return n;
 }
@@ -119,6 +126,7 @@ bool IsHttps(std::string_view url) { return StartsWithNoCase(url, "https://"); }
 CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url, Exchange& ex,
                  const TransferLimits& limits) {
   CURL* easy = s.easy.get();
+  ex.easy = easy;
   const std::string safeUrl = EncodeUnsafeUrlBytes(url);
   if (safeUrl.size() > kMaxUrlBytes) return CURLE_URL_MALFORMAT;
   const std::string agent = OneLine(req.userAgent);
