@@ -19,6 +19,7 @@ struct Exchange {
   std::size_t maxBody = 0;
   std::string rawHeaders;
   bool headEnded = false;  // the blank line after the header lines came
+  CURL* easy = nullptr;    // the session's handle, for the response's length
   base::Bytes body;
   // Which cap a callback hit, ending the transfer.
   bool headersOverCap = false;
@@ -89,6 +90,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   if (ex.body.size() + n > ex.maxBody) {
     ex.bodyOverCap = true;
     return 0;  // fails the transfer
+  }
+  if (ex.body.capacity() == 0) {
+    // A stated length is room taken once, not a buffer doubled on the way.
+    curl_off_t length = -1;
+    curl_easy_getinfo(ex.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    ex.body.reserve(std::max(n, BodyBytesToReserve(length, ex.maxBody)));
   }
   ex.body.insert(ex.body.end(), data, data + n);
   return n;
@@ -171,6 +178,7 @@ std::optional<TransferError> ReasonOf(const Driven& run, const Exchange& ex) {
 std::optional<TransferError> RunOnce(Session& s, const TransferRequest& req, const std::string& url,
                                      Exchange& ex, const TransferLimits& limits) {
   CURL* easy = s.easy.get();
+  ex.easy = easy;
   const std::string safeUrl = EncodeUnsafeUrlBytes(url);
   if (safeUrl.size() > kMaxUrlBytes) {
     return TransferError{Failure::kBadAddress,

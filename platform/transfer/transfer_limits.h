@@ -42,6 +42,11 @@ struct TransferLimits {
   std::size_t maxPageBytes = kMaxPageBodyBytes;
 };
 
+// Room to take at once for a body whose response states `contentLength`
+// bytes (negative: not stated): that length when it is within `maxBody`,
+// nothing otherwise, so a server's claim never takes more than the cap.
+std::size_t BodyBytesToReserve(long long contentLength, std::size_t maxBody);
+
 // The limits in force for transfers starting now.
 TransferLimits CurrentTransferLimits();
 // Replaces the limits; ResetTransferLimits restores the constants. Tests

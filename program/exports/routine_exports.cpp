@@ -19,6 +19,7 @@ using Arg = std::int32_t;
 // Routines the runtime calls.
 #define PIXAROO_EXPORT_R(name) \
   PIXAROO_EXPORT void pixaroo_routine_##name(Arg a, Arg b, Arg c) { pixaroo::name(a, b, c); }
+#define PIXAROO_EXPORT_V(name) PIXAROO_EXPORT_R(name)
 #define PIXAROO_EXPORT_B(name)
 // The regular-expression object's operations, which the program calls
 // through the image's operation table.

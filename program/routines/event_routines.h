@@ -12,6 +12,7 @@
 namespace pixaroo {
 
 #define PIXAROO_DECLARE_R(name) void name(std::int32_t, std::int32_t, std::int32_t);
+#define PIXAROO_DECLARE_V(name) PIXAROO_DECLARE_R(name)
 #define PIXAROO_DECLARE_B(name)
 #define PIXAROO_DECLARE_O(name)
 #define PIXAROO_DECLARE(name, role) PIXAROO_DECLARE_##role(name)
@@ -19,6 +20,7 @@ PIXAROO_ROUTINE_RECORDS(PIXAROO_DECLARE)
 #undef PIXAROO_DECLARE
 #undef PIXAROO_DECLARE_O
 #undef PIXAROO_DECLARE_B
+#undef PIXAROO_DECLARE_V
 #undef PIXAROO_DECLARE_R
 
 }  // namespace pixaroo

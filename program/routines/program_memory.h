@@ -35,7 +35,7 @@ korvex::UnitRef ImageUnit(const korvex::UnitRef& unit);
 // The DLL command number the image's operand `command` holds.
 int ImageDllCommand(int command);
 // The code offset the image's routine operand gives for `routine`, one of
-// kRoutineValues.
+// kRoutineValues (the routines of role V).
 std::uint32_t ImageRoutine(Routine routine);
 // The operation word `order` (from 0) of the image's operation table names,
 // as the runtime bound it (program/text/regex_operations.h).

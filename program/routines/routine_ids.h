@@ -10,7 +10,9 @@
 // prefix of runtime/services/program_image.h, then the name) once, at load.
 //
 // Role: R a routine the runtime calls (three 32-bit arguments, declared in
-// program/routines/event_routines.h), B the binding that hands the program the runtime's
+// program/routines/event_routines.h); V the same, also used by the program
+// as a value (the exit routine, the thread routines), in record order in the
+// image's operand list of routines; B the binding that hands the program the runtime's
 // services and its memory, O an operation of the regular-expression object,
 // in the order of its operation table (program/text/regex_operations.h),
 // which the program calls through the table the image holds.
@@ -18,12 +20,14 @@
 // Constant data; any thread.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #define PIXAROO_ROUTINE_RECORDS(X) \
   X(DoNothing, R)                  \
   X(EntryRoutine, R)               \
-  X(ExitRoutine, R)                \
+  X(ExitRoutine, V)                \
   X(OnWindowCreated, R)            \
   X(SaveIndexFile, R)              \
   X(StartUpdate, R)                \
@@ -37,9 +41,9 @@
   X(PictureRightClick6, R)         \
   X(OpenSupportChat, R)            \
   X(SavePicture, R)                \
-  X(PageLoaderThread, R)           \
-  X(UpdateRunThread, R)            \
-  X(UpdateCompletionThread, R)     \
+  X(PageLoaderThread, V)           \
+  X(UpdateRunThread, V)            \
+  X(UpdateCompletionThread, V)     \
   X(BindProgram, B)                \
   X(RegexDestroy, O)               \
   X(RegexCopy, O)                  \
@@ -69,11 +73,24 @@ enum class Routine : std::uint32_t {
 inline constexpr Routine kFirstRegexOperation = Routine::RegexDestroy;
 inline constexpr std::uint32_t kRegexOperationCount = 10;
 
-// Routines the program uses as values, in the order of the image's operand
-// list of routines: the exit routine and the three thread routines.
-inline constexpr Routine kRoutineValues[] = {Routine::ExitRoutine, Routine::PageLoaderThread,
-                                             Routine::UpdateRunThread,
-                                             Routine::UpdateCompletionThread};
+// Routines the program uses as values (role V), in the order of the image's
+// operand list of routines, which is their record order.
+#define PIXAROO_IS_VALUE_R 0
+#define PIXAROO_IS_VALUE_V 1
+#define PIXAROO_IS_VALUE_B 0
+#define PIXAROO_IS_VALUE_O 0
+#define PIXAROO_COUNT_VALUE(name, role) +PIXAROO_IS_VALUE_##role
+inline constexpr std::size_t kRoutineValueCount = 0 PIXAROO_ROUTINE_RECORDS(PIXAROO_COUNT_VALUE);
+#undef PIXAROO_COUNT_VALUE
+inline constexpr std::array<Routine, kRoutineValueCount> kRoutineValues = [] {
+  std::array<Routine, kRoutineValueCount> values{};
+  std::size_t n = 0;
+#define PIXAROO_ROUTINE_VALUE(name, role) \
+  if (PIXAROO_IS_VALUE_##role) values[n++] = Routine::name;
+  PIXAROO_ROUTINE_RECORDS(PIXAROO_ROUTINE_VALUE)
+#undef PIXAROO_ROUTINE_VALUE
+  return values;
+}();
 
 constexpr std::uint32_t RoutineOffset(Routine r) {
   return static_cast<std::uint32_t>(r) * kRoutineRecordSize;

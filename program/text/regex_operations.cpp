@@ -43,6 +43,7 @@ void RegexSubMatchCount(RegexMatcher* self, RegexCall* call) {
 
 RegexOperation RegexOperationNamed(std::string_view name) {
 #define PIXAROO_OPERATION_R(op)
+#define PIXAROO_OPERATION_V(op)
 #define PIXAROO_OPERATION_B(op)
 #define PIXAROO_OPERATION_O(op) \
   if (name == #op) return &op;
@@ -51,6 +52,7 @@ RegexOperation RegexOperationNamed(std::string_view name) {
 #undef PIXAROO_OPERATION
 #undef PIXAROO_OPERATION_O
 #undef PIXAROO_OPERATION_B
+#undef PIXAROO_OPERATION_V
 #undef PIXAROO_OPERATION_R
   return nullptr;
 }

@@ -26,6 +26,7 @@ struct RecordName {
 };
 
 constexpr Role kRoleR = Role::Routine;
+constexpr Role kRoleV = Role::Routine;  // a routine also used as a value
 constexpr Role kRoleB = Role::Binding;
 constexpr Role kRoleO = Role::Operation;
 

@@ -216,6 +216,13 @@ TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesOrLongHeadersFa
   EXPECT_EQ(HttpRead(server_.Url("/photo-cap"), ReadKind::kPhoto, nullptr).size(), photoCap);
   EXPECT_EQ(FailureOf(server_.Url("/over-photo-cap"), ReadKind::kPhoto), Failure::kBodyOverCap);
   EXPECT_LE(kMaxPageBodyBytes, 4u << 20);
+  // A stated length is taken at once only within the cap: a server's claim
+  // of more (or of nothing, or a negative one) takes no room ahead.
+  EXPECT_EQ(BodyBytesToReserve(static_cast<long long>(photoCap), photoCap), photoCap);
+  EXPECT_EQ(BodyBytesToReserve(static_cast<long long>(photoCap) + 1, photoCap), 0u);
+  EXPECT_EQ(BodyBytesToReserve(1LL << 50, photoCap), 0u);
+  EXPECT_EQ(BodyBytesToReserve(-1, photoCap), 0u);
+  EXPECT_EQ(BodyBytesToReserve(0, photoCap), 0u);
 
   // A body without a length is stopped as it passes the cap.
   server_.server().Get(
