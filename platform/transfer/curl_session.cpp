@@ -119,18 +119,18 @@ void UseSharedCookies(Session& session) {
   curl_easy_setopt(session.easy.get(), CURLOPT_COOKIEFILE, "");
 }
 
-CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
-                       std::chrono::milliseconds noProgress) {
+Driven DriveTransfer(Session& session, const ProgressCounter& progress,
+                     std::chrono::milliseconds noProgress) {
   using Clock = std::chrono::steady_clock;
   CURLM* multi = session.multi.get();
   CURL* easy = session.easy.get();
   const auto cancelled = [&progress] {
     return TransfersCancelled() || (progress.cancel != nullptr && progress.cancel->load());
   };
-  if (cancelled()) return CURLE_ABORTED_BY_CALLBACK;
-  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+  if (cancelled()) return {.stop = Stop::kCancelled};
+  if (curl_multi_add_handle(multi, easy) != CURLM_OK) return {.code = CURLE_FAILED_INIT};
 
-  CURLcode result = CURLE_RECV_ERROR;  // stands unless curl reports an end
+  Driven result{.code = CURLE_RECV_ERROR};  // stands unless curl reports an end
   auto lastMove = Clock::now();
   std::size_t lastBytes = progress.bytes;
   curl_off_t lastUp = 0;
@@ -141,13 +141,13 @@ CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
     bool done = false;
     while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
       if (msg->msg == CURLMSG_DONE) {
-        result = msg->data.result;
+        result.code = msg->data.result;
         done = true;
       }
     }
     if (done || running == 0) break;
     if (cancelled()) {
-      result = CURLE_ABORTED_BY_CALLBACK;
+      result.stop = Stop::kCancelled;
       break;
     }
     const curl_off_t up = UploadedBytes(easy);
@@ -157,11 +157,11 @@ CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
       lastUp = up;
       lastMove = now;
     } else if (now - lastMove > noProgress) {
-      result = CURLE_OPERATION_TIMEDOUT;
+      result.stop = Stop::kNoProgress;
       break;
     }
     if (now > progress.deadline) {
-      result = CURLE_OPERATION_TIMEDOUT;
+      result.stop = Stop::kDeadline;
       break;
     }
     if (curl_multi_poll(multi, nullptr, 0, kPollIntervalMs, nullptr) != CURLM_OK) break;

@@ -57,11 +57,19 @@ struct ProgressCounter {
   std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
-// Runs the transfer already set up on session.easy to its end. Fails with
-// CURLE_ABORTED_BY_CALLBACK when the cancel switch (or progress.cancel) is on, and with
-// CURLE_OPERATION_TIMEDOUT when neither `progress` nor the upload count
-// moved for `noProgress`, or when `progress.deadline` has passed.
-CURLcode DriveTransfer(Session& session, const ProgressCounter& progress,
-                       std::chrono::milliseconds noProgress);
+// How DriveTransfer ended: by curl (its result in `code`) or stopped by the
+// driver itself.
+enum class Stop { kNone, kCancelled, kNoProgress, kDeadline };
+struct Driven {
+  CURLcode code = CURLE_OK;  // meaningful when stop is kNone
+  Stop stop = Stop::kNone;
+};
+
+// Runs the transfer already set up on session.easy to its end. Stops it with
+// kCancelled when the cancel switch (or progress.cancel) is on, with
+// kNoProgress when neither `progress` nor the upload count moved for
+// `noProgress`, and with kDeadline once `progress.deadline` has passed.
+Driven DriveTransfer(Session& session, const ProgressCounter& progress,
+                     std::chrono::milliseconds noProgress);
 
 }  // namespace transfer

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "platform/transfer/curl_session.h"
@@ -20,6 +21,9 @@ struct Exchange {
   bool headEnded = false;  // the blank line after the header lines came
   CURL* easy = nullptr;    // the session's handle, for the response's length
   base::Bytes body;
+  // Which cap a callback hit, ending the transfer.
+  bool headersOverCap = false;
+  bool bodyOverCap = false;
 };
 
 std::string TrustedPem() {
@@ -69,7 +73,10 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   } else if (ex.headEnded) {
     return n;
   }
-  if (ex.rawHeaders.size() + line.size() + 2 > kMaxHeaderBlockBytes) return 0;
+  if (ex.rawHeaders.size() + line.size() + 2 > kMaxHeaderBlockBytes) {
+    ex.headersOverCap = true;
+    return 0;  // fails the transfer
+  }
   ex.rawHeaders.append(line);
   ex.rawHeaders.append("\r\n");
   ex.headEnded = line.empty();
@@ -80,7 +87,10 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto& ex = *static_cast<Exchange*>(user);
   const size_t n = size * count;
   ex.progress.bytes += n;
-  if (ex.body.size() + n > ex.maxBody) return 0;  // fails the transfer
+  if (ex.body.size() + n > ex.maxBody) {
+    ex.bodyOverCap = true;
+    return 0;  // fails the transfer
+  }
   if (ex.body.capacity() == 0) {
     // A stated length is room taken once, not a buffer doubled on the way.
     curl_off_t length = -1;
@@ -122,13 +132,58 @@ void SetMethod(CURL* easy, const std::string& method, bool sendBody, const base:
 
 bool IsHttps(std::string_view url) { return StartsWithNoCase(url, "https://"); }
 
-// Sets up and runs one request/response on the session.
-CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url, Exchange& ex,
-                 const TransferLimits& limits) {
+// Why a run that curl ended with `code` gave no response.
+Failure FailureOf(CURLcode code, const Exchange& ex) {
+  switch (code) {
+    case CURLE_FAILED_INIT:
+      return Failure::kNoSession;
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return Failure::kBadAddress;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+      return Failure::kConnectFailed;
+    case CURLE_OPERATION_TIMEDOUT:  // the only time-out curl is given
+      return Failure::kConnectTimedOut;
+    case CURLE_FILESIZE_EXCEEDED:  // the announced length is over the cap
+      return Failure::kBodyOverCap;
+    case CURLE_WRITE_ERROR:
+      if (ex.headersOverCap) return Failure::kHeadersOverCap;
+      if (ex.bodyOverCap) return Failure::kBodyOverCap;
+      return Failure::kBroken;
+    default:
+      return Failure::kBroken;
+  }
+}
+
+// The reason a driven run gave no response; none when it gave one.
+std::optional<TransferError> ReasonOf(const Driven& run, const Exchange& ex) {
+  switch (run.stop) {
+    case Stop::kCancelled:
+      return TransferError{Failure::kCancelled, ""};
+    case Stop::kNoProgress:
+      return TransferError{Failure::kNoProgress, ""};
+    case Stop::kDeadline:
+      return TransferError{Failure::kDeadlinePassed, ""};
+    case Stop::kNone:
+      break;
+  }
+  if (run.code == CURLE_OK) return std::nullopt;
+  return TransferError{FailureOf(run.code, ex), curl_easy_strerror(run.code)};
+}
+
+// Sets up and runs one request/response on the session; the reason when no
+// whole response came.
+std::optional<TransferError> RunOnce(Session& s, const TransferRequest& req, const std::string& url,
+                                     Exchange& ex, const TransferLimits& limits) {
   CURL* easy = s.easy.get();
   ex.easy = easy;
   const std::string safeUrl = EncodeUnsafeUrlBytes(url);
-  if (safeUrl.size() > kMaxUrlBytes) return CURLE_URL_MALFORMAT;
+  if (safeUrl.size() > kMaxUrlBytes) {
+    return TransferError{Failure::kBadAddress,
+                         "longer than " + std::to_string(kMaxUrlBytes) + " bytes once encoded"};
+  }
   const std::string agent = OneLine(req.userAgent);
   const bool withBody = req.sendBody || req.method == "POST";
   SlistPtr headers = BuildHeaderList(req, withBody);
@@ -160,11 +215,11 @@ CURLcode RunOnce(Session& s, const TransferRequest& req, const std::string& url,
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &ex);
   SetMethod(easy, req.method, req.sendBody, req.body);
-  const CURLcode rc = DriveTransfer(s, ex.progress, limits.noProgressTimeout);
+  const Driven run = DriveTransfer(s, ex.progress, limits.noProgressTimeout);
   // The header list must outlive the transfer; the options go with it.
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
   curl_easy_setopt(easy, CURLOPT_CONNECT_TO, nullptr);
-  return rc;
+  return ReasonOf(run, ex);
 }
 
 bool IsRedirect(long status) {
@@ -200,7 +255,7 @@ bool MayFollow(RedirectPolicy policy, std::string_view from, std::string_view to
 // refusal (a redirect off the site the transfer started at).
 struct Hop {
   bool refused = false;
-  std::string next;  // empty: this response is final
+  std::string next;  // empty: this response is final; refused: where it led
 };
 
 Hop NextHop(CURL* easy, const TransferRequest& req, const std::string& start, long status) {
@@ -210,7 +265,7 @@ Hop NextHop(CURL* easy, const TransferRequest& req, const std::string& start, lo
   if (!target) return {};
   const std::string t(target);
   if (!MayFollow(req.redirects, req.url, t)) return {};
-  if (!MayRedirect(start, t)) return Hop{.refused = true};
+  if (!MayRedirect(start, t)) return Hop{.refused = true, .next = t};
   return Hop{.next = t};
 }
 
@@ -260,29 +315,49 @@ std::vector<std::string>& RoutesLocked() {
   return routes;
 }
 
+const char* FailureText(Failure failure) {
+  static constexpr const char* kTexts[] = {
+#define PIXAROO_TRANSFER_FAILURE(name, text) text,
+#include "platform/transfer/failure_list.def"
+  };
+  return kTexts[static_cast<std::size_t>(failure)];
+}
+
+std::string Describe(const TransferError& error) {
+  std::string said = FailureText(error.failure);
+  if (!error.detail.empty()) said += ": " + error.detail;
+  return said;
+}
+
 TransferResult PerformTransfer(const TransferRequest& request) {
-  TransferResult result;
   std::unique_ptr<Session> session = TakeSession();
-  if (!session) return result;
+  if (!session) return TransferError{Failure::kNoSession, ""};
   if (request.cookieEngine) UseSharedCookies(*session);
   const TransferLimits limits = CurrentTransferLimits();
   // One deadline for the whole transfer, every redirect included.
   const auto deadline = std::chrono::steady_clock::now() + limits.deadline;
   TransferRequest hop = request;
+  std::optional<TransferResult> result;
   for (int redirects = 0;; ++redirects) {
     Exchange ex;
     ex.maxBody = BodyCap(limits, request.kind);
     ex.progress.cancel = request.cancel;
     ex.progress.deadline = deadline;
-    if (RunOnce(*session, hop, hop.url, ex, limits) != CURLE_OK) break;
+    if (std::optional<TransferError> failed = RunOnce(*session, hop, hop.url, ex, limits)) {
+      result.emplace(std::move(*failed));
+      break;
+    }
     long status = 0;
     curl_easy_getinfo(session->easy.get(), CURLINFO_RESPONSE_CODE, &status);
     Hop to = redirects < kMaxRedirects ? NextHop(session->easy.get(), hop, request.url, status)
                                        : Hop{};
-    if (to.refused) break;
+    if (to.refused) {
+      result.emplace(TransferError{Failure::kRedirectOffSite, "to " + to.next});
+      break;
+    }
     std::string next = std::move(to.next);
     if (next.empty()) {
-      result = TransferResult{true, status, std::move(ex.rawHeaders), std::move(ex.body)};
+      result.emplace(TransferResponse{status, std::move(ex.rawHeaders), std::move(ex.body)});
       break;
     }
     // As browsers do: 303, and 301/302 after POST, go on with GET and no body.
@@ -295,7 +370,7 @@ TransferResult PerformTransfer(const TransferRequest& request) {
     hop.url = std::move(next);
   }
   ReturnSession(std::move(session));  // a cookie session is closed instead
-  return result;
+  return std::move(*result);
 }
 
 }  // namespace transfer

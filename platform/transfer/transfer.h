@@ -2,8 +2,9 @@
 // and the WinINet-shaped layer.
 //
 // PerformTransfer sends one request, follows redirects as asked, and returns
-// the final response's raw header block and body, all within the limits of
-// transfer_limits.h. Connections are kept in a process-wide pool of curl
+// the final response's status, raw header block and body, all within the
+// limits of transfer_limits.h, or the reason there is none
+// (failure_list.def). Connections are kept in a process-wide pool of curl
 // sessions, so sequential requests to one host, from any thread, reuse the
 // connection. The caller owns the request and the result; no state of the
 // caller's is kept. Safe to call from any number of threads at once.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/error_or.h"
 
 namespace transfer {
 
@@ -58,14 +60,34 @@ struct TransferRequest {
   const std::atomic<bool>* cancel = nullptr;
 };
 
-struct TransferResult {
-  bool ok = false;  // a whole response arrived within the limits
+// A whole response that arrived within the limits; an error status (404)
+// is a response too.
+struct TransferResponse {
   long status = 0;
   // The final response's header block: status line first, every line ended
-  // by CR LF, a blank line last. Empty when !ok.
+  // by CR LF, a blank line last.
   std::string rawHeaders;
-  base::Bytes body;  // empty when !ok
+  base::Bytes body;
 };
+
+// Why a transfer gave no response (failure_list.def).
+enum class Failure {
+#define PIXAROO_TRANSFER_FAILURE(name, text) name,
+#include "platform/transfer/failure_list.def"
+};
+
+// The failure's text as the list says it, e.g. "no progress".
+const char* FailureText(Failure failure);
+
+struct TransferError {
+  Failure failure = Failure::kBroken;
+  std::string detail;  // what more is known, e.g. curl's own words; may be empty
+};
+
+// "<failure text>: <detail>", or the text alone without a detail.
+std::string Describe(const TransferError& error);
+
+using TransferResult = base::ErrorOr<TransferResponse, TransferError>;
 
 TransferResult PerformTransfer(const TransferRequest& request);
 

@@ -1,7 +1,8 @@
 #include "platform/wininet/handles.h"
 
-#include <cstdio>
 #include <unordered_map>
+
+#include "base/hex.h"
 
 namespace wininet {
 namespace {
@@ -19,12 +20,6 @@ LiveSet& Live() {
 }
 
 std::string Text(LPCSTR s) { return s ? std::string(s) : std::string(); }
-
-std::string Hex(DWORD v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
-  return buf;
-}
 
 const char* KindName(HandleKind k) {
   switch (k) {
@@ -137,7 +132,7 @@ HINTERNET HttpOpenRequestA(HINTERNET connect, LPCSTR verb, LPCSTR objectName, LP
   (void)acceptTypes;
   (void)context;
   if (TraceAndCheckFail("HttpOpenRequestA", Text(verb) + ", " + Text(objectName) + ", " +
-                                                Text(version) + ", " + Hex(flags))) {
+                                                Text(version) + ", " + base::Hex(flags, 8))) {
     SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
     return nullptr;
   }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "platform/transfer/transfer.h"
 #include "platform/wininet/handles.h"
@@ -93,6 +94,42 @@ transfer::TransferRequest BuildTransfer(const InternetObject& r, std::string_vie
   return t;
 }
 
+// The platform's error for each way a transfer can give no response.
+using transfer::Failure;
+constexpr std::pair<Failure, DWORD> kErrors[] = {
+    {Failure::kNoSession, ERROR_INTERNET_INTERNAL_ERROR},
+    {Failure::kBadAddress, ERROR_INTERNET_INVALID_URL},
+    {Failure::kConnectFailed, ERROR_INTERNET_CANNOT_CONNECT},
+    {Failure::kConnectTimedOut, ERROR_INTERNET_TIMEOUT},
+    {Failure::kNoProgress, ERROR_INTERNET_TIMEOUT},
+    {Failure::kDeadlinePassed, ERROR_INTERNET_TIMEOUT},
+    {Failure::kBodyOverCap, ERROR_INTERNET_CONNECTION_ABORTED},
+    {Failure::kHeadersOverCap, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+    {Failure::kRedirectOffSite, ERROR_HTTP_REDIRECT_FAILED},
+    {Failure::kCancelled, ERROR_INTERNET_OPERATION_CANCELLED},
+    {Failure::kBroken, ERROR_INTERNET_CONNECTION_ABORTED},
+};
+
+// Every failure of the list has its error.
+constexpr bool EveryFailureHasItsError() {
+  constexpr Failure kListed[] = {
+#define PIXAROO_TRANSFER_FAILURE(name, text) Failure::name,
+#include "platform/transfer/failure_list.def"
+  };
+  return std::all_of(std::begin(kListed), std::end(kListed), [](Failure f) {
+    return std::any_of(std::begin(kErrors), std::end(kErrors),
+                       [f](const auto& e) { return e.first == f; });
+  });
+}
+static_assert(EveryFailureHasItsError(), "a transfer failure without its WinINet error");
+
+DWORD ErrorFor(Failure failure) {
+  for (const auto& [f, error] : kErrors) {
+    if (f == failure) return error;
+  }
+  return ERROR_INTERNET_CONNECTION_ABORTED;
+}
+
 // Copies `text` NUL-terminated into the caller's buffer, as HttpQueryInfoA does.
 BOOL CopyOut(const std::string& text, LPVOID buffer, DWORD* bufferLength) {
   const std::size_t needed = text.size() + 1;
@@ -120,14 +157,14 @@ BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LP
   }
   transfer::TransferResult result = transfer::PerformTransfer(
       BuildTransfer(*r, HeaderText(headers, headersLength), optional, optionalLength));
-  if (!result.ok) {
-    SetLastError(ERROR_INTERNET_CANNOT_CONNECT);
+  if (!result.ok()) {
+    SetLastError(ErrorFor(result.error().failure));
     return FALSE;
   }
   auto response = std::make_unique<Response>();
-  response->rawHeaders = std::move(result.rawHeaders);
-  response->status = result.status;
-  response->body = std::move(result.body);
+  response->rawHeaders = std::move(result->rawHeaders);
+  response->status = result->status;
+  response->body = std::move(result->body);
   r->response = std::move(response);
   return TRUE;
 }

@@ -9,8 +9,12 @@
 // final response's raw header block. Each handle copies what it needs from
 // its parent, so handles may be closed in any order. The connect and
 // no-progress time-outs, the body cap and the cancel switch of
-// runtime/inet/transfer_limits.h apply to every request: hitting one fails
-// HttpSendRequestA, and no response is kept.
+// platform/transfer/transfer_limits.h apply to every request: hitting one
+// fails HttpSendRequestA, and no response is kept. GetLastError then says
+// why: ERROR_INTERNET_TIMEOUT for any time-out, ..._OPERATION_CANCELLED,
+// ..._CANNOT_CONNECT, ..._INVALID_URL, HTTP_REDIRECT_FAILED for a redirect
+// off the site, HTTP_INVALID_SERVER_RESPONSE for a header block over its
+// cap, ..._CONNECTION_ABORTED for a body over its cap or a broken exchange.
 //
 // Request flags map one to one: RELOAD = no cache (there is none),
 // NO_COOKIES = no cookie engine at all (otherwise a process-wide store),
@@ -74,10 +78,17 @@ inline constexpr DWORD kLengthFromNul = 0xFFFFFFFF;
 inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
+inline constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
+inline constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
 inline constexpr DWORD ERROR_INTERNET_NAME_NOT_RESOLVED = 12007;
+inline constexpr DWORD ERROR_INTERNET_OPERATION_CANCELLED = 12017;
 inline constexpr DWORD ERROR_INTERNET_INCORRECT_HANDLE_TYPE = 12018;
 inline constexpr DWORD ERROR_INTERNET_CANNOT_CONNECT = 12029;
+inline constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
 inline constexpr DWORD ERROR_HTTP_HEADER_NOT_FOUND = 12150;
+inline constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
+inline constexpr DWORD ERROR_HTTP_REDIRECT_FAILED = 12156;
 
 HINTERNET InternetOpenA(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass,
                         DWORD flags);

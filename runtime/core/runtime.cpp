@@ -6,6 +6,7 @@
 
 #include "base/charset.h"
 #include "base/files.h"
+#include "base/hex.h"
 #include "runtime/automation/object_services.h"
 #include "runtime/dll/dll_commands.h"
 #include "runtime/form/reader.h"
@@ -213,9 +214,7 @@ void Runtime::CallRoutine(std::uint32_t offset, std::int32_t a, std::int32_t b, 
   if (faulted_) return;
   NativeRoutine fn = program_.routineAt(offset);
   if (fn == nullptr) {
-    char message[64];
-    std::snprintf(message, sizeof message, "no routine at code offset 0x%X", offset);
-    Fault(base::kExitBadRoutine, message);
+    Fault(base::kExitBadRoutine, "no routine at code offset " + base::Hex(offset));
     return;
   }
   fn(a, b, c);

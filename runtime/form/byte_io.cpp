@@ -1,7 +1,6 @@
 #include "runtime/form/byte_io.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/little_endian.h"
 
@@ -15,12 +14,6 @@ std::string_view UpToNul(std::string_view text) {
 }
 
 }  // namespace
-
-std::string Hex(std::size_t v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "0x%zX", v);
-  return buf;
-}
 
 void ByteWriter::U32(std::uint32_t v) { base::PutFixed32(out_, v); }
 

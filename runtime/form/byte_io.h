@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "base/bytes.h"
+#include "base/hex.h"
 
 namespace korvex::form {
 
@@ -76,7 +77,7 @@ class ByteReader {
   std::string error_;
 };
 
-// "0x1A4"
-std::string Hex(std::size_t v);
+// Offsets and ids are said as "0x1A4".
+using base::Hex;
 
 }  // namespace korvex::form

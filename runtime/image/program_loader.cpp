@@ -3,17 +3,19 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
 #include <span>
 
+#include "base/hex.h"
 #include "base/little_endian.h"
 #include "runtime/form/reader.h"
 #include "runtime/image/libraries.h"
 
 namespace korvex::image {
+
+using base::Hex;
 
 // Fills a LoadedProgram step by step; each step gives a refusal or nothing.
 class ProgramBuilder {
@@ -48,11 +50,6 @@ class ProgramBuilder {
     return false;
   }
 
-  static std::string Hex(std::uint32_t v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%X", v);
-    return b;
-  }
   static std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
   std::uint32_t Code32(std::uint32_t at) const { return base::DecodeFixed32(code_.data() + at); }
   bool FieldIs(std::uint32_t at, RelocKind kind) const {

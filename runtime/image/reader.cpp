@@ -1,9 +1,9 @@
 #include "runtime/image/reader.h"
 
-#include <cstdio>
 #include <set>
 #include <string>
 
+#include "base/hex.h"
 #include "base/little_endian.h"
 
 namespace korvex::image {
@@ -11,11 +11,7 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-std::string Hex(std::uint64_t v) {
-  char b[24];
-  std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
-  return b;
-}
+using base::Hex;
 
 // True when [at, at + n) lies inside `data`.
 bool Inside(Bytes data, std::uint64_t at, std::uint64_t n) {

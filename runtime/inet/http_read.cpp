@@ -1,13 +1,12 @@
 #include "runtime/inet/http_read.h"
 
 #include "platform/transfer/same_site.h"
-#include "platform/transfer/transfer.h"
 
 namespace korvex {
 
-base::Bytes HttpRead(const std::string& url) { return HttpRead(url, ReadKind::kPage, nullptr); }
-
-base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope* scope) {
+base::ErrorOr<HttpResponse, transfer::TransferError> HttpReadResponse(const std::string& url,
+                                                                      ReadKind kind,
+                                                                      const TransferScope* scope) {
   transfer::TransferRequest request;
   request.cancel = scope != nullptr ? &scope->cancelled : nullptr;
   // A text ends at its first NUL byte.
@@ -15,7 +14,15 @@ base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope*
   request.redirects = transfer::RedirectPolicy::kSameSchemeOrToHttps;
   request.kind = kind == ReadKind::kPhoto ? transfer::BodyKind::kPhoto : transfer::BodyKind::kPage;
   transfer::TransferResult result = transfer::PerformTransfer(request);
-  return result.ok ? std::move(result.body) : base::Bytes{};
+  if (!result.ok()) return result.error();
+  return HttpResponse{result->status, std::move(result->body)};
+}
+
+base::Bytes HttpRead(const std::string& url) { return HttpRead(url, ReadKind::kPage, nullptr); }
+
+base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope* scope) {
+  auto read = HttpReadResponse(url, kind, scope);
+  return read.ok() ? std::move(read->body) : base::Bytes{};
 }
 
 bool SameSite(const std::string& url, const std::string& site) {

@@ -7,16 +7,18 @@
 // time-out, a no-progress time-out, a whole-transfer deadline and a
 // body-size cap by kind (a page or a photo). A redirect that would lead off
 // the site the read started at fails the read (transfer.h). Hitting a
-// limit, a
-// network failure or the cancel switch gives the empty byte set; a response
-// with an error status still gives its body. Blocks the calling thread until
-// the body has arrived. Callable from any thread.
+// limit, a network failure or the cancel switch fails the read, with the
+// reason (transfer::TransferError); a response with an error status is
+// still a response, its status beside its body. Blocks the calling thread
+// until the body has arrived. Callable from any thread.
 #pragma once
 
 #include <atomic>
 #include <string>
 
 #include "base/bytes.h"
+#include "base/error_or.h"
+#include "platform/transfer/transfer.h"
 
 namespace korvex {
 
@@ -28,9 +30,22 @@ struct TransferScope {
 // What is read, which decides the body cap (transfer_limits.h).
 enum class ReadKind { kPage, kPhoto };
 
-// A page (an item page, the contact picture).
+// What a read that got a whole response got.
+struct HttpResponse {
+  long status = 0;  // the final response's, e.g. 404 with its page
+  base::Bytes body;
+};
+
+// A read of `kind`, failing promptly once `scope` (when given) is cancelled:
+// the response, or why there is none.
+base::ErrorOr<HttpResponse, transfer::TransferError> HttpReadResponse(const std::string& url,
+                                                                      ReadKind kind,
+                                                                      const TransferScope* scope);
+
+// The service's read: the body, or the empty byte set when the read failed
+// (the service's callers take no reason). A page (an item page, the contact
+// picture), or a read as above.
 base::Bytes HttpRead(const std::string& url);
-// A read of `kind`, failing promptly once `scope` (when given) is cancelled.
 base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope* scope);
 
 // True when `url`, as this read would parse it, has the scheme, host and

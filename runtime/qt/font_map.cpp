@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <cstdlib>
 
-#include "base/charset.h"
+#include "runtime/qt/gbk_qstring.h"
 
 namespace korvex {
 namespace {
@@ -29,7 +29,7 @@ void InstallFontSubstitutes() {
 
 QFont FontFromLogFont(const form::LogFontA& logFont) {
   QFont font;
-  const QString face = QString::fromStdString(base::GbkToUtf8(logFont.FaceName()));
+  const QString face = FromGbk(logFont.FaceName());
   QStringList families{face};
   families += kSongFonts;
   font.setFamilies(families);

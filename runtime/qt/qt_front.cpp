@@ -18,10 +18,10 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "base/charset.h"
 #include "base/text_ops.h"
 #include "runtime/qt/close_signals.h"
 #include "runtime/qt/font_map.h"
+#include "runtime/qt/gbk_qstring.h"
 #include "runtime/qt/main_window.h"
 #include "runtime/qt/photo_viewer.h"
 #include "runtime/qt/picture_box.h"
@@ -33,8 +33,6 @@
 
 namespace korvex {
 namespace {
-
-QString FromGbk(const std::string& gbk) { return QString::fromStdString(base::GbkToUtf8(gbk)); }
 
 // The Qt key of a virtual-key code; Qt::Key_unknown for one we do not bind.
 Qt::Key QtKey(int key) {

@@ -7,15 +7,10 @@
 #include <QListView>
 #include <QStandardPaths>
 
-#include "base/charset.h"
 #include "base/text_ops.h"
+#include "runtime/qt/gbk_qstring.h"
 
 namespace korvex {
-namespace {
-
-QString FromGbk(const std::string& gbk) { return QString::fromStdString(base::GbkToUtf8(gbk)); }
-
-}  // namespace
 
 QStringList NameFilters(const std::string& filterGbk) {
   const base::TextArray parts = base::Split(filterGbk, "|");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/gbk.h"
+#include "base/hex.h"
 
 namespace base {
 namespace {
@@ -115,6 +116,14 @@ TEST(TextOps, BoundaryWalkHandlesTruncatedLeadBytes) {
   EXPECT_TRUE(IsGbkBoundary(t, 3));
   EXPECT_TRUE(IsGbkBoundary(t, 4));
   EXPECT_EQ(Find(t, "\x81"), 4);
+}
+
+TEST(TextOps, HexSaysNumbersInUpperCaseWithAtLeastTheDigitsAsked) {
+  EXPECT_EQ(Hex(0), "0x0");
+  EXPECT_EQ(Hex(0x1A4), "0x1A4");
+  EXPECT_EQ(Hex(0xFFFFFFFFFFFFFFFFull), "0xFFFFFFFFFFFFFFFF");
+  EXPECT_EQ(Hex(0x80084010, 8), "0x80084010");
+  EXPECT_EQ(Hex(0x1F, 8), "0x0000001F");
 }
 
 }  // namespace

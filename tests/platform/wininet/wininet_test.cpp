@@ -247,6 +247,7 @@ TEST_F(WinInetTest, RedirectsStayOnTheSiteAndTakeNoCookieOrRefererToAnotherHost)
   for (const char* path : {"/port", "/domain"}) {
     Call c(raw.port(), "GET", path, kPlainFlags, "gallery.example");
     EXPECT_FALSE(c.Send(lines)) << path;
+    EXPECT_EQ(GetLastError(), ERROR_HTTP_REDIRECT_FAILED) << path;
   }
   EXPECT_EQ(other.Requests().size(), 0u);
   ASSERT_EQ(raw.Requests().size(), 2u);
@@ -329,15 +330,24 @@ TEST_F(WinInetTest, LimitsAndCancelFailTheSend) {
   server_.Gate().Hold("/stall");  // answered only after the test
   server_.AddPage("/stall", "late");
   server_.AddPage("/small", "fits");
-  for (const char* path : {"/big", "/stall"}) {
+  const struct {
+    const char* path;
+    DWORD error;
+  } cases[] = {{"/big", ERROR_INTERNET_CONNECTION_ABORTED}, {"/stall", ERROR_INTERNET_TIMEOUT}};
+  for (const auto& [path, error] : cases) {
     Call c(server_.port(), "GET", path, kPlainFlags);
     EXPECT_FALSE(c.Send()) << path;
+    EXPECT_EQ(GetLastError(), error) << path;
     EXPECT_EQ(c.Body(), "") << path;
     EXPECT_EQ(c.Headers(), "") << path;
   }
+  Call refused(1, "GET", "/", kPlainFlags);  // nothing listens on port 1
+  EXPECT_FALSE(refused.Send());
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_CANNOT_CONNECT);
   transfer::CancelAllTransfers();
   Call cancelled(server_.port(), "GET", "/small", kPlainFlags);
   EXPECT_FALSE(cancelled.Send());
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_OPERATION_CANCELLED);
   transfer::ResetTransferCancel();
   Call ok(server_.port(), "GET", "/small", kPlainFlags);
   ASSERT_TRUE(ok.Send());

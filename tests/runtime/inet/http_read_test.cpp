@@ -4,14 +4,17 @@
 
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <future>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/transfer/same_site.h"
 #include "platform/transfer/transfer.h"
 #include "platform/transfer/transfer_limits.h"
+#include "tests/fixtures/full_listen_queue.h"
 #include "tests/fixtures/loopback_server.h"
+#include "tests/fixtures/raw_http_server.h"
 #include "tests/fixtures/tls_server.h"
 
 namespace korvex {
@@ -21,10 +24,22 @@ using namespace transfer;  // NOLINT(google-build-using-namespace)
 namespace {
 
 using namespace std::chrono_literals;
+using pixaroo::testing::FullListenQueue;
 using pixaroo::testing::LoopbackServer;
+using pixaroo::testing::RawHttpServer;
+using pixaroo::testing::RawRequest;
 using pixaroo::testing::TlsLoopbackServer;
 
 std::string AsText(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+// Why a read failed; none when a response came.
+std::optional<Failure> FailureOf(const base::ErrorOr<HttpResponse, TransferError>& read) {
+  if (read.ok()) return std::nullopt;
+  return read.error().failure;
+}
+std::optional<Failure> FailureOf(const std::string& url, ReadKind kind = ReadKind::kPage) {
+  return FailureOf(HttpReadResponse(url, kind, nullptr));
+}
 
 class HttpReadTest : public ::testing::Test {
  protected:
@@ -103,7 +118,12 @@ TEST_F(HttpReadTest, RedirectsStayOnTheSiteUpToHttpsNeverBackAndKeepErrorBodies)
   };
   for (const auto& c : cases) {
     const std::size_t before = server_.RequestCount();
-    EXPECT_EQ(AsText(HttpRead(c.url)), c.body) << c.url;
+    const auto read = HttpReadResponse(c.url, ReadKind::kPage, nullptr);
+    EXPECT_EQ(read.ok() ? AsText(read->body) : "", c.body) << c.url;
+    if (*c.body == '\0') {
+      EXPECT_EQ(FailureOf(read), Failure::kRedirectOffSite) << c.url;
+      if (!read.ok()) EXPECT_EQ(read.error().detail.rfind("to http", 0), 0u) << c.url;
+    }
     if (c.url.find("/to-www") != std::string::npos || c.url.find("/abs") != std::string::npos) {
       EXPECT_GT(server_.RequestCount(), before + 1) << c.url;  // the hop was followed
     } else if (c.url.starts_with("http:")) {
@@ -120,6 +140,10 @@ TEST_F(HttpReadTest, RedirectsStayOnTheSiteUpToHttpsNeverBackAndKeepErrorBodies)
     res.set_content("not here", "text/plain");
   });
   EXPECT_EQ(AsText(HttpRead(server_.Url("/missing"))), "not here");
+  const auto missing = HttpReadResponse(server_.Url("/missing"), ReadKind::kPage, nullptr);
+  ASSERT_TRUE(missing.ok());
+  EXPECT_EQ(missing->status, 404);
+  EXPECT_EQ(AsText(missing->body), "not here");
 }
 
 TEST(MayRedirect, TheStartingHostOrItsRegistrableDomainOnTheSamePortOrTheDefault) {
@@ -172,7 +196,7 @@ TEST_F(HttpReadTest, EndlessRedirectLoopEndsWithTheLastRedirectBody) {
   EXPECT_EQ(server_.RequestCount(), 11u);
 }
 
-TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesGiveNothing) {
+TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesOrLongHeadersFail) {
   // The page cap as shipped; the photo cap lowered to keep the test small.
   const std::size_t photoCap = kMaxPageBodyBytes * 2;
   SetTransferLimitsForTesting(
@@ -186,10 +210,11 @@ TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesGiveNothing) {
   EXPECT_EQ(body[0], 'a');
   EXPECT_EQ(body.back(), static_cast<std::uint8_t>('a' + (kMaxPageBodyBytes - 1) % 26));
   EXPECT_TRUE(HttpRead(server_.Url("/over-page-cap")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/over-page-cap")), Failure::kBodyOverCap);
   EXPECT_EQ(HttpRead(server_.Url("/over-page-cap"), ReadKind::kPhoto, nullptr).size(),
             kMaxPageBodyBytes + 1);
   EXPECT_EQ(HttpRead(server_.Url("/photo-cap"), ReadKind::kPhoto, nullptr).size(), photoCap);
-  EXPECT_TRUE(HttpRead(server_.Url("/over-photo-cap"), ReadKind::kPhoto, nullptr).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/over-photo-cap"), ReadKind::kPhoto), Failure::kBodyOverCap);
   EXPECT_LE(kMaxPageBodyBytes, 4u << 20);
   // A stated length is taken at once only within the cap: a server's claim
   // of more (or of nothing, or a negative one) takes no room ahead.
@@ -198,6 +223,31 @@ TEST_F(HttpReadTest, BodyUpToItsKindsCapArrivesWholeAndLongerOnesGiveNothing) {
   EXPECT_EQ(BodyBytesToReserve(1LL << 50, photoCap), 0u);
   EXPECT_EQ(BodyBytesToReserve(-1, photoCap), 0u);
   EXPECT_EQ(BodyBytesToReserve(0, photoCap), 0u);
+
+  // A body without a length is stopped as it passes the cap.
+  server_.server().Get(
+      "/over-cap-unannounced", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/plain", [](std::size_t, httplib::DataSink& sink) {
+          const std::string chunk(64 << 10, 'z');
+          for (std::size_t sent = 0; sent <= kMaxPageBodyBytes && sink.is_writable();
+               sent += chunk.size()) {
+            if (!sink.write(chunk.data(), chunk.size())) return false;
+          }
+          sink.done();
+          return true;
+        });
+      });
+  EXPECT_EQ(FailureOf(server_.Url("/over-cap-unannounced")), Failure::kBodyOverCap);
+
+  // One response's header block over its cap fails the read too. Lines of
+  // 40 KiB, each well under what curl takes in one line.
+  RawHttpServer raw([](const RawRequest&) {
+    std::string lines;
+    while (lines.size() <= kMaxHeaderBlockBytes)
+      lines += "X-Long: " + std::string(40 << 10, 'h') + "\r\n";
+    return RawHttpServer::Response("HTTP/1.1 200 OK", lines, "ok");
+  });
+  EXPECT_EQ(FailureOf(raw.Url("/")), Failure::kHeadersOverCap);
 }
 
 TEST_F(HttpReadTest, OneDeadlineAcrossRedirects) {
@@ -225,7 +275,7 @@ TEST_F(HttpReadTest, OneDeadlineAcrossRedirects) {
       return true;
     });
   });
-  EXPECT_TRUE(HttpRead(server_.Url("/hop/1")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/hop/1")), Failure::kDeadlinePassed);
   EXPECT_LT(hops->load(), 10);
 }
 
@@ -250,9 +300,9 @@ TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {
             },
             [bodyAnswers](bool) { --*bodyAnswers; });
       });
-  EXPECT_TRUE(HttpRead(server_.Url("/slow-head")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/slow-head")), Failure::kNoProgress);
   EXPECT_EQ(server_.Gate().Waiting("/slow-head"), 1U) << "the server answered first";
-  EXPECT_TRUE(HttpRead(server_.Url("/slow-body")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/slow-body")), Failure::kNoProgress);
   EXPECT_EQ(bodyAnswers->load(), 1) << "the server ended the body first";
 
   // A byte every 50 ms never trips the no-progress time-out; the whole
@@ -273,19 +323,27 @@ TEST_F(HttpReadTest, StalledOrTricklingServerTimesOutWithNothing) {
   });
   SetTransferLimitsForTesting(
       {.connectTimeout = 2s, .noProgressTimeout = 10s, .maxBodyBytes = 1 << 20, .deadline = 1s});
-  EXPECT_TRUE(HttpRead(server_.Url("/trickle")).empty());
+  EXPECT_EQ(FailureOf(server_.Url("/trickle")), Failure::kDeadlinePassed);
   // The body was moving, and not yet whole, when the deadline came.
   const int sentAtEnd = sent->load();
   EXPECT_GT(sentAtEnd, 0);
   EXPECT_LT(sentAtEnd, 400);
 }
 
-TEST_F(HttpReadTest, UnreachableOrMalformedAddressesGiveNothing) {
+TEST_F(HttpReadTest, UnreachableOrMalformedAddressesFailWithTheirReason) {
   EXPECT_TRUE(HttpRead("http://127.0.0.1:1/").empty());
-  EXPECT_TRUE(HttpRead("").empty());
-  EXPECT_TRUE(HttpRead("ftp://127.0.0.1/x").empty());
-  EXPECT_TRUE(HttpRead("file:///etc/passwd").empty());
-  EXPECT_TRUE(HttpRead("http://[::1").empty());
+  EXPECT_EQ(FailureOf("http://127.0.0.1:1/"), Failure::kConnectFailed);
+  for (const char* url : {"", "ftp://127.0.0.1/x", "file:///etc/passwd", "http://[::1"}) {
+    EXPECT_TRUE(HttpRead(url).empty()) << url;
+    EXPECT_EQ(FailureOf(url), Failure::kBadAddress) << url;
+  }
+
+  FullListenQueue full;
+  ASSERT_TRUE(full.ok());
+  SetTransferLimitsForTesting({.connectTimeout = 300ms, .noProgressTimeout = 10s});
+  const auto read = HttpReadResponse(full.Url(), ReadKind::kPage, nullptr);
+  EXPECT_EQ(FailureOf(read), Failure::kConnectTimedOut);
+  if (!read.ok()) EXPECT_EQ(Describe(read.error()).rfind("connecting timed out: ", 0), 0u);
 }
 
 TEST(SameSite, OnlyTheSitesSchemeHostAndPortWithoutAUserPart) {
@@ -331,8 +389,8 @@ TEST_F(HttpReadTest, UnsafeBytesInTheAddressAreSentEncoded) {
   const std::string atCap = front + std::string(kMaxUrlBytes - front.size(), 'a');
   EXPECT_EQ(HttpRead(atCap).size(), atCap.size() - front.size() + 1);
   const std::size_t sent = server_.RequestCount();
-  EXPECT_TRUE(HttpRead(atCap + "a").empty());
-  EXPECT_TRUE(HttpRead(front + std::string(kMaxUrlBytes / 3, '\xB8')).empty());  // 3 bytes each
+  EXPECT_EQ(FailureOf(atCap + "a"), Failure::kBadAddress);
+  EXPECT_EQ(FailureOf(front + std::string(kMaxUrlBytes / 3, '\xB8')), Failure::kBadAddress);
   EXPECT_EQ(server_.RequestCount(), sent);
 }
 
@@ -352,11 +410,12 @@ TEST_F(HttpReadTest, CancelEndsAStalledReadAndRefusesLaterOnesUntilReset) {
   server_.Gate().Hold("/stall");  // answered only after the test
   server_.AddPage("/stall", "late");
   server_.AddPage("/p", "page");
-  auto pending = std::async(std::launch::async, [&] { return HttpRead(server_.Url("/stall")); });
+  auto pending = std::async(std::launch::async, [&] { return FailureOf(server_.Url("/stall")); });
   ASSERT_TRUE(server_.Gate().WaitUntilWaiting("/stall"));
   CancelAllTransfers();
-  EXPECT_TRUE(pending.get().empty());
+  EXPECT_EQ(pending.get(), Failure::kCancelled);
   EXPECT_EQ(server_.Gate().Waiting("/stall"), 1U) << "the server answered first";
+  EXPECT_EQ(FailureOf(server_.Url("/p")), Failure::kCancelled);
   EXPECT_TRUE(HttpRead(server_.Url("/p")).empty());
   ResetTransferCancel();
   EXPECT_EQ(AsText(HttpRead(server_.Url("/p"))), "page");
