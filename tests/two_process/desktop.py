@@ -47,14 +47,29 @@ class Desktop:
                 "strict_string_checks=1", "strict_string_checks=0").replace(
                 "detect_leaks=1", "detect_leaks=0")
         self.env.pop("WAYLAND_DISPLAY", None)
-        self.wm = subprocess.Popen(["openbox"], env=self.env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # Generous: on a busy machine openbox may take many seconds to start.
-        self.wait_until(lambda: self.wm.poll() is not None or
-                        self.run(["wmctrl", "-m"], check=False).returncode == 0,
-                        60, "the window manager did not start")
-        if self.wm.poll() is not None:
-            raise AssertionError(f"the window manager ended with {self.wm.returncode}")
+        self.wm = self.start_window_manager()
+
+    def start_window_manager(self):
+        """Starts openbox and waits until it manages the display. Now and then,
+        with other virtual desktops starting beside this one, openbox gives up
+        at once (exit code 1): that is the test machine's hiccup, not the
+        program's, so it is started again, up to three times in all, and what
+        it said is shown if it never stays."""
+        said = ""
+        for _ in range(3):
+            log = tempfile.TemporaryFile()
+            wm = subprocess.Popen(["openbox"], env=self.env, stdout=log, stderr=log)
+            # Generous: on a busy machine openbox may take many seconds to start.
+            self.wait_until(lambda: wm.poll() is not None or
+                            self.run(["wmctrl", "-m"], check=False).returncode == 0,
+                            60, "the window manager did not start")
+            if wm.poll() is None:
+                log.close()
+                return wm
+            log.seek(0)
+            said = log.read().decode(errors="replace").strip()
+            log.close()
+        raise AssertionError(f"the window manager ended with {wm.returncode}: {said}")
 
     def close(self):
         for p in (self.wm, self.xvfb):
