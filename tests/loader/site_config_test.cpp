@@ -1,6 +1,7 @@
 // Where the site comes from: --site, else a site= line in the user's
 // configuration file, else the address built in.
 #include "loader/site_config.h"
+#include "tests/support/scoped_env.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@
 
 namespace pixaroo {
 namespace {
+
+using pixaroo::testing::ScopedEnv;
 
 TEST(SiteConfig, TheLastSiteLineCountsAndIsCheckedAsSiteIs) {
   std::string error;
@@ -36,25 +39,6 @@ TEST(SiteConfig, TheLastSiteLineCountsAndIsCheckedAsSiteIs) {
             "http://marked.example");
   EXPECT_EQ(SiteFromConfigText("# x\n\xEF\xBB\xBFsite=http://marked.example\n", &error), "");
 }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(SiteConfig, CommandLineThenTheUsersFileThenTheBuiltInSite) {
   const auto top = std::filesystem::temp_directory_path() /

@@ -31,6 +31,7 @@
 #include "tests/support/crafted_site.h"
 #include "program/pages/main_window_form.h"
 #include "program/update/update.h"
+#include "tests/support/scoped_env.h"
 
 namespace pixaroo {
 namespace {
@@ -356,35 +357,11 @@ TEST(SaveIndexFile, WritesEveryItemWithCrLfNextToTheProgramOrElseInTheUserDataFo
   std::remove(path.c_str());
 }
 
-// Restores an environment variable when it goes out of scope.
-class EnvSetting {
- public:
-  EnvSetting(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~EnvSetting() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 // The index saved by an installed program (its folder refuses writes) with
 // the environment given; what the front showed.
 std::vector<korvex::HeadlessFront::Shown> SaveInstalled(const char* xdg, const char* home) {
-  EnvSetting x("XDG_DATA_HOME", xdg);
-  EnvSetting h("HOME", home);
+  pixaroo::testing::ScopedEnv x("XDG_DATA_HOME", xdg);
+  pixaroo::testing::ScopedEnv h("HOME", home);
   base::FileSystemCalls refusing = base::RealFileSystemCalls();
   refusing.open = &OpenRefusingTheProgramFolder;
   base::SetFileSystemCallsForTesting(&refusing);

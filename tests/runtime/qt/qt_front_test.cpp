@@ -50,6 +50,7 @@
 #include "runtime/qt/picture_box.h"
 #include "runtime/qt/program_icon.h"
 #include "program/pages/main_window_form.h"
+#include "tests/support/scoped_env.h"
 
 namespace korvex {
 
@@ -521,26 +522,6 @@ TEST_F(QtWindow, ADoubleClickedPhotoIsSeenLargeAndWalksTheIndex) {
   EXPECT_EQ(events_.events, (std::vector<E>{E{pixaroo::unit_id::kPictureBox3, -1, 7, 7}}));
 }
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QString& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.toUtf8().constData(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 // A dialog's buttons' texts without their keyboard accelerators ("&S",
 // or "(S)" after a Chinese word).
 QStringList ButtonTexts(QWidget* dialog) {
@@ -592,8 +573,8 @@ TEST_F(QtWindow, QtsOwnDialogsSpeakChineseAndSaveToTheDesktop) {
   std::ofstream(QString(home.path() + "/config/user-dirs.dirs").toStdString())
       << "XDG_DESKTOP_DIR=\"$HOME/\xE6\xA1\x8C\xE9\x9D\xA2\"\n";
   std::ofstream(QString(desktop + "/old.bmp").toStdString()) << "BM";
-  const ScopedEnv homeVar("HOME", home.path());
-  const ScopedEnv config("XDG_CONFIG_HOME", home.path() + "/config");
+  const pixaroo::testing::ScopedEnv homeVar("HOME", home.path().toStdString());
+  const pixaroo::testing::ScopedEnv config("XDG_CONFIG_HOME", (home.path() + "/config").toStdString());
 
   // The message box's one button.
   QStringList okButton;
