@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "platform/gdiplus/decoders.h"
-#include "platform/gdiplus/gdiplus.h"
 #include "platform/gdiplus/pixel_budget.h"
 #include "platform/gdiplus/pixels.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/gdiplus/gdiplus.h"
+#include "platform/gdiplus/types.h"
 
 namespace gdiplus {
 

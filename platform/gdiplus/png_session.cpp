@@ -5,7 +5,7 @@
 #include <csetjmp>
 #include <cstring>
 
-#include "platform/gdiplus/gdiplus.h"
+#include "platform/gdiplus/types.h"
 
 namespace gdiplus {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/gdiplus/gdiplus.h"
+#include "platform/gdiplus/types.h"
 
 namespace gdiplus {
 namespace {

@@ -3,9 +3,12 @@
 // Stateless; any thread (one image per thread).
 #pragma once
 
-#include "platform/gdiplus/encoders.h"
+#include "platform/gdiplus/stream_writer.h"
+#include "platform/gdiplus/types.h"
 
 namespace gdiplus {
+
+class GpImage;
 
 Status WriteTiff(GpImage& image, StreamWriter& out);
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/transfer/transfer.h"
+#include "platform/transfer/url_encoding.h"
 
 namespace transfer {
 namespace {

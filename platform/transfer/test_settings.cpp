@@ -1,26 +1,35 @@
-// The tests' setters, built only into platform_transfer_testing.
-#include <utility>
-
 #include "platform/transfer/test_settings.h"
-#include "platform/transfer/transfer.h"
 
 namespace transfer {
 
-void SetTransferLimitsForTesting(const TransferLimits& limits) {
-  std::lock_guard lock(LimitsMutex());
-  Limits() = limits;
+std::mutex& LimitsMutex() {
+  static std::mutex m;
+  return m;
 }
 
-void ResetTransferLimits() { SetTransferLimitsForTesting(TransferLimits{}); }
-
-void TrustCertificatesForTesting(std::string pem) {
-  std::lock_guard lock(TrustMutex());
-  TrustedPemLocked() = std::move(pem);
+TransferLimits& Limits() {
+  static TransferLimits limits;
+  return limits;
 }
 
-void RouteHostsForTesting(std::vector<std::string> routes) {
-  std::lock_guard lock(RouteMutex());
-  RoutesLocked() = std::move(routes);
+std::mutex& TrustMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& TrustedPemLocked() {
+  static std::string pem;
+  return pem;
+}
+
+std::mutex& RouteMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::vector<std::string>& RoutesLocked() {
+  static std::vector<std::string> routes;
+  return routes;
 }
 
 }  // namespace transfer

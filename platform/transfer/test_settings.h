@@ -1,14 +1,14 @@
 // The settings tests may change (transfer_limits.h, transfer.h), as the
 // transfers read them. Internal to the transfers: only the test-only
-// library platform_transfer_testing writes them, so in the shipped runtime
-// they keep their defaults. Guard each with its mutex.
+// library platform_transfer_testing writes them (testing.cpp), so in the
+// shipped runtime they keep their defaults. Guard each with its mutex.
 #pragma once
 
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "platform/transfer/transfer_limits.h"
+#include "platform/transfer/limit_values.h"
 
 namespace transfer {
 

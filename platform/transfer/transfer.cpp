@@ -9,6 +9,7 @@
 #include "platform/transfer/same_site.h"
 #include "platform/transfer/test_settings.h"
 #include "platform/transfer/transfer_limits.h"
+#include "platform/transfer/url_encoding.h"
 
 namespace transfer {
 namespace {
@@ -276,44 +277,7 @@ std::size_t BodyCap(const TransferLimits& limits, BodyKind kind) {
 
 }  // namespace
 
-std::string EncodeUnsafeUrlBytes(const std::string& url) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(url.size());
-  for (const char ch : url) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c <= 0x20 || c >= 0x7F) {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
-}
-
 void CloseIdleConnections() { CloseIdleSessions(); }
-
-std::mutex& TrustMutex() {
-  static std::mutex m;
-  return m;
-}
-
-std::string& TrustedPemLocked() {
-  static std::string pem;
-  return pem;
-}
-
-std::mutex& RouteMutex() {
-  static std::mutex m;
-  return m;
-}
-
-std::vector<std::string>& RoutesLocked() {
-  static std::vector<std::string> routes;
-  return routes;
-}
 
 const char* FailureText(Failure failure) {
   static constexpr const char* kTexts[] = {

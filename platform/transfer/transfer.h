@@ -109,8 +109,4 @@ void TrustCertificatesForTesting(std::string pem);
 // transfers run. Defined in platform_transfer_testing.
 void RouteHostsForTesting(std::vector<std::string> routes);
 
-// Percent-encodes the bytes curl's address parser refuses (controls, space,
-// bytes above 0x7F); everything else is left as given.
-std::string EncodeUnsafeUrlBytes(const std::string& url);
-
 }  // namespace transfer

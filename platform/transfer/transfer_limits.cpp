@@ -12,16 +12,6 @@ std::atomic<bool> gCancelled{false};
 
 }  // namespace
 
-std::mutex& LimitsMutex() {
-  static std::mutex m;
-  return m;
-}
-
-TransferLimits& Limits() {
-  static TransferLimits limits;
-  return limits;
-}
-
 TransferLimits CurrentTransferLimits() {
   std::lock_guard lock(LimitsMutex());
   return Limits();

@@ -73,28 +73,11 @@ def module(path):
     return stem[:-len("_impl")] if stem.endswith("_impl") else stem
 
 
-# Platform modules that still include each other: a codec and the encoder
-# list that names it, a transfer and its settings. Each is a debt to pay off,
-# never a place to add to.
-KNOWN_MUTUAL = {
-    ("platform/gdiplus/bmp_writer", "platform/gdiplus/encoders"),
-    ("platform/gdiplus/encoders", "platform/gdiplus/gdiplus"),
-    ("platform/gdiplus/encoders", "platform/gdiplus/gif_writer"),
-    ("platform/gdiplus/encoders", "platform/gdiplus/jpeg_writer"),
-    ("platform/gdiplus/encoders", "platform/gdiplus/png_writer"),
-    ("platform/gdiplus/encoders", "platform/gdiplus/tiff_writer"),
-    ("platform/gdiplus/gdiplus", "platform/gdiplus/image"),
-    ("platform/transfer/same_site", "platform/transfer/transfer"),
-    ("platform/transfer/test_settings", "platform/transfer/transfer"),
-    ("platform/transfer/test_settings", "platform/transfer/transfer_limits"),
-}
-
-
 def mutual_includes(edges):
     """Pairs of modules each of which includes a header of the other."""
     problems = []
     for (a, b), where in sorted(edges.items()):
-        if a < b and (b, a) in edges and (a, b) not in KNOWN_MUTUAL:
+        if a < b and (b, a) in edges:
             problems.append(f"{where}: {a} and {b} include each other "
                             f"(also {edges[(b, a)]})")
     return problems
