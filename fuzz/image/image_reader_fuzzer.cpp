@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <span>
 
+#include "runtime/image/executable_symbols.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 

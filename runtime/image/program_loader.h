@@ -24,8 +24,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,15 +70,5 @@ Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image& image, const Sym
                                                    const ExecutableCheck& inExecutable);
 // The same, against the running executable's exports.
 Result<std::unique_ptr<LoadedProgram>> LoadProgram(const Image& image);
-
-// Looks a symbol up among what the running process exports.
-void* ExecutableSymbol(const std::string& name);
-// The loaded segment of the process that holds `address` (with
-// `executableOnly`, only one of the running executable itself, not of a
-// library it loaded), or nothing.
-std::optional<std::span<const std::uint8_t>> LoadedSegmentOf(const void* address,
-                                                             bool executableOnly);
-// True when `address` lies in a loaded segment of the running executable.
-bool InExecutable(const void* address);
 
 }  // namespace korvex::image

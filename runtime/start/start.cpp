@@ -17,6 +17,7 @@
 #include "platform/transfer/transfer_limits.h"
 #include "runtime/core/runtime.h"
 #include "runtime/dll/dll_commands.h"
+#include "runtime/image/executable_symbols.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/qt/display_check.h"

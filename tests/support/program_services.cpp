@@ -12,6 +12,7 @@
 #include "program/text/regex_operations.h"
 #include "runtime/core/runtime.h"
 #include "runtime/dll/dll_commands.h"
+#include "runtime/image/executable_symbols.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"

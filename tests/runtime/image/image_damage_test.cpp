@@ -10,6 +10,7 @@
 
 #include "runtime/form/reader.h"
 #include "runtime/form/writer.h"
+#include "runtime/image/executable_symbols.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"

@@ -10,6 +10,7 @@
 #include "program/routines/dll_calls.h"
 #include "program/routines/program_texts.h"
 #include "runtime/form/reader.h"
+#include "runtime/image/executable_symbols.h"
 #include "runtime/image/program_loader.h"
 #include "runtime/image/reader.h"
 #include "runtime/image/writer.h"
