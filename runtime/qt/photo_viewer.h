@@ -62,7 +62,6 @@ class PhotoViewer final : public QWidget {
   int Position() const { return position_; }
   // As decoded for where it is shown; null while none.
   const QImage& Picture() const { return picture_; }
-  bool ActualSize() const { return actualSize_; }
   // Where the picture is drawn, in the window's (logical) pixels, rounded
   // out (empty without one).
   QRect PictureRect() const;
