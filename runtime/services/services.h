@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/files.h"
 #include "base/text_ops.h"
 
 namespace korvex {
