@@ -95,7 +95,7 @@ constexpr auto registerExitRoutine = [](std::uint32_t off) { Active().RegisterEx
 constexpr auto loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
 constexpr auto runEventLoop = [] { Active().RunEventLoop(); };
 constexpr auto endProgram = [](int code) { Active().EndProgram(code); };
-constexpr auto httpRead = [](const std::string& url) { return HttpRead(url); };
+constexpr auto httpRead = [](const std::string& url) { return HttpReadResult(url); };
 constexpr auto sameSite = [](const std::string& url, const std::string& site) {
   return SameSite(url, site);
 };
@@ -123,7 +123,7 @@ Services MakeServices() {
   };
   s.transferScopes.release = [](TransferScope* scope) { delete scope; };
   s.transferScopes.httpRead = [](TransferScope* scope, const std::string& url) {
-    return HttpRead(url, ReadKind::kPhoto, scope);
+    return HttpReadResult(url, ReadKind::kPhoto, scope);
   };
   s.objects = MakeObjectCommands();
   return s;
