@@ -8,6 +8,6 @@
 
 namespace gdiplus {
 
-Status WriteBmp(GpImage& image, StreamWriter& out);
+PictureResult WriteBmp(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/gdiplus/gdiplus.h"
+#include "platform/gdiplus/picture_error.h"
 
 namespace gdiplus {
 
@@ -38,7 +39,8 @@ class StreamWriter {
 };
 
 class GpImage;
-using EncodeFn = Status (*)(GpImage& image, StreamWriter& out);
+// Done once the file is written and committed, else the reason.
+using EncodeFn = PictureResult (*)(GpImage& image, StreamWriter& out);
 
 struct Encoder {
   CLSID clsid;

@@ -8,6 +8,6 @@
 
 namespace gdiplus {
 
-Status WriteGif(GpImage& image, StreamWriter& out);
+PictureResult WriteGif(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

@@ -7,6 +7,6 @@
 
 namespace gdiplus {
 
-Status WriteJpeg(GpImage& image, StreamWriter& out);
+PictureResult WriteJpeg(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

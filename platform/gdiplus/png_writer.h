@@ -6,6 +6,6 @@
 
 namespace gdiplus {
 
-Status WritePng(GpImage& image, StreamWriter& out);
+PictureResult WritePng(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

@@ -7,6 +7,6 @@
 
 namespace gdiplus {
 
-Status WriteTiff(GpImage& image, StreamWriter& out);
+PictureResult WriteTiff(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus
