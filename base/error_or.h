@@ -23,6 +23,10 @@ struct Error {
   std::string text;  // e.g. "unit 3 (record at 0x104): a field lies past the end"
 };
 
+// The value of an operation that gives nothing but its success:
+// ErrorOr<Done, Reason> is either done or the reason it is not.
+struct Done {};
+
 template <typename T, typename E = Error>
 class [[nodiscard]] ErrorOr {
  public:

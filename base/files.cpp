@@ -68,7 +68,7 @@ std::string UserDataDirectory() {
   return std::string(home) + "/.local/share/";
 }
 
-bool MakeDirectories(const std::string& path, int* error) {
+FileResult MakeDirectories(const std::string& path) {
   // Each missing folder from the top down, so that every one of them gets
   // the private mode (create_directories would give the umask's).
   int failed = 0;  // the reason the first folder could not be made
@@ -81,16 +81,12 @@ bool MakeDirectories(const std::string& path, int* error) {
     if (end == std::string::npos) break;
   }
   std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) return true;
-  if (error != nullptr) *error = failed != 0 ? failed : ENOTDIR;
-  return false;
+  if (std::filesystem::is_directory(path, ignored)) return Done{};
+  return FileError{failed != 0 ? failed : ENOTDIR};
 }
 
-bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error) {
-  const auto fail = [error](int err) {
-    if (error != nullptr) *error = err;
-    return false;
-  };
+FileResult WriteFileAtomic(const std::string& path, const Bytes& data) {
+  const auto fail = [](int err) { return FileResult(FileError{err}); };
   if (path.empty()) return fail(ENOENT);
   // A unique name beside the target, created exclusively; mode 0666 less the
   // umask, as any newly written file gets.
@@ -109,7 +105,7 @@ bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error) {
     ok = false;
     err = errno;
   }
-  if (ok && Sys().rename(temp.c_str(), path.c_str()) == 0) return true;
+  if (ok && Sys().rename(temp.c_str(), path.c_str()) == 0) return Done{};
   if (ok) err = errno;
   Sys().unlink(temp.c_str());
   return fail(err);

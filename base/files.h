@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "base/bytes.h"
+#include "base/error_or.h"
 
 namespace base {
 
@@ -26,15 +27,22 @@ std::string FileNameFromText(std::string_view text);
 // name exactly, so that FileNameFromText gives it back.
 std::string TextFromFileName(std::string_view name, bool* exact = nullptr);
 
+// Why a file could not be written or a folder made: the errno value of the
+// step that failed (EACCES, ENOSPC, ENOTDIR, ...).
+struct FileError {
+  int code = 0;
+};
+using FileResult = ErrorOr<Done, FileError>;
+
 // Folder of the running executable, ending with a path separator ("/").
 std::string ProgramDirectory();
 
 // Replaces the file at `path` with `data`, atomically: the bytes go to a
 // temporary file beside it, are flushed, and the temporary is renamed over
 // the target. On any failure the old file is untouched, the temporary is
-// removed and the result is false; `error`, when given, then receives the
-// errno value of the step that failed (EACCES, ENOSPC, ...).
-bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error = nullptr);
+// removed and the result is the errno value of the step that failed
+// (ENOENT for an empty path).
+FileResult WriteFileAtomic(const std::string& path, const Bytes& data);
 
 // The user's data folder: $XDG_DATA_HOME when it names an absolute path,
 // else $HOME/.local/share when $HOME is absolute; ends with '/'. Empty when
@@ -42,10 +50,10 @@ bool WriteFileAtomic(const std::string& path, const Bytes& data, int* error = nu
 std::string UserDataDirectory();
 
 // Creates `path` and its missing parents, each private to the user (mode
-// 0700); folders already there are left as they are. True when the folder
-// exists afterwards; otherwise `*error` (when given) says why: the errno of
-// the folder that could not be made, or ENOTDIR when something else is there.
-bool MakeDirectories(const std::string& path, int* error = nullptr);
+// 0700); folders already there are left as they are. Done when the folder
+// exists afterwards; otherwise the reason: the errno of the folder that
+// could not be made, or ENOTDIR when something else is there.
+FileResult MakeDirectories(const std::string& path);
 
 // The whole file, or empty when it cannot be read.
 Bytes ReadWholeFile(const std::string& path);

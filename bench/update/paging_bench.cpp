@@ -62,7 +62,7 @@ void BM_PageDownWithTheNextPageStored(benchmark::State& state) {
   {
     Program warmUp;
     warmUp.Run([&] {
-      for (const auto& photo : photos) rt::HttpRead(site->BaseAddress() + photo.path);
+      for (const auto& photo : photos) (void)rt::HttpRead(site->BaseAddress() + photo.path);
     });
   }
   Program program;

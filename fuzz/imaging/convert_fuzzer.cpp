@@ -15,9 +15,9 @@ namespace {
 constexpr std::uint64_t kMaxPixelsForEveryFormat = std::uint64_t{256} * 256;
 
 bool SmallPicture(const std::uint8_t* data, std::size_t size) {
-  auto image = gdiplus::GpImage::Create(std::vector<std::uint8_t>(data, data + size));
-  return image &&
-         std::uint64_t{image->info().width} * image->info().height <= kMaxPixelsForEveryFormat;
+  const auto image = gdiplus::GpImage::Create(std::vector<std::uint8_t>(data, data + size));
+  return image.ok() && std::uint64_t{(*image)->info().width} * (*image)->info().height <=
+                           kMaxPixelsForEveryFormat;
 }
 
 void Check(bool ok, const base::Bytes& out, const base::Bytes& before) {

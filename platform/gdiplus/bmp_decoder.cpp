@@ -61,8 +61,8 @@ bool ValidHeaderSize(std::uint32_t size) {
 
 // Masks for bit-field pictures; *extra is the bytes they take after a plain
 // header (larger headers hold them inside).
-bool ReadMasks(ByteSpan d, std::uint32_t headerSize, Header* h, std::size_t* extra) {
-  if (h->bitsPerPixel != 16 && h->bitsPerPixel != 32) return false;
+PictureResult ReadMasks(ByteSpan d, std::uint32_t headerSize, Header* h, std::size_t* extra) {
+  if (h->bitsPerPixel != 16 && h->bitsPerPixel != 32) return PictureError::kUnsupportedKind;
   const std::size_t base = kFileHeaderSize + kInfoHeaderSize;
   std::size_t count = 0;
   if (headerSize == kInfoHeaderSize) {
@@ -72,10 +72,10 @@ bool ReadMasks(ByteSpan d, std::uint32_t headerSize, Header* h, std::size_t* ext
     count = std::min<std::size_t>(4, (headerSize - kInfoHeaderSize) / 4);
     *extra = 0;
   }
-  if (base + count * 4 > d.size()) return false;
+  if (base + count * 4 > d.size()) return PictureError::kTruncated;
   h->channels = {};
   for (std::size_t i = 0; i < count; ++i) h->channels[i] = MakeChannel(U32(d, base + 4 * i));
-  return true;
+  return base::Done{};
 }
 
 void DefaultMasks(Header* h) {
@@ -86,16 +86,17 @@ void DefaultMasks(Header* h) {
   }
 }
 
-bool ReadPalette(ByteSpan d, std::size_t at, std::size_t entrySize, std::uint32_t used, Header* h) {
+PictureResult ReadPalette(ByteSpan d, std::size_t at, std::size_t entrySize, std::uint32_t used,
+                          Header* h) {
   for (Bgra& e : h->palette) e = {0, 0, 0, 0xFF};
   const std::size_t full = std::size_t{1} << h->bitsPerPixel;
   const std::size_t count = used == 0 || used > full ? full : used;
-  if (at + count * entrySize > d.size()) return false;
+  if (at + count * entrySize > d.size()) return PictureError::kTruncated;
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t p = at + i * entrySize;
     h->palette[i] = {d[p], d[p + 1], d[p + 2], 0xFF};
   }
-  return true;
+  return base::Done{};
 }
 
 bool CompressionFits(const Header& h, std::uint32_t headerSize) {
@@ -112,10 +113,13 @@ bool CompressionFits(const Header& h, std::uint32_t headerSize) {
   }
 }
 
-bool ParseHeader(ByteSpan d, Header* h) {
-  if (d.size() < kFileHeaderSize + 4 || d[0] != 'B' || d[1] != 'M') return false;
+// The header's fields, checked against the limits and the file's length.
+PictureResult ParseHeader(ByteSpan d, Header* h) {
+  if (d.size() < 2 || d[0] != 'B' || d[1] != 'M') return PictureError::kUnknownFormat;
+  if (d.size() < kFileHeaderSize + 4) return PictureError::kTruncated;
   const std::uint32_t headerSize = U32(d, kFileHeaderSize + kHeaderSizeField);
-  if (!ValidHeaderSize(headerSize) || kFileHeaderSize + headerSize > d.size()) return false;
+  if (!ValidHeaderSize(headerSize)) return PictureError::kUnsupportedKind;
+  if (kFileHeaderSize + headerSize > d.size()) return PictureError::kTruncated;
   std::int64_t width = 0, height = 0;
   std::uint32_t used = 0;
   if (headerSize == kCoreHeaderSize) {
@@ -131,34 +135,37 @@ bool ParseHeader(ByteSpan d, Header* h) {
   }
   h->topDown = height < 0;
   if (height < 0) height = -height;
-  if (!DimensionsAllowed(width < 0 ? 0 : static_cast<std::uint64_t>(width),
-                         static_cast<std::uint64_t>(height)) ||
-      !CompressionFits(*h, headerSize)) {
-    return false;
-  }
+  if (width < 0) return PictureError::kDamagedHeader;
+  const PictureResult size =
+      CheckDimensions(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
+  if (!size.ok()) return size;
+  if (!CompressionFits(*h, headerSize)) return PictureError::kUnsupportedKind;
   h->width = static_cast<std::uint32_t>(width);
   h->height = static_cast<std::uint32_t>(height);
   std::size_t tableAt = kFileHeaderSize + headerSize;
   if (h->compression == BI_BITFIELDS || h->compression == BI_ALPHABITFIELDS) {
     std::size_t extra = 0;
-    if (!ReadMasks(d, headerSize, h, &extra)) return false;
+    if (PictureResult masks = ReadMasks(d, headerSize, h, &extra); !masks.ok()) return masks;
     tableAt += extra;
   } else if (h->bitsPerPixel >= 16) {
     DefaultMasks(h);
   }
-  if (h->bitsPerPixel <= 8 &&
-      !ReadPalette(d, tableAt, headerSize == kCoreHeaderSize ? 3 : 4, used, h)) {
-    return false;
+  if (h->bitsPerPixel <= 8) {
+    PictureResult palette = ReadPalette(d, tableAt, headerSize == kCoreHeaderSize ? 3 : 4, used, h);
+    if (!palette.ok()) return palette;
   }
   const std::uint32_t offset = U32(d, kPixelOffsetField);
   h->pixelOffset = offset == 0 ? tableAt : offset;
-  if (h->pixelOffset > d.size()) return false;
+  if (h->pixelOffset > d.size()) return PictureError::kTruncated;
   // Uncompressed rows must all be there (the last one may lack its padding);
   // checked here so that a short file never makes anyone allocate its size.
-  if (h->compression == BI_RLE8 || h->compression == BI_RLE4) return true;
+  if (h->compression == BI_RLE8 || h->compression == BI_RLE4) return base::Done{};
   const std::uint64_t stride = RowStride(h->width, h->bitsPerPixel);
   const std::uint64_t lastRow = (std::uint64_t{h->width} * h->bitsPerPixel + 7) / 8;
-  return h->pixelOffset + stride * (h->height - 1) + lastRow <= d.size();
+  if (h->pixelOffset + stride * (h->height - 1) + lastRow > d.size()) {
+    return PictureError::kTruncated;
+  }
+  return base::Done{};
 }
 
 std::uint32_t IndexAt(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
@@ -190,14 +197,13 @@ void DecodeRow(const Header& h, const std::uint8_t* in, std::uint8_t* out) {
   }
 }
 
-bool DecodeUncompressed(ByteSpan d, const Header& h, const PixelTarget& target) {
+void DecodeUncompressed(ByteSpan d, const Header& h, const PixelTarget& target) {
   const std::uint64_t stride = RowStride(h.width, h.bitsPerPixel);
   std::vector<std::uint8_t> row(std::size_t{h.width} * 4);
   for (std::uint32_t i = 0; i < h.height; ++i) {
     DecodeRow(h, d.data() + h.pixelOffset + stride * i, row.data());
     StoreBgraRow(target, h.topDown ? i : h.height - 1 - i, row.data(), h.width);
   }
-  return true;
 }
 
 // Runs of palette indices into `indices` (bottom row first). Stops quietly
@@ -245,18 +251,19 @@ bool BmpDecoder::Sniff(ByteSpan data) {
   return data.size() >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-bool BmpDecoder::ReadInfo(ByteSpan data, ImageInfo* info) {
+PictureOr<ImageInfo> BmpDecoder::ReadInfo(ByteSpan data) {
   Header h;
-  if (!ParseHeader(data, &h)) return false;
-  *info = ImageInfo{h.width, h.height, h.channels[3].mask != 0};
-  return true;
+  if (PictureResult parsed = ParseHeader(data, &h); !parsed.ok()) return parsed.error();
+  return ImageInfo{h.width, h.height, h.channels[3].mask != 0};
 }
 
-bool BmpDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target) {
+PictureResult BmpDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target) {
   Header h;
-  if (!ParseHeader(data, &h) || h.width != info.width || h.height != info.height) return false;
+  if (PictureResult parsed = ParseHeader(data, &h); !parsed.ok()) return parsed;
+  if (h.width != info.width || h.height != info.height) return PictureError::kDamagedHeader;
   if (h.compression != BI_RLE8 && h.compression != BI_RLE4) {
-    return DecodeUncompressed(data, h, target);
+    DecodeUncompressed(data, h, target);
+    return base::Done{};
   }
   // RLE data may jump about; decode palette indices first.
   std::vector<std::uint8_t> indices(std::size_t{h.width} * h.height, 0);
@@ -267,7 +274,7 @@ bool BmpDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget&
     for (std::uint32_t x = 0; x < h.width; ++x) std::memcpy(&row[std::size_t{x} * 4], h.palette[in[x]].data(), 4);
     StoreBgraRow(target, h.height - 1 - y, row.data(), h.width);
   }
-  return true;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

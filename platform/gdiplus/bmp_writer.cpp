@@ -63,7 +63,7 @@ void WriteHeaders(std::uint8_t* out, const ImageInfo& info, const Layout& l) {
 
 }  // namespace
 
-Status WriteBmp(GpImage& image, StreamWriter& out) {
+PictureResult WriteBmp(GpImage& image, StreamWriter& out) {
   const ImageInfo& info = image.info();
   const Layout l = LayoutFor(info);
   std::vector<std::uint8_t> local;
@@ -77,16 +77,16 @@ Status WriteBmp(GpImage& image, StreamWriter& out) {
   const PixelTarget bottomUp{pixels + (info.height - 1) * l.stride,
                              -static_cast<std::ptrdiff_t>(l.stride),
                              static_cast<int>(l.bitsPerPixel / 8)};
-  if (!image.DecodeInto(bottomUp)) return GenericError;
+  if (PictureResult decoded = image.DecodeInto(bottomUp); !decoded.ok()) return decoded;
   const std::size_t used = std::size_t{info.width} * (l.bitsPerPixel / 8);
   if (used < l.stride) {
     for (std::uint32_t y = 0; y < info.height; ++y) {
       std::memset(pixels + y * l.stride + used, 0, l.stride - used);
     }
   }
-  if (!local.empty() && !out.Write(local.data(), local.size())) return Win32Error;
+  if (!local.empty() && !out.Write(local.data(), local.size())) return PictureError::kWriteFailed;
   out.Commit();
-  return Ok;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

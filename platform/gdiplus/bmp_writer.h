@@ -4,6 +4,7 @@
 // Stateless; any thread (one image per thread).
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/stream_writer.h"
 #include "platform/gdiplus/types.h"
 
@@ -11,6 +12,6 @@ namespace gdiplus {
 
 class GpImage;
 
-Status WriteBmp(GpImage& image, StreamWriter& out);
+PictureResult WriteBmp(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

@@ -3,13 +3,15 @@
 // failed encoder wrote.
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/stream_writer.h"
 #include "platform/gdiplus/types.h"
 
 namespace gdiplus {
 
 class GpImage;
-using EncodeFn = Status (*)(GpImage& image, StreamWriter& out);
+// Done once the file is written and committed, else the reason.
+using EncodeFn = PictureResult (*)(GpImage& image, StreamWriter& out);
 
 struct Encoder {
   CLSID clsid;

@@ -158,12 +158,15 @@ FittedPicture ScaleToSize(ByteSpan file, const SizeRule& rule) {
     RowSource rows;
     std::unique_ptr<GpImage> image;
     if (!PlainBmpRows(file, &rows)) {
-      image = GpImage::Create(std::vector<std::uint8_t>(file.begin(), file.end()));
-      const std::uint8_t* pixels = image ? image->Pixels() : nullptr;
-      if (pixels == nullptr) return {};
+      PictureOr<std::unique_ptr<GpImage>> created =
+          GpImage::Create(std::vector<std::uint8_t>(file.begin(), file.end()));
+      if (!created.ok()) return {};
+      image = std::move(created).value();
+      const PictureOr<const std::uint8_t*> pixels = image->Pixels();
+      if (!pixels.ok()) return {};
       rows.width = image->info().width;
       rows.height = image->info().height;
-      rows.top = pixels;
+      rows.top = *pixels;
       rows.pitch = static_cast<std::ptrdiff_t>(rows.width) * 4;
       rows.bytesPerPixel = 4;
       rows.alpha = true;

@@ -7,6 +7,7 @@
 
 #include "platform/gdiplus/encoders.h"
 #include "platform/gdiplus/image.h"
+#include "platform/gdiplus/picture_status.h"
 
 namespace gdiplus {
 namespace {
@@ -42,27 +43,21 @@ StartupRegistry& Registry() {
   return registry;
 }
 
-// The stream's bytes from its start; false when it cannot be read whole.
-bool ReadWholeStream(IStream* stream, std::vector<std::uint8_t>* out) {
-  ole32::STATSTG stat;
-  if (ole32::FAILED(stream->Stat(&stat, ole32::STATFLAG_NONAME)) ||
-      stat.cbSize > kMaxSourceBytes ||
-      ole32::FAILED(stream->Seek(0, ole32::STREAM_SEEK_SET, nullptr))) {
-    return false;
-  }
-  out->resize(static_cast<std::size_t>(stat.cbSize));
-  ole32::ULONG read = 0;
-  return ole32::SUCCEEDED(stream->Read(out->data(), static_cast<ole32::ULONG>(out->size()), &read)) &&
-         read == out->size();
+// The picture codecs say why they failed (picture_error.h); the flat API
+// says it as the Status its callers know (picture_status.h).
+Status CreateBitmap(IStream* stream, GpBitmap** bitmap) {
+  PictureOr<std::unique_ptr<GpImage>> image = GpImage::FromStream(stream);
+  if (!image.ok()) return StatusOf(image.error(), PictureStep::kOpening);
+  *bitmap = std::move(image).value().release();
+  return Ok;
 }
 
-Status CreateBitmap(IStream* stream, GpBitmap** bitmap) {
-  std::vector<std::uint8_t> source;
-  if (!ReadWholeStream(stream, &source)) return InvalidParameter;
-  std::unique_ptr<GpImage> image = GpImage::Create(std::move(source));
-  if (!image) return InvalidParameter;
-  *bitmap = image.release();
-  return Ok;
+Status SaveImage(GpImage& image, IStream* stream, const Encoder& encoder) {
+  image.HoldPixels();  // before the encoder makes anything full-size
+  StreamWriter out(stream);
+  if (!out.ok()) return StatusOf(PictureError::kWriteFailed, PictureStep::kSaving);
+  const PictureResult saved = encoder.encode(image, out);
+  return saved.ok() ? Ok : StatusOf(saved.error(), PictureStep::kSaving);
 }
 
 }  // namespace
@@ -91,7 +86,7 @@ Status GdipCreateBitmapFromStream(IStream* stream, GpBitmap** bitmap) {
   try {
     return CreateBitmap(stream, bitmap);
   } catch (const std::bad_alloc&) {
-    return OutOfMemory;
+    return StatusOf(PictureError::kOutOfMemory, PictureStep::kOpening);
   }
 }
 
@@ -103,12 +98,9 @@ Status GdipSaveImageToStream(GpImage* image, IStream* stream, const CLSID* clsid
   const Encoder* encoder = FindEncoder(*clsidEncoder);
   if (encoder == nullptr) return FileNotFound;
   try {
-    image->HoldPixels();  // before the encoder makes anything full-size
-    StreamWriter out(stream);
-    if (!out.ok()) return Win32Error;
-    return encoder->encode(*image, out);
+    return SaveImage(*image, stream, *encoder);
   } catch (const std::bad_alloc&) {
-    return OutOfMemory;
+    return StatusOf(PictureError::kOutOfMemory, PictureStep::kSaving);
   }
 }
 

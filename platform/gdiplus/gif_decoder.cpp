@@ -44,16 +44,35 @@ struct FirstFrame {
   std::uint32_t canvasHeight = 0;
 };
 
+// Why giflib failed, by its error code: the data ran out, the library had
+// no memory, or `otherwise`.
+PictureError GifFailure(int code, PictureError otherwise) {
+  switch (code) {
+    case D_GIF_ERR_READ_FAILED:
+    case D_GIF_ERR_EOF_TOO_SOON: return PictureError::kTruncated;
+    case D_GIF_ERR_NOT_ENOUGH_MEM: return PictureError::kOutOfMemory;
+    case D_GIF_ERR_NO_COLOR_MAP: return PictureError::kUnsupportedKind;
+    default: return otherwise;
+  }
+}
+PictureError GifFailure(const GifFileType* gif, PictureError otherwise) {
+  return GifFailure(gif->Error, otherwise);
+}
+
 // Skips extensions (noting the transparent colour) up to the first image.
-bool SeekFirstImage(GifFileType* gif, int* transparentIndex) {
+PictureResult SeekFirstImage(GifFileType* gif, int* transparentIndex) {
+  const PictureError damaged = PictureError::kDamagedHeader;
   for (;;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
-    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
-    if (type == IMAGE_DESC_RECORD_TYPE) return DGifGetImageDesc(gif) != GIF_ERROR;
-    if (type != EXTENSION_RECORD_TYPE) return false;  // trailer before any image
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return GifFailure(gif, damaged);
+    if (type == IMAGE_DESC_RECORD_TYPE) {
+      if (DGifGetImageDesc(gif) == GIF_ERROR) return GifFailure(gif, damaged);
+      return base::Done{};
+    }
+    if (type != EXTENSION_RECORD_TYPE) return damaged;  // trailer before any image
     int code = 0;
     GifByteType* block = nullptr;
-    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return GifFailure(gif, damaged);
     if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr) {
       GraphicsControlBlock gcb{};
       if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
@@ -61,26 +80,31 @@ bool SeekFirstImage(GifFileType* gif, int* transparentIndex) {
       }
     }
     while (block != nullptr) {
-      if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+      if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return GifFailure(gif, damaged);
     }
   }
 }
 
-bool OpenFirstFrame(ByteSpan data, FirstFrame* frame) {
+PictureResult OpenFirstFrame(ByteSpan data, FirstFrame* frame) {
   frame->input.data = data;
   int error = 0;
   frame->gif.reset(DGifOpen(&frame->input, ReadFromMemory, &error));
   GifFileType* gif = frame->gif.get();
-  if (gif == nullptr || !SeekFirstImage(gif, &frame->transparentIndex)) return false;
+  if (gif == nullptr) return GifFailure(error, PictureError::kDamagedHeader);
+  if (PictureResult found = SeekFirstImage(gif, &frame->transparentIndex); !found.ok()) {
+    return found;
+  }
   const GifImageDesc& d = gif->Image;
-  if (d.Width <= 0 || d.Height <= 0 || d.Left < 0 || d.Top < 0) return false;
-  if (d.ColorMap == nullptr && gif->SColorMap == nullptr) return false;
+  if (d.Width <= 0 || d.Height <= 0 || d.Left < 0 || d.Top < 0) {
+    return PictureError::kDamagedHeader;
+  }
+  if (d.ColorMap == nullptr && gif->SColorMap == nullptr) return PictureError::kUnsupportedKind;
   const std::uint64_t w = std::max<std::uint64_t>(gif->SWidth, std::uint64_t(d.Left) + d.Width);
   const std::uint64_t h = std::max<std::uint64_t>(gif->SHeight, std::uint64_t(d.Top) + d.Height);
-  if (!DimensionsAllowed(w, h)) return false;
+  if (PictureResult size = CheckDimensions(w, h); !size.ok()) return size;
   frame->canvasWidth = static_cast<std::uint32_t>(w);
   frame->canvasHeight = static_cast<std::uint32_t>(h);
-  return true;
+  return base::Done{};
 }
 
 using Palette = std::array<std::array<std::uint8_t, 4>, kPaletteEntries>;
@@ -131,19 +155,18 @@ bool GifDecoder::Sniff(ByteSpan data) {
                               std::memcmp(data.data(), "GIF89a", 6) == 0);
 }
 
-bool GifDecoder::ReadInfo(ByteSpan data, ImageInfo* info) {
+PictureOr<ImageInfo> GifDecoder::ReadInfo(ByteSpan data) {
   FirstFrame frame;
-  if (!OpenFirstFrame(data, &frame)) return false;
-  *info = ImageInfo{frame.canvasWidth, frame.canvasHeight,
-                    frame.transparentIndex != NO_TRANSPARENT_COLOR};
-  return true;
+  if (PictureResult opened = OpenFirstFrame(data, &frame); !opened.ok()) return opened.error();
+  return ImageInfo{frame.canvasWidth, frame.canvasHeight,
+                   frame.transparentIndex != NO_TRANSPARENT_COLOR};
 }
 
-bool GifDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target) {
+PictureResult GifDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target) {
   FirstFrame frame;
-  if (!OpenFirstFrame(data, &frame) || frame.canvasWidth != info.width ||
-      frame.canvasHeight != info.height) {
-    return false;
+  if (PictureResult opened = OpenFirstFrame(data, &frame); !opened.ok()) return opened;
+  if (frame.canvasWidth != info.width || frame.canvasHeight != info.height) {
+    return PictureError::kDamagedHeader;
   }
   GifFileType* gif = frame.gif.get();
   std::array<std::uint8_t, 4> background{};
@@ -155,7 +178,9 @@ bool GifDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget&
   const GifImageDesc& d = gif->Image;
   std::vector<GifPixelType> line(static_cast<std::size_t>(d.Width));
   for (int n = 0; n < d.Height; ++n) {
-    if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR) return false;
+    if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR) {
+      return GifFailure(gif, PictureError::kDamagedData);
+    }
     const int y = d.Top + FrameRow(n, d.Height, d.Interlace);
     for (int x = 0; x < d.Width; ++x) {
       std::memcpy(&row[std::size_t(d.Left + x) * 4], palette[line[std::size_t(x)]].data(), 4);
@@ -166,7 +191,7 @@ bool GifDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget&
     StoreBgraRow(span, static_cast<std::uint32_t>(y), &row[std::size_t(d.Left) * 4],
                  static_cast<std::uint32_t>(d.Width));
   }
-  return true;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

@@ -4,14 +4,15 @@
 // frame. Stateless; any thread.
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/pixels.h"
 
 namespace gdiplus {
 
 struct GifDecoder {
   static bool Sniff(ByteSpan data);
-  static bool ReadInfo(ByteSpan data, ImageInfo* info);
-  static bool Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
+  static PictureOr<ImageInfo> ReadInfo(ByteSpan data);
+  static PictureResult Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
 };
 
 }  // namespace gdiplus

@@ -42,6 +42,12 @@ ColorMap MakeMap(const IndexedImage& q, int* bits) {
   return map;
 }
 
+// Why giflib stopped: the stream refused its bytes, or it could not encode.
+PictureError EncodeFailure(const GifFileType* gif) {
+  return gif->Error == E_GIF_ERR_WRITE_FAILED ? PictureError::kWriteFailed
+                                              : PictureError::kEncodeFailed;
+}
+
 bool Encode(GifFileType* gif, const IndexedImage& q, const ImageInfo& info,
             const ColorMapObject* map, int bits) {
   const int w = static_cast<int>(info.width), h = static_cast<int>(info.height);
@@ -65,21 +71,25 @@ bool Encode(GifFileType* gif, const IndexedImage& q, const ImageInfo& info,
 
 }  // namespace
 
-Status WriteGif(GpImage& image, StreamWriter& out) {
-  const std::uint8_t* pixels = image.Pixels();
-  if (pixels == nullptr) return GenericError;
+PictureResult WriteGif(GpImage& image, StreamWriter& out) {
+  const PictureOr<const std::uint8_t*> decoded = image.Pixels();
+  if (!decoded.ok()) return decoded.error();
+  const std::uint8_t* pixels = *decoded;
   const ImageInfo& info = image.info();
   const IndexedImage q = Quantize(pixels, info.width, info.height, info.hasAlpha);
   int bits = 1;
   ColorMap map = MakeMap(q, &bits);
   int error = 0;
   GifEncoder gif(EGifOpen(&out, ToStream, &error));
-  if (!map || !gif) return OutOfMemory;
+  if (!map || !gif) return PictureError::kOutOfMemory;
   EGifSetGifVersion(gif.get(), true);
-  if (!Encode(gif.get(), q, info, map.get(), bits)) return GenericError;
-  if (EGifCloseFile(gif.release(), &error) == GIF_ERROR) return GenericError;
+  if (!Encode(gif.get(), q, info, map.get(), bits)) return EncodeFailure(gif.get());
+  if (EGifCloseFile(gif.release(), &error) == GIF_ERROR) {
+    return error == E_GIF_ERR_WRITE_FAILED ? PictureError::kWriteFailed
+                                           : PictureError::kEncodeFailed;
+  }
   out.Commit();
-  return Ok;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

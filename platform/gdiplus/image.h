@@ -9,9 +9,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gdiplus/decoders.h"
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/pixel_budget.h"
 #include "platform/gdiplus/pixels.h"
 
@@ -19,19 +21,24 @@ namespace gdiplus {
 
 class GpImage {
  public:
-  // Null when no decoder recognises `source` or its header is refused.
-  static std::unique_ptr<GpImage> Create(std::vector<std::uint8_t> source);
+  // The picture in `source`, or why not: no decoder recognises it or its
+  // header is refused.
+  static PictureOr<std::unique_ptr<GpImage>> Create(std::vector<std::uint8_t> source);
+  // The same for the whole of `stream` from its start (kUnreadableSource
+  // when it cannot be read whole or holds more than kMaxSourceBytes).
+  static PictureOr<std::unique_ptr<GpImage>> FromStream(IStream* stream);
 
   GpImage(const GpImage&) = delete;
   GpImage& operator=(const GpImage&) = delete;
 
   const ImageInfo& info() const { return info_; }
 
-  // Writes every pixel into `target`; false when the data proves damaged.
-  bool DecodeInto(const PixelTarget& target);
-  // Top-down B G R A pixels (width × 4 bytes a row), decoded on first use;
-  // null when decoding fails.
-  const std::uint8_t* Pixels();
+  // Writes every pixel into `target`, or says why the data cannot give them.
+  // A picture that failed once fails the same way again.
+  PictureResult DecodeInto(const PixelTarget& target);
+  // Top-down B G R A pixels (width × 4 bytes a row), decoded on first use,
+  // or why decoding failed.
+  PictureOr<const std::uint8_t*> Pixels();
   // Takes the picture's lease on the pixel budget (pixel_budget.h), waiting
   // for it if need be, before anything full-size is made for the picture;
   // held until the image goes. Decoding takes it on its own; an encoder
@@ -46,7 +53,7 @@ class GpImage {
   const Decoder* decoder_;
   ImageInfo info_;
   std::vector<std::uint8_t> pixels_;  // empty until decoded
-  bool failed_ = false;
+  std::optional<PictureError> failed_;  // why decoding failed, once it has
 };
 
 }  // namespace gdiplus

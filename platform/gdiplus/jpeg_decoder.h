@@ -5,14 +5,15 @@
 // the library fills it. Stateless; any thread.
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/pixels.h"
 
 namespace gdiplus {
 
 struct JpegDecoder {
   static bool Sniff(ByteSpan data);
-  static bool ReadInfo(ByteSpan data, ImageInfo* info);
-  static bool Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
+  static PictureOr<ImageInfo> ReadInfo(ByteSpan data);
+  static PictureResult Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
 };
 
 }  // namespace gdiplus

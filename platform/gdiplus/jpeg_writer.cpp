@@ -11,22 +11,22 @@ constexpr int kDefaultSubsampling = TJSAMP_420;
 
 }  // namespace
 
-Status WriteJpeg(GpImage& image, StreamWriter& out) {
-  const std::uint8_t* pixels = image.Pixels();
-  if (pixels == nullptr) return GenericError;
+PictureResult WriteJpeg(GpImage& image, StreamWriter& out) {
+  const PictureOr<const std::uint8_t*> pixels = image.Pixels();
+  if (!pixels.ok()) return pixels.error();
   TjHandle h(tjInitCompress());
-  if (!h) return OutOfMemory;
+  if (!h) return PictureError::kOutOfMemory;
   const ImageInfo& info = image.info();
   unsigned char* raw = nullptr;
   unsigned long size = 0;
-  const int r = tjCompress2(h.get(), pixels, static_cast<int>(info.width),
+  const int r = tjCompress2(h.get(), *pixels, static_cast<int>(info.width),
                             static_cast<int>(info.width * 4), static_cast<int>(info.height),
                             TJPF_BGRX, &raw, &size, kDefaultSubsampling, kDefaultQuality, 0);
   TjBuffer jpeg(raw);
-  if (r != 0) return GenericError;
-  if (!out.Write(jpeg.get(), size)) return Win32Error;
+  if (r != 0) return PictureError::kEncodeFailed;
+  if (!out.Write(jpeg.get(), size)) return PictureError::kWriteFailed;
   out.Commit();
-  return Ok;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

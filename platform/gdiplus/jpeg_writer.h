@@ -3,6 +3,7 @@
 // Stateless; any thread (one image per thread).
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/stream_writer.h"
 #include "platform/gdiplus/types.h"
 
@@ -10,6 +11,6 @@ namespace gdiplus {
 
 class GpImage;
 
-Status WriteJpeg(GpImage& image, StreamWriter& out);
+PictureResult WriteJpeg(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

@@ -11,6 +11,12 @@ bool DimensionsAllowed(std::uint64_t width, std::uint64_t height) {
          width * height <= kMaxImagePixels;
 }
 
+PictureResult CheckDimensions(std::uint64_t width, std::uint64_t height) {
+  if (width == 0 || height == 0) return PictureError::kDamagedHeader;
+  if (!DimensionsAllowed(width, height)) return PictureError::kOverPixelLimit;
+  return base::Done{};
+}
+
 void StoreBgraRow(const PixelTarget& target, std::uint32_t y, const std::uint8_t* bgra,
                   std::uint32_t width) {
   std::uint8_t* out = target.Row(y);

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/gdiplus/picture_error.h"
+
 namespace gdiplus {
 
 using ByteSpan = std::span<const std::uint8_t>;
@@ -30,6 +32,9 @@ struct PixelTarget {
 // True when a width × height picture may be decoded: both sides 1 to
 // kMaxImageSide and at most kMaxImagePixels in all.
 bool DimensionsAllowed(std::uint64_t width, std::uint64_t height);
+// The same with the reason a header's size is refused: a side of 0 is a
+// damaged header, anything else refused is over the pixel limits.
+PictureResult CheckDimensions(std::uint64_t width, std::uint64_t height);
 
 // Stores one row of `width` B G R A pixels into row y of the target.
 void StoreBgraRow(const PixelTarget& target, std::uint32_t y, const std::uint8_t* bgra,

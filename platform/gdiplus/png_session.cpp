@@ -18,26 +18,41 @@ struct MemoryInput {
   const std::uint8_t* data;
   std::size_t size;
   std::size_t position;
+  bool ranOut = false;  // libpng asked for more than there is
 };
 
 struct SinkOutput {
   PngSink sink;
   void* context;
+  bool refused = false;
 };
+
+// Why libpng jumped: read through the I/O pointer, which lives in memory
+// the jump does not touch.
+PictureError ReadFailure(png_structp png, PictureError otherwise) {
+  return static_cast<const MemoryInput*>(png_get_io_ptr(png))->ranOut ? PictureError::kTruncated
+                                                                      : otherwise;
+}
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnWarning(png_structp, png_const_charp) {}
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
   auto* in = static_cast<MemoryInput*>(png_get_io_ptr(png));
-  if (in->size - in->position < length) png_error(png, "truncated");
+  if (in->size - in->position < length) {
+    in->ranOut = true;
+    png_error(png, "truncated");
+  }
   std::memcpy(out, in->data + in->position, length);
   in->position += length;
 }
 
 void WriteToSink(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<SinkOutput*>(png_get_io_ptr(png));
-  if (!out->sink(out->context, data, length)) png_error(png, "write failed");
+  if (!out->sink(out->context, data, length)) {
+    out->refused = true;
+    png_error(png, "write failed");
+  }
 }
 
 void Flush(png_structp) {}
@@ -106,49 +121,54 @@ void SetTransforms(png_structp png, png_infop info, int bytesPerPixel) {
 
 }  // namespace
 
-bool PngReadHeader(ByteSpan data, PngHeader* header) {
-  if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0) return false;
+PictureOr<PngHeader> PngReadHeader(ByteSpan data) {
+  if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0) return PictureError::kUnknownFormat;
   ReadStruct rs;
-  if (!rs.ok()) return false;
+  if (!rs.ok()) return PictureError::kOutOfMemory;
   MemoryInput in{data.data(), data.size(), 0};
   PrepareRead(rs.png(), &in);
-  if (setjmp(png_jmpbuf(rs.png()))) return false;
+  if (setjmp(png_jmpbuf(rs.png()))) return ReadFailure(rs.png(), PictureError::kDamagedHeader);
   png_read_info(rs.png(), rs.info());
-  header->width = png_get_image_width(rs.png(), rs.info());
-  header->height = png_get_image_height(rs.png(), rs.info());
-  header->bitDepth = png_get_bit_depth(rs.png(), rs.info());
-  header->colorType = png_get_color_type(rs.png(), rs.info());
-  header->hasTransparency = png_get_valid(rs.png(), rs.info(), PNG_INFO_tRNS) != 0;
-  return true;
+  PngHeader header;
+  header.width = png_get_image_width(rs.png(), rs.info());
+  header.height = png_get_image_height(rs.png(), rs.info());
+  header.bitDepth = png_get_bit_depth(rs.png(), rs.info());
+  header.colorType = png_get_color_type(rs.png(), rs.info());
+  header.hasTransparency = png_get_valid(rs.png(), rs.info(), PNG_INFO_tRNS) != 0;
+  return header;
 }
 
-bool PngReadImage(ByteSpan data, int bytesPerPixel, std::uint8_t* const* rows,
-                  std::uint32_t width, std::uint32_t height) {
+PictureResult PngReadImage(ByteSpan data, int bytesPerPixel, std::uint8_t* const* rows,
+                           std::uint32_t width, std::uint32_t height) {
   ReadStruct rs;
-  if (!rs.ok()) return false;
+  if (!rs.ok()) return PictureError::kOutOfMemory;
   MemoryInput in{data.data(), data.size(), 0};
   PrepareRead(rs.png(), &in);
-  if (setjmp(png_jmpbuf(rs.png()))) return false;
+  if (setjmp(png_jmpbuf(rs.png()))) return ReadFailure(rs.png(), PictureError::kDamagedData);
   png_read_info(rs.png(), rs.info());
   if (png_get_image_width(rs.png(), rs.info()) != width ||
       png_get_image_height(rs.png(), rs.info()) != height) {
-    return false;
+    return PictureError::kDamagedHeader;
   }
   SetTransforms(rs.png(), rs.info(), bytesPerPixel);
   png_read_update_info(rs.png(), rs.info());
   const std::size_t expected = std::size_t{width} * static_cast<std::size_t>(bytesPerPixel);
-  if (png_get_rowbytes(rs.png(), rs.info()) != expected) return false;
+  if (png_get_rowbytes(rs.png(), rs.info()) != expected) return PictureError::kUnsupportedKind;
   png_read_image(rs.png(), const_cast<png_bytepp>(rows));
-  return true;
+  return base::Done{};
 }
 
-bool PngWriteImage(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
-                   bool withAlpha, PngSink sink, void* context) {
+PictureResult PngWriteImage(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t height,
+                            bool withAlpha, PngSink sink, void* context) {
   WriteStruct ws;
-  if (!ws.ok()) return false;
+  if (!ws.ok()) return PictureError::kOutOfMemory;
   SinkOutput out{sink, context};
   png_set_write_fn(ws.png(), &out, WriteToSink, Flush);
-  if (setjmp(png_jmpbuf(ws.png()))) return false;
+  if (setjmp(png_jmpbuf(ws.png()))) {
+    return static_cast<const SinkOutput*>(png_get_io_ptr(ws.png()))->refused
+               ? PictureError::kWriteFailed
+               : PictureError::kEncodeFailed;
+  }
   png_set_IHDR(ws.png(), ws.info(), width, height, 8,
                withAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -159,7 +179,7 @@ bool PngWriteImage(const std::uint8_t* bgra, std::uint32_t width, std::uint32_t 
     png_write_row(ws.png(), bgra + std::size_t{y} * width * 4);
   }
   png_write_end(ws.png(), nullptr);
-  return true;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

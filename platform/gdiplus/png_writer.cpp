@@ -12,15 +12,15 @@ bool ToStream(void* context, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-Status WritePng(GpImage& image, StreamWriter& out) {
-  const std::uint8_t* pixels = image.Pixels();
-  if (pixels == nullptr) return GenericError;
+PictureResult WritePng(GpImage& image, StreamWriter& out) {
+  const PictureOr<const std::uint8_t*> pixels = image.Pixels();
+  if (!pixels.ok()) return pixels.error();
   const ImageInfo& info = image.info();
-  if (!PngWriteImage(pixels, info.width, info.height, info.hasAlpha, ToStream, &out)) {
-    return GenericError;
-  }
+  PictureResult written =
+      PngWriteImage(*pixels, info.width, info.height, info.hasAlpha, ToStream, &out);
+  if (!written.ok()) return written;
   out.Commit();
-  return Ok;
+  return written;
 }
 
 }  // namespace gdiplus

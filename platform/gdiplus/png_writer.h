@@ -2,6 +2,7 @@
 // Stateless; any thread (one image per thread).
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/stream_writer.h"
 #include "platform/gdiplus/types.h"
 
@@ -9,6 +10,6 @@ namespace gdiplus {
 
 class GpImage;
 
-Status WritePng(GpImage& image, StreamWriter& out);
+PictureResult WritePng(GpImage& image, StreamWriter& out);
 
 }  // namespace gdiplus

@@ -29,11 +29,13 @@ class RgbaReader {
   bool ok_ = false;
 };
 
-bool ReadInfoFrom(RgbaReader& reader, ImageInfo* info) {
+// libtiff's RGBA interface refuses photometric kinds, sample layouts and
+// bit depths it cannot convert.
+PictureOr<ImageInfo> ReadInfoFrom(RgbaReader& reader) {
   const TIFFRGBAImage& img = reader.image();
-  if (!reader.ok() || !DimensionsAllowed(img.width, img.height)) return false;
-  *info = ImageInfo{img.width, img.height, img.alpha != 0};
-  return true;
+  if (!reader.ok()) return PictureError::kUnsupportedKind;
+  if (PictureResult size = CheckDimensions(img.width, img.height); !size.ok()) return size.error();
+  return ImageInfo{img.width, img.height, img.alpha != 0};
 }
 
 // libtiff hands back alpha premultiplied; pictures here carry it straight.
@@ -52,27 +54,30 @@ bool TiffDecoder::Sniff(ByteSpan data) {
          (std::memcmp(data.data(), kIntel, 4) == 0 || std::memcmp(data.data(), kMotorola, 4) == 0);
 }
 
-bool TiffDecoder::ReadInfo(ByteSpan data, ImageInfo* info) {
+PictureOr<ImageInfo> TiffDecoder::ReadInfo(ByteSpan data) {
   TiffMemoryFile file{data};
   TiffHandle tif = OpenTiffForReading(&file);
-  if (!tif) return false;
+  if (!tif) return PictureError::kDamagedHeader;
   RgbaReader reader(tif.get());
-  return ReadInfoFrom(reader, info);
+  return ReadInfoFrom(reader);
 }
 
-bool TiffDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target) {
+PictureResult TiffDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target) {
   TiffMemoryFile file{data};
   TiffHandle tif = OpenTiffForReading(&file);
-  if (!tif) return false;
+  if (!tif) return PictureError::kDamagedHeader;
   RgbaReader reader(tif.get());
-  ImageInfo actual;
-  if (!ReadInfoFrom(reader, &actual) || actual.width != info.width ||
-      actual.height != info.height) {
-    return false;
+  const PictureOr<ImageInfo> read = ReadInfoFrom(reader);
+  if (!read.ok()) return read.error();
+  const ImageInfo& actual = *read;
+  if (actual.width != info.width || actual.height != info.height) {
+    return PictureError::kDamagedHeader;
   }
   reader.image().req_orientation = ORIENTATION_TOPLEFT;
   std::vector<std::uint32_t> raster(std::size_t{info.width} * info.height);
-  if (TIFFRGBAImageGet(&reader.image(), raster.data(), info.width, info.height) == 0) return false;
+  if (TIFFRGBAImageGet(&reader.image(), raster.data(), info.width, info.height) == 0) {
+    return PictureError::kDamagedData;
+  }
   std::vector<std::uint8_t> row(std::size_t{info.width} * 4);
   for (std::uint32_t y = 0; y < info.height; ++y) {
     const std::uint32_t* in = raster.data() + std::size_t{y} * info.width;
@@ -93,7 +98,7 @@ bool TiffDecoder::Decode(ByteSpan data, const ImageInfo& info, const PixelTarget
     }
     StoreBgraRow(target, y, row.data(), info.width);
   }
-  return true;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

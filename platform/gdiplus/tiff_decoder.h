@@ -3,14 +3,15 @@
 // tiles, with or without alpha. Stateless; any thread.
 #pragma once
 
+#include "platform/gdiplus/picture_error.h"
 #include "platform/gdiplus/pixels.h"
 
 namespace gdiplus {
 
 struct TiffDecoder {
   static bool Sniff(ByteSpan data);
-  static bool ReadInfo(ByteSpan data, ImageInfo* info);
-  static bool Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
+  static PictureOr<ImageInfo> ReadInfo(ByteSpan data);
+  static PictureResult Decode(ByteSpan data, const ImageInfo& info, const PixelTarget& target);
 };
 
 }  // namespace gdiplus

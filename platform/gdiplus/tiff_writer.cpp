@@ -41,21 +41,21 @@ bool WritePage(TIFF* tif, const std::uint8_t* bgra, const ImageInfo& info) {
 
 }  // namespace
 
-Status WriteTiff(GpImage& image, StreamWriter& out) {
-  const std::uint8_t* pixels = image.Pixels();
-  if (pixels == nullptr) return GenericError;
+PictureResult WriteTiff(GpImage& image, StreamWriter& out) {
+  const PictureOr<const std::uint8_t*> pixels = image.Pixels();
+  if (!pixels.ok()) return pixels.error();
   std::vector<std::uint8_t> file;
   {
     TiffMemoryFile memory;
     memory.output = &file;
     TiffHandle tif = OpenTiffForWriting(&memory);
-    if (!tif || !WritePage(tif.get(), pixels, image.info())) return GenericError;
+    if (!tif || !WritePage(tif.get(), *pixels, image.info())) return PictureError::kEncodeFailed;
     // Closing flushes the last of the file into `file`.
     tif.reset();
   }
-  if (!out.Write(file.data(), file.size())) return Win32Error;
+  if (!out.Write(file.data(), file.size())) return PictureError::kWriteFailed;
   out.Commit();
-  return Ok;
+  return base::Done{};
 }
 
 }  // namespace gdiplus

@@ -1,10 +1,11 @@
 // The flat image API's types and limits, shared by the API (gdiplus.h)
-// and the codecs behind it: the status codes, the COM types a caller passes
+// and the codecs behind it: the status codes (status.h), the COM types a caller passes
 // in, and the bounds on a decoded picture.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/gdiplus/status.h"
 #include "platform/ole32/ole32.h"
 #include "platform/win32/types.h"
 
@@ -19,29 +20,6 @@ using ole32::CLSID;
 using ole32::GUID;
 using ole32::IStream;
 
-enum Status {
-  Ok = 0,
-  GenericError = 1,
-  InvalidParameter = 2,
-  OutOfMemory = 3,
-  ObjectBusy = 4,
-  InsufficientBuffer = 5,
-  NotImplemented = 6,
-  Win32Error = 7,
-  WrongState = 8,
-  Aborted = 9,
-  FileNotFound = 10,
-  ValueOverflow = 11,
-  AccessDenied = 12,
-  UnknownImageFormat = 13,
-  FontFamilyNotFound = 14,
-  FontStyleNotFound = 15,
-  NotTrueTypeFont = 16,
-  UnsupportedGdiplusVersion = 17,
-  GdiplusNotInitialized = 18,
-  PropertyNotFound = 19,
-  PropertyNotSupported = 20,
-};
 using GpStatus = Status;
 
 // Limits on decoded pictures: a side of at most kMaxImageSide and at most

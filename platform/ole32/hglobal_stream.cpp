@@ -165,9 +165,12 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* str
 }
 
 HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* block) {
-  if (stream == nullptr || block == nullptr) return E_INVALIDARG;
-  // Every stream in this process comes from CreateStreamOnHGlobal.
-  *block = static_cast<HGlobalStream*>(stream)->Block();
+  if (block == nullptr) return E_INVALIDARG;
+  *block = nullptr;
+  // A stream of another kind (a caller's own) has no block.
+  auto* own = dynamic_cast<HGlobalStream*>(stream);
+  if (own == nullptr) return E_INVALIDARG;
+  *block = own->Block();
   return S_OK;
 }
 

@@ -90,7 +90,8 @@ HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
 // when it is released for the last time.
 HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* stream);
 
-// The block under a stream made by CreateStreamOnHGlobal.
+// The block under a stream made by CreateStreamOnHGlobal; E_INVALIDARG (and
+// *block null) for any other stream.
 HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* block);
 
 }  // namespace ole32

@@ -301,7 +301,7 @@ bool WriteRegistryFile(const std::string& path, const std::vector<RegistryKey>& 
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-  return base::WriteFileAtomic(path, base::Bytes(text->begin(), text->end()));
+  return base::WriteFileAtomic(path, base::Bytes(text->begin(), text->end())).ok();
 }
 
 std::vector<std::string> KeyNames(std::string_view path) {

@@ -83,7 +83,9 @@ bool TakeEncoded(ole32::IStream* stream, kernel32::HGLOBAL block, kernel32::SIZE
   std::optional<base::Bytes> file = CopyOut(stream, block, m);
   if (!file) return false;
   converted = std::move(*file);
-  if (!base::TrimSpaces(savePath).empty()) base::WriteFileAtomic(savePath, converted);
+  // The conversion's result is the bytes; a copy that could not be written
+  // leaves the file as it was, and the caller has the bytes either way.
+  if (!base::TrimSpaces(savePath).empty()) (void)base::WriteFileAtomic(savePath, converted);
   return true;
 }
 

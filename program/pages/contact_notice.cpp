@@ -39,7 +39,7 @@ void OnWindowCreated(std::int32_t, std::int32_t, std::int32_t) {
   // wait for it.
   const std::string address = SiteBase() + std::string(kStatusImagePath) +
                               std::string(kSupportAccount) + std::string(kStatusImageStyle);
-  rt::StartTask([address] { rt::WritePicture(units::kSupportPicture, rt::HttpRead(address)); });
+  rt::StartTask([address] { rt::WritePicture(units::kSupportPicture, rt::BodyOrEmpty(rt::HttpRead(address))); });
   rt::MessageBox(std::string(ImageText(texts::Id::UsageNotice)), kMessageBoxOk,
                  std::string(ImageText(texts::Id::NoticeTitle)));
   // The first page, 0 .. 5; nothing is loaded until a paging click.

@@ -110,7 +110,7 @@ void PageLoads::TakeItems(Load& load) {
 
 // The file at `address`: from the store when it holds it, else from the
 // read another box of `load` has begun for it, else read and stored. Null
-// when nothing was read.
+// when nothing was read, or the store knows the address gives nothing.
 PhotoCache::File PageLoads::ReadPhoto(Load& load, const std::string& address,
                                       const rt::TransferScope& scope) {
   std::shared_ptr<PendingRead> pending;
@@ -118,6 +118,7 @@ PhotoCache::File PageLoads::ReadPhoto(Load& load, const std::string& address,
   {
     std::lock_guard lock(mutex_);
     if (PhotoCache::File file = store_.Find(address)) return file;
+    if (store_.Unavailable(address)) return nullptr;
     auto [it, added] = load.reads.try_emplace(address);
     if (added) it->second = std::make_shared<PendingRead>();
     pending = it->second;
@@ -125,12 +126,15 @@ PhotoCache::File PageLoads::ReadPhoto(Load& load, const std::string& address,
   }
   // Another box of this load reads it: its file is this box's too.
   if (!first) return pending->Wait();
-  base::Bytes body = rt::HttpRead(address, scope);
+  rt::ReadResult read = rt::HttpRead(address, scope);
   PhotoCache::File file;
-  if (!body.empty()) {
-    file = StoredFile(std::move(body));
+  if (read.ok() && !read->empty()) {
+    file = StoredFile(std::move(read).value());
     std::lock_guard lock(mutex_);
     store_.Put(address, file);
+  } else if (!read.ok() && FailsAgain(read.error())) {
+    std::lock_guard lock(mutex_);
+    store_.PutUnavailable(address);
   }
   pending->Finish(file);
   return file;
@@ -302,7 +306,9 @@ void NewWindowPageLoads() { g_window.Set(std::make_shared<PageLoads>()); }
 base::Bytes LoadPhotoAsBmp(const std::string& item, const rt::TransferScope& scope) {
   base::Bytes bmp;
   const std::string address = PhotoAddress(item);
-  if (!address.empty()) ConvertImageFormat(rt::HttpRead(address, scope), kFormatBmp, bmp);
+  if (!address.empty()) {
+    ConvertImageFormat(rt::BodyOrEmpty(rt::HttpRead(address, scope)), kFormatBmp, bmp);
+  }
   return bmp;
 }
 

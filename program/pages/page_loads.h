@@ -26,7 +26,12 @@
 // after paging back, of the previous one) are read ahead into the store, a
 // page's six together; a page whose photos are there is converted and shown
 // without a request. What a box shows never depends on where its file came
-// from.
+// from. The store also remembers addresses whose read failed in a way every
+// later read would repeat (an address that cannot be requested, an answer
+// over a cap or leading off the site): they are not read again and their
+// boxes fail at once. A read stopped because its load or read-ahead was
+// cancelled, or one the site did not answer, is remembered as nothing: the
+// photo is read again when next wanted.
 //
 // Ownership: the window's creation routine makes the window's PageLoads
 // (NewWindowPageLoads); the routines reach it through WindowPageLoads().

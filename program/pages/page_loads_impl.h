@@ -12,6 +12,7 @@
 #include <string>
 
 #include "program/pages/page_loads.h"
+#include "runtime/services/services.h"
 
 namespace pixaroo {
 
@@ -59,6 +60,25 @@ struct PageLoads::Load {
 inline PhotoCache::File StoredFile(base::Bytes&& body) {
   body.shrink_to_fit();
   return std::make_shared<const base::Bytes>(std::move(body));
+}
+
+// True when a read that failed so would fail the same way again within the
+// run, so its address is remembered as giving no photo: an address that
+// cannot be requested, or an answer refused for what it is (over a cap, a
+// redirect off the site). A read stopped because its scope was cancelled
+// says nothing of the photo; one the site did not answer in time, or broke
+// off, may well succeed later: those are read again when next wanted.
+inline bool FailsAgain(const korvex::ReadError& error) {
+  using enum korvex::ReadFailure;
+  switch (error.failure) {
+    case kBadAddress:
+    case kBodyOverCap:
+    case kHeadersOverCap:
+    case kRedirectOffSite:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Runs work(0) .. work(count - 1) together: work(1) on are handed to worker

@@ -25,13 +25,19 @@ void PageLoads::ReadAheadTogether(const rt::TransferScope& scope,
   RunTogether(static_cast<int>(page.size()), [&](int k) {
     {
       std::lock_guard lock(mutex_);
-      if (!AheadWantedLocked(scope) || store_.Find(page[k])) return;
+      if (!AheadWantedLocked(scope) || store_.Find(page[k]) || store_.Unavailable(page[k])) {
+        return;
+      }
     }
-    base::Bytes body = rt::HttpRead(page[k], scope);
-    if (body.empty()) return;
+    rt::ReadResult read = rt::HttpRead(page[k], scope);
+    // A read stopped with its scope is no word on the photo: nothing is kept.
+    if (read.ok() ? read->empty() : !FailsAgain(read.error())) return;
     std::lock_guard lock(mutex_);
-    if (AheadWantedLocked(scope)) {
-      store_.Put(page[k], StoredFile(std::move(body)));
+    if (!AheadWantedLocked(scope)) return;
+    if (read.ok()) {
+      store_.Put(page[k], StoredFile(std::move(read).value()));
+    } else {
+      store_.PutUnavailable(page[k]);
     }
   });
 }
@@ -53,7 +59,8 @@ void PageLoads::ReadAhead(const rt::TransferScope& scope,
 
 // The addresses of the current page's neighbours that the store lacks, by
 // page, the likelier next page first; places past the index's end (empty
-// items) and addresses off the site are left out. The files the store holds
+// items), addresses off the site and those known to give nothing are left
+// out. The files the store holds
 // for the page and its neighbours become its last to be dropped.
 std::vector<std::vector<std::string>> PageLoads::NeighboursToReadLocked(const Load& load) {
   const bool back = load.move == PageMove::Back && load.places[0] >= kPageStep;
@@ -72,6 +79,7 @@ std::vector<std::vector<std::string>> PageLoads::NeighboursToReadLocked(const Lo
         store_.Touch(address);
         continue;
       }
+      if (store_.Unavailable(address)) continue;
       if (step == 0) continue;  // the page shown: not read again
       if (std::find(seen.begin(), seen.end(), address) != seen.end()) continue;
       seen.push_back(address);

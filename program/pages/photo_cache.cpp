@@ -31,9 +31,20 @@ void PhotoCache::Touch(const std::string& address) {
   order_.push_back(address);
 }
 
+void PhotoCache::PutUnavailable(const std::string& address) {
+  if (maxPhotos_ == 0 || Unavailable(address)) return;
+  if (unavailable_.size() >= maxPhotos_) unavailable_.pop_front();
+  unavailable_.push_back(address);
+}
+
+bool PhotoCache::Unavailable(const std::string& address) const {
+  return std::find(unavailable_.begin(), unavailable_.end(), address) != unavailable_.end();
+}
+
 void PhotoCache::Clear() {
   files_.clear();
   order_.clear();
+  unavailable_.clear();
   bytes_ = 0;
 }
 

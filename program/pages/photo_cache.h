@@ -1,10 +1,13 @@
 // A small bounded store of photo files as the site sent them, keyed by the
-// address they were read from.
+// address they were read from, and of the addresses known to give none.
 //
 // It holds at most `maxPhotos` files and `maxBytes` bytes; storing past
 // either bound drops the oldest stored file first, and a file larger than
 // `maxBytes` is not stored at all. Stored bytes are shared, never copied,
 // and never change: a reader keeps its file alive after the store drops it.
+// Apart from the files it remembers at most `maxPhotos` addresses whose
+// read failed in a way a later read would repeat, forgetting the oldest
+// first.
 //
 // Not thread-safe: its owner (program/pages/page_loads.cpp) guards it.
 #pragma once
@@ -32,6 +35,10 @@ class PhotoCache {
   void Put(const std::string& address, File file);
   // Makes the file of `address`, if held, the last one to be dropped.
   void Touch(const std::string& address);
+  // Remembers that reading `address` fails, and would fail again the same
+  // way, so that it is not read again while remembered.
+  void PutUnavailable(const std::string& address);
+  bool Unavailable(const std::string& address) const;
   void Clear();
 
   std::size_t Photos() const { return files_.size(); }
@@ -44,7 +51,8 @@ class PhotoCache {
   std::size_t maxBytes_;
   std::size_t bytes_ = 0;
   std::map<std::string, File> files_;
-  std::deque<std::string> order_;  // stored addresses, oldest first
+  std::deque<std::string> order_;        // stored addresses, oldest first
+  std::deque<std::string> unavailable_;  // oldest first
 };
 
 }  // namespace pixaroo

@@ -72,9 +72,10 @@ void SavePicture(std::int32_t, std::int32_t, std::int32_t) {
   if (name.substr(0, name.find('\0')).empty()) return;  // cancelled
   // The runtime's file write finds the very file the dialog chose, even
   // when its name holds characters GBK cannot spell.
-  int error = 0;
-  if (rt::WriteFile(name, *picture, &error)) return;
-  ShowNotSaved(ImageText(texts::Id::SaveTitle), ImageText(texts::Id::NotSavedPrefix), error);
+  const base::FileResult written = rt::WriteFile(name, *picture);
+  if (written.ok()) return;
+  ShowNotSaved(ImageText(texts::Id::SaveTitle), ImageText(texts::Id::NotSavedPrefix),
+               written.error().code);
 }
 
 }  // namespace pixaroo

@@ -103,8 +103,12 @@ TransferScope NewTransferScope() {
 
 void CancelTransfers(const TransferScope& scope) { S().transferScopes.cancel(scope.get()); }
 
-Bytes HttpRead(const std::string& url, const TransferScope& scope) {
+ReadResult HttpRead(const std::string& url, const TransferScope& scope) {
   return S().transferScopes.httpRead(scope.get(), url);
+}
+
+Bytes BodyOrEmpty(ReadResult&& read) {
+  return read.ok() ? std::move(read).value() : Bytes{};
 }
 korvex::AnyFunction DllCommandAddress(int number) {
   return S().dllCommand(ImageDllCommand(number));

@@ -32,6 +32,7 @@ bool RuntimeBound();
 namespace rt {
 
 using base::Bytes;
+using korvex::ReadResult;
 using korvex::UnitRef;
 using korvex::ViewerPhotos;
 
@@ -64,8 +65,11 @@ using TransferScope = std::shared_ptr<korvex::TransferScope>;
 TransferScope NewTransferScope();
 // Reads in `scope` stop promptly, now and later.
 void CancelTransfers(const TransferScope& scope);
-// The HTTP read, stopped when `scope` is cancelled.
-Bytes HttpRead(const std::string& url, const TransferScope& scope);
+// The HTTP read, stopped (kCancelled) when `scope` is cancelled.
+ReadResult HttpRead(const std::string& url, const TransferScope& scope);
+// What the program uses of a read, as the internet library's command gives
+// it: the body, or the empty byte set when nothing could be read.
+Bytes BodyOrEmpty(ReadResult&& read);
 // The function of the DLL command that the image's DLL command operand
 // `number` names (see program/routines/dll_calls.h).
 korvex::AnyFunction DllCommandAddress(int number);

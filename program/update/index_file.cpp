@@ -23,15 +23,19 @@ bool FolderRefusesWrites(int error) {
 }
 
 // The index in the user's data folder, and a word on stderr about where.
-// False (and `error` set) when it cannot go there either.
-bool SaveIndexFileElsewhere(const base::Bytes& bytes, int& error) {
+// The reason when it cannot go there either: `first` (why the program's
+// folder refused it) when there is no usable data folder.
+base::FileResult SaveIndexFileElsewhere(const base::Bytes& bytes, const base::FileError& first) {
   const std::string path = FallbackIndexFilePath();
-  if (path.empty()) return false;  // no usable data folder: keep the first reason
-  if (!base::MakeDirectories(path.substr(0, path.rfind('/')), &error)) return false;
-  if (!base::WriteFileAtomic(path, bytes, &error)) return false;
+  if (path.empty()) return first;
+  if (base::FileResult made = base::MakeDirectories(path.substr(0, path.rfind('/'))); !made.ok()) {
+    return made;
+  }
+  base::FileResult written = base::WriteFileAtomic(path, bytes);
+  if (!written.ok()) return written;
   std::fprintf(stderr, "pixaroo: the program's folder cannot be written; index saved to %s\n",
                path.c_str());
-  return true;
+  return written;
 }
 
 // No place took the index: said on stderr and in the error message window.
@@ -74,10 +78,10 @@ void SaveIndexFile(std::int32_t, std::int32_t, std::int32_t) {
   // window closes either way, once the user has been told when no place
   // took the file; being atomic, a write never leaves a torn file.
   const base::Bytes bytes = IndexFileBytes(items);
-  int error = 0;
-  if (base::WriteFileAtomic(IndexFilePath(), bytes, &error)) return;
-  if (FolderRefusesWrites(error) && SaveIndexFileElsewhere(bytes, error)) return;
-  SayIndexNotSaved(error);
+  base::FileResult saved = base::WriteFileAtomic(IndexFilePath(), bytes);
+  if (saved.ok()) return;
+  if (FolderRefusesWrites(saved.error().code)) saved = SaveIndexFileElsewhere(bytes, saved.error());
+  if (!saved.ok()) SayIndexNotSaved(saved.error().code);
 }
 
 }  // namespace pixaroo

@@ -19,6 +19,7 @@
 #include "program/pages/page_loads.h"
 #include "program/update/fetch_pool.h"
 #include "program/update/index_budget.h"
+#include "program/update/read_failures.h"
 #include "program/update/update.h"
 #include "program/update/update_progress.h"
 
@@ -58,10 +59,12 @@ TextArray ListPageLinks(int page) {
   return LinksBetween(area, ImageText(texts::Id::ItemLinkLeft), ImageText(texts::Id::Quote));
 }
 
-TextArray ItemPageSources(const Text& link) {
+TextArray ItemPageSources(const Text& link, ReadFailures& failures) {
   const std::string address = SiteAddress(link);
   if (address.empty()) return {};  // off the site: an item page that gives no photos
-  const Text body = base::BytesToText(rt::HttpRead(address));
+  rt::ReadResult read = rt::HttpRead(address);
+  if (!read.ok()) failures.Note(read.error());
+  const Text body = base::BytesToText(rt::BodyOrEmpty(std::move(read)));
   const Text area = CutArea(body, ImageText(texts::Id::PictureAreaStart),
                             ImageText(texts::Id::PictureAreaEnd), false);
   return LinksBetween(area, ImageText(texts::Id::PictureSourceLeft), ImageText(texts::Id::Quote));
@@ -93,7 +96,7 @@ std::string ItemPageKey(const Text& link) { return "item " + SiteAddress(link); 
 // sources) strictly in page order.
 class ListPages {
  public:
-  explicit ListPages(FetchPool& fetches) : fetches_(fetches) {
+  ListPages(FetchPool& fetches, ReadFailures& failures) : fetches_(fetches), failures_(failures) {
     for (int page = kFirstListPage; page <= kLastListPage; ++page) {
       pages_.push_back({fetches_.Add(ListPageKey(page), [page] { return ListPageLinks(page); })});
     }
@@ -125,11 +128,14 @@ class ListPages {
     page.links = fetches_.Take(page.handle);
     for (const Text& link : ItemPageLinks(page.links)) {
       page.itemPages.push_back(
-          fetches_.Add(ItemPageKey(link), [link] { return ItemPageSources(link); }));
+          fetches_.Add(ItemPageKey(link), [link, failures = &failures_] {
+            return ItemPageSources(link, *failures);
+          }));
     }
   }
 
   FetchPool& fetches_;
+  ReadFailures& failures_;
   std::vector<Page> pages_;
   std::size_t asked_ = 0;
 };
@@ -196,11 +202,12 @@ void RunUpdate(int fetchWindow) {
   UpdateProgress progress;
   IndexBudget budget;
   FirstDisplay firstDisplay(fetchWindow > 1);
+  ReadFailures failures;  // outlives the fetches that note them
   {
     // The seven list pages are asked for at once; each list page's item
     // pages as soon as it is read. A page linked again is not fetched again.
     FetchPool fetches(fetchWindow);
-    ListPages lists(fetches);
+    ListPages lists(fetches, failures);
     for (std::size_t i = 0; i < lists.Count(); ++i) {
       itemLinks.Set(lists.Links(i));
       progress.ListPageRead(lists.ItemPages(i).size());
@@ -210,6 +217,7 @@ void RunUpdate(int fetchWindow) {
     }
   }
   rt::SetStatusText(units::kStatusBar, 0, Text(ImageText(texts::Id::StatusCollected)));
+  failures.Say();
   rt::StartThread(Routine::UpdateCompletionThread);
 }
 

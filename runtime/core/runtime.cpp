@@ -77,8 +77,8 @@ constexpr auto popupMenu = [](UnitRef w, UnitRef m) { Active().PopupMenu(w, m); 
 constexpr auto openDialog = [](UnitRef d) { Active().OpenDialog(d); };
 constexpr auto bindKey = [](UnitRef b, int key) { Active().BindKey(b, key); };
 constexpr auto bindViewer = [](ViewerPhotos photos) { Active().BindViewer(std::move(photos)); };
-constexpr auto writeFile = [](const std::string& name, const Bytes& data, int* error) {
-  return Active().WriteFile(name, data, error);
+constexpr auto writeFile = [](const std::string& name, const Bytes& data) {
+  return Active().WriteFile(name, data);
 };
 constexpr auto messageBox = [](const std::string& t, int f, const std::string& title) {
   Active().ShowMessageBox(t, f, title);
@@ -95,7 +95,7 @@ constexpr auto registerExitRoutine = [](std::uint32_t off) { Active().RegisterEx
 constexpr auto loadWindow = [](std::uint32_t id) { Active().LoadWindow(id); };
 constexpr auto runEventLoop = [] { Active().RunEventLoop(); };
 constexpr auto endProgram = [](int code) { Active().EndProgram(code); };
-constexpr auto httpRead = [](const std::string& url) { return HttpRead(url); };
+constexpr auto httpRead = [](const std::string& url) { return HttpReadResult(url); };
 constexpr auto sameSite = [](const std::string& url, const std::string& site) {
   return SameSite(url, site);
 };
@@ -123,7 +123,7 @@ Services MakeServices() {
   };
   s.transferScopes.release = [](TransferScope* scope) { delete scope; };
   s.transferScopes.httpRead = [](TransferScope* scope, const std::string& url) {
-    return HttpRead(url, ReadKind::kPhoto, scope);
+    return HttpReadResult(url, ReadKind::kPhoto, scope);
   };
   s.objects = MakeObjectCommands();
   return s;
@@ -302,15 +302,12 @@ void Runtime::OpenDialog(UnitRef dialog) {
   model_->SetDialogFileName(dialog.unit, base::TextFromFileName(chosen), chosen);
 }
 
-bool Runtime::WriteFile(const std::string& fileName, const Bytes& data, int* error) {
+base::FileResult Runtime::WriteFile(const std::string& fileName, const Bytes& data) {
   const std::string text = fileName.substr(0, fileName.find('\0'));  // a text ends at NUL
   std::string name = model_ ? model_->ChosenFileName(text) : std::string();
   if (name.empty()) name = base::FileNameFromText(text);
-  if (name.empty()) {
-    if (error != nullptr) *error = EINVAL;  // no file name GBK can spell
-    return false;
-  }
-  return base::WriteFileAtomic(name, data, error);
+  if (name.empty()) return base::FileError{EINVAL};  // no file name GBK can spell
+  return base::WriteFileAtomic(name, data);
 }
 
 void Runtime::BindKey(UnitRef button, int key) {

@@ -101,7 +101,7 @@ class Runtime final : private FrontEvents {
   void OpenDialog(UnitRef dialog);
   void BindKey(UnitRef button, int key);
   void BindViewer(ViewerPhotos photos);
-  bool WriteFile(const std::string& fileName, const Bytes& data, int* error);
+  base::FileResult WriteFile(const std::string& fileName, const Bytes& data);
   void ShowMessageBox(const std::string& text, int flags, const std::string& title);
   void RunProgramLine(const std::string& commandLine, bool wait);
 

@@ -27,7 +27,9 @@ std::string PictureFolder() {
 // An unnamed file open for reading and writing in the picture folder, or -1.
 int UnnamedFile() {
   const std::string folder = PictureFolder();
-  if (folder.empty() || !base::MakeDirectories(folder.substr(0, folder.size() - 1))) return -1;
+  if (folder.empty() || !base::MakeDirectories(folder.substr(0, folder.size() - 1)).ok()) {
+    return -1;
+  }
   int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   if (fd >= 0) return fd;
   // A file system without unnamed files: a named one, unlinked at once.

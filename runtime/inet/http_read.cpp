@@ -18,11 +18,26 @@ base::ErrorOr<HttpResponse, transfer::TransferError> HttpReadResponse(const std:
   return HttpResponse{result->status, std::move(result->body)};
 }
 
+// The service table's reasons are the transfer's, one list in one order.
+#define PIXAROO_TRANSFER_FAILURE(name, text) \
+  static_assert(static_cast<int>(ReadFailure::name) == static_cast<int>(transfer::Failure::name));
+#include "platform/transfer/failure_list.def"
+
+ReadResult HttpReadResult(const std::string& url) {
+  return HttpReadResult(url, ReadKind::kPage, nullptr);
+}
+
+ReadResult HttpReadResult(const std::string& url, ReadKind kind, const TransferScope* scope) {
+  auto read = HttpReadResponse(url, kind, scope);
+  if (read.ok()) return std::move(read->body);
+  return ReadError{static_cast<ReadFailure>(read.error().failure), transfer::Describe(read.error())};
+}
+
 base::Bytes HttpRead(const std::string& url) { return HttpRead(url, ReadKind::kPage, nullptr); }
 
 base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope* scope) {
-  auto read = HttpReadResponse(url, kind, scope);
-  return read.ok() ? std::move(read->body) : base::Bytes{};
+  ReadResult read = HttpReadResult(url, kind, scope);
+  return read.ok() ? std::move(read).value() : base::Bytes{};
 }
 
 bool SameSite(const std::string& url, const std::string& site) {

@@ -19,6 +19,7 @@
 #include "base/bytes.h"
 #include "base/error_or.h"
 #include "platform/transfer/transfer.h"
+#include "runtime/services/services.h"
 
 namespace korvex {
 
@@ -42,9 +43,13 @@ base::ErrorOr<HttpResponse, transfer::TransferError> HttpReadResponse(const std:
                                                                       ReadKind kind,
                                                                       const TransferScope* scope);
 
-// The service's read: the body, or the empty byte set when the read failed
-// (the service's callers take no reason). A page (an item page, the contact
-// picture), or a read as above.
+// The service's read: the body, or why there is none (the transfer's
+// failure and its description). A page (an item page, the contact picture),
+// or a read as above.
+ReadResult HttpReadResult(const std::string& url);
+ReadResult HttpReadResult(const std::string& url, ReadKind kind, const TransferScope* scope);
+
+// The same read's body, or the empty byte set when it failed.
 base::Bytes HttpRead(const std::string& url);
 base::Bytes HttpRead(const std::string& url, ReadKind kind, const TransferScope* scope);
 

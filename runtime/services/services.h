@@ -30,6 +30,8 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/error_or.h"
+#include "base/files.h"
 #include "base/text_ops.h"
 
 namespace korvex {
@@ -108,6 +110,20 @@ inline constexpr int kKeyPageDown = 0x22;
 inline constexpr int kKeyLeft = 0x25;
 inline constexpr int kKeyRight = 0x27;
 
+// Why an HTTP read gave no body: one reason of the transfer's failure list
+// (platform/transfer/failure_list.def), in its order.
+enum class ReadFailure {
+#define PIXAROO_TRANSFER_FAILURE(name, text) name,
+#include "platform/transfer/failure_list.def"
+};
+struct ReadError {
+  ReadFailure failure = ReadFailure::kBroken;
+  std::string text;  // what is said of it, e.g. "cancelled" or "could not connect: ..."
+};
+// What an HTTP read gives: the body of the response (an error status's body
+// too: the program does not look at the status), or why nothing was read.
+using ReadResult = base::ErrorOr<Bytes, ReadError>;
+
 // A cancellation scope for HTTP reads: cancelling it stops the reads made in
 // it and no others. Created and released by the program.
 struct TransferScope;
@@ -122,8 +138,9 @@ struct TransferScopes {
   void (*release)(TransferScope* scope);
   // httpRead within `scope` (null: in no scope), for a photo: its body may
   // be as large as a photo's cap, where the plain httpRead reads a page
-  // (an item page, the contact picture) under the page cap.
-  base::Bytes (*httpRead)(TransferScope* scope, const std::string& url);
+  // (an item page, the contact picture) under the page cap. A read stopped
+  // by cancelling its scope fails with ReadFailure::kCancelled.
+  ReadResult (*httpRead)(TransferScope* scope, const std::string& url);
 };
 
 // The program's photos as the runtime's photo viewer walks them: the

@@ -146,8 +146,8 @@ TEST(Files, AtomicWriteReplacesWholeAndFailureKeepsOldFile) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   const auto path = (dir / "confi.ini").string();
-  ASSERT_TRUE(WriteFileAtomic(path, TextToBytes("first, longer content")));
-  ASSERT_TRUE(WriteFileAtomic(path, TextToBytes("second")));
+  ASSERT_TRUE(WriteFileAtomic(path, TextToBytes("first, longer content")).ok());
+  ASSERT_TRUE(WriteFileAtomic(path, TextToBytes("second")).ok());
   EXPECT_EQ(BytesToText(ReadWholeFile(path)), "second");
 
   // Seen through a file system that forgets unsynced bytes: the target is
@@ -157,7 +157,7 @@ TEST(Files, AtomicWriteReplacesWholeAndFailureKeepsOldFile) {
   forgetful.files[path] = {};
   g_fs = &forgetful;
   SetFileSystemCallsForTesting(&kForgetful);
-  EXPECT_TRUE(WriteFileAtomic(path, TextToBytes("third")));
+  EXPECT_TRUE(WriteFileAtomic(path, TextToBytes("third")).ok());
   SetFileSystemCallsForTesting(nullptr);
   EXPECT_EQ(BytesToText(ReadWholeFile(path)), "third");
   EXPECT_TRUE(forgetful.files[path].durable) << "a crash now would lose the new bytes";
@@ -168,23 +168,30 @@ TEST(Files, AtomicWriteReplacesWholeAndFailureKeepsOldFile) {
   EXPECT_TRUE(forgetful.log.back().ends_with(" " + path)) << forgetful.log.back();
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"confi.ini"});
 
-  // A failure once the temporary exists, at each step: false, the old file
-  // as it was, the temporary gone.
-  for (const char* step : {"write", "fsync", "close", "rename"}) {
+  // A failure once the temporary exists, at each step: the errno of that
+  // step, the old file as it was, the temporary gone.
+  const struct {
+    const char* step;
+    int reason;  // what the fake file system says for it
+  } kFailures[] = {{"write", ENOSPC}, {"fsync", EIO}, {"close", EIO}, {"rename", EXDEV}};
+  for (const auto& failure : kFailures) {
+    const std::string step = failure.step;
     SCOPED_TRACE(step);
     ForgetfulFileSystem failing;
     failing.failing = step;
     g_fs = &failing;
     SetFileSystemCallsForTesting(&kForgetful);
-    EXPECT_FALSE(WriteFileAtomic(path, TextToBytes("fourth, not to be seen")));
+    const FileResult written = WriteFileAtomic(path, TextToBytes("fourth, not to be seen"));
     SetFileSystemCallsForTesting(nullptr);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code, failure.reason);
     // The failing call was reached, on the temporary.
     ASSERT_FALSE(failing.log.empty());
     const std::string temp = failing.log.front().substr(std::string("open ").size());
     EXPECT_NE(temp, path);
     EXPECT_NE(std::find_if(failing.log.begin(), failing.log.end(),
                            [&](const std::string& call) {
-                             return call.starts_with(std::string(step) + " " + temp);
+                             return call.starts_with(step + " " + temp);
                            }),
               failing.log.end());
     EXPECT_EQ(BytesToText(ReadWholeFile(path)), "third");
@@ -196,15 +203,20 @@ TEST(Files, AtomicWriteReplacesWholeAndFailureKeepsOldFile) {
   // rename fails after the temporary was written; the folder keeps its file.
   const fs::path folder = dir / "taken";
   fs::create_directories(folder);
-  ASSERT_TRUE(WriteFileAtomic((folder / "inside").string(), TextToBytes("kept")));
-  EXPECT_FALSE(WriteFileAtomic(folder.string(), TextToBytes("not a folder")));
+  ASSERT_TRUE(WriteFileAtomic((folder / "inside").string(), TextToBytes("kept")).ok());
+  const FileResult overFolder = WriteFileAtomic(folder.string(), TextToBytes("not a folder"));
+  ASSERT_FALSE(overFolder.ok());
+  EXPECT_EQ(overFolder.error().code, EISDIR);
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_EQ(BytesToText(ReadWholeFile((folder / "inside").string())), "kept");
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"confi.ini", "taken"}));
   EXPECT_EQ(Entries(folder), std::vector<std::string>{"inside"});
 
-  EXPECT_FALSE(WriteFileAtomic((dir / "no-such-folder" / "x").string(), Bytes{1}));
-  EXPECT_FALSE(WriteFileAtomic("", Bytes{1}));
+  for (const std::string& nowhere : {(dir / "no-such-folder" / "x").string(), std::string()}) {
+    const FileResult written = WriteFileAtomic(nowhere, Bytes{1});
+    ASSERT_FALSE(written.ok()) << nowhere;
+    EXPECT_EQ(written.error().code, ENOENT) << nowhere;
+  }
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"confi.ini", "taken"}));
   fs::remove_all(dir);
 }
@@ -215,25 +227,29 @@ TEST(Files, MakeDirectoriesMakesPrivateFoldersAndSaysWhyItCouldNot) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   const auto made = dir / "a" / "b";
-  int error = 0;
-  ASSERT_TRUE(MakeDirectories(made.string(), &error));
+  ASSERT_TRUE(MakeDirectories(made.string()).ok());
   for (const auto& folder : {dir / "a", made}) {
     EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all)
         << folder;
   }
-  EXPECT_TRUE(MakeDirectories(made.string(), &error));  // already there
+  EXPECT_TRUE(MakeDirectories(made.string()).ok());  // already there
 
   // The reason is that of the folder that could not be made, not whatever
   // the calls after it left behind.
-  ASSERT_TRUE(WriteFileAtomic((dir / "file").string(), TextToBytes("x")));
-  EXPECT_FALSE(MakeDirectories((dir / "file" / "sub").string(), &error));
-  EXPECT_EQ(error, ENOTDIR);
-  error = 0;
-  EXPECT_FALSE(MakeDirectories((dir / std::string(300, 'n') / "sub").string(), &error));
-  EXPECT_EQ(error, ENAMETOOLONG);
-  error = 0;
-  EXPECT_FALSE(MakeDirectories((dir / "file").string(), &error));  // a file is there
-  EXPECT_EQ(error, ENOTDIR);
+  ASSERT_TRUE(WriteFileAtomic((dir / "file").string(), TextToBytes("x")).ok());
+  const struct {
+    std::filesystem::path path;
+    int reason;
+  } kRefused[] = {
+      {dir / "file" / "sub", ENOTDIR},
+      {dir / std::string(300, 'n') / "sub", ENAMETOOLONG},
+      {dir / "file", ENOTDIR},  // a file is there
+  };
+  for (const auto& [path, reason] : kRefused) {
+    const FileResult made = MakeDirectories(path.string());
+    ASSERT_FALSE(made.ok()) << path;
+    EXPECT_EQ(made.error().code, reason) << path;
+  }
   fs::remove_all(dir);
 }
 

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const base::Bytes bytes = korvex::form::WriteForm(pixaroo::MainWindowForm());
-  if (!base::WriteFileAtomic(argv[1], bytes)) {
+  if (!base::WriteFileAtomic(argv[1], bytes).ok()) {
     std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
     return 1;
   }

@@ -38,7 +38,7 @@ std::string DynamicList() {
 }
 
 bool Write(const char* tool, const char* path, const base::Bytes& bytes) {
-  if (base::WriteFileAtomic(path, bytes)) return true;
+  if (base::WriteFileAtomic(path, bytes).ok()) return true;
   std::fprintf(stderr, "%s: cannot write %s\n", tool, path);
   return false;
 }

@@ -8,6 +8,7 @@
 #include "platform/gdiplus/fit_scaler.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/gdiplus/pixels.h"
+#include "tests/platform/gdiplus/gdiplus_started.h"
 #include "tests/platform/gdiplus/test_images.h"
 
 namespace gdiplus {
@@ -31,15 +32,7 @@ ole32::ULARGE_INTEGER SizeOf(IStream* s) {
   return stat.cbSize;
 }
 
-class Gdiplus : public ::testing::Test {
- protected:
-  void SetUp() override {
-    GdiplusStartupInput input;
-    ASSERT_EQ(GdiplusStartup(&token_, &input, nullptr), Ok);
-  }
-  void TearDown() override { GdiplusShutdown(token_); }
-  ULONG_PTR token_ = 0;
-};
+using Gdiplus = GdiplusStarted;
 
 TEST(GdiplusStartup, CountsStartupsAndChecksTheVersion) {
   IStream* s = StreamOf(imaging_test::MakePngOf(imaging_test::MakePattern(4, 4, false)));

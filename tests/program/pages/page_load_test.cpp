@@ -1,6 +1,8 @@
 // Page loads against a crafted site: a superseded load writes no box and
 // stops its transfers; the next page read ahead shows without a request and
-// exactly as a load from the site shows it, also after an update; a badge host that does not
+// exactly as a load from the site shows it, also after an update; a read
+// stopped with its load or read-ahead is read again when its page is next
+// shown, a photo the site's answer refuses is not; a badge host that does not
 // answer holds up neither the usage notice nor paging.
 #include <gtest/gtest.h>
 
@@ -220,10 +222,80 @@ TEST(PageLoad, TheReadAheadStoreDropsItsOldestFilesPastEitherBound) {
   store.Put("g", file(10));  // ...so the fourth photo drops "e"
   EXPECT_NE(store.Find("d"), nullptr);
   EXPECT_EQ(store.Find("e"), nullptr);
+  // Addresses that give no photo: as many as photos, the oldest forgotten
+  // first, apart from the files.
+  for (const char* address : {"x", "y", "z", "x", "w"}) store.PutUnavailable(address);
+  EXPECT_FALSE(store.Unavailable("x"));
+  for (const char* address : {"y", "z", "w"}) EXPECT_TRUE(store.Unavailable(address)) << address;
+  EXPECT_EQ(store.Photos(), 3u);
   const PhotoCache::File kept = store.Find("d");
   store.Clear();
   EXPECT_EQ(store.Photos(), 0u);
+  EXPECT_FALSE(store.Unavailable("w"));
   EXPECT_EQ(kept->size(), 40u);  // a reader keeps its file
+}
+
+TEST(PageLoad, AStoppedReadIsReadAgainWhenNextShownAndARefusedPhotoIsNot) {
+  CraftedSite site;
+  const std::vector<base::Bytes> bmp = ServePhotos(site);
+  // Item 11 leads off the site: refused, and so it would be every time.
+  const std::string away = "/p/away.png";
+  std::atomic<int> awayReads{0};
+  site.server().server().Get(away, [&](const httplib::Request&, httplib::Response& res) {
+    ++awayReads;
+    res.set_redirect("http://elsewhere.example/p/11.png");
+  });
+  auto item = [&](int i) { return i == 11 ? away : PhotoPath(i); };
+  // Photos 12 and 17 are answered only once the test opens them; only
+  // stopping their reads can end them before.
+  site.Gate().Hold(PhotoPath(12));
+  site.Gate().Hold(PhotoPath(17));
+  transfer::SetTransferLimitsForTesting({.noProgressTimeout = 1h});
+  Program program;
+  program.program.Hook(Routine::PageLoaderThread, [] { PageLoaderThread(0, 0, 0); });
+  auto idle = [&] { return program.runtime->Workers().Running() == 0; };
+  bool aheadStopped = false;
+  bool loadStopped = false;
+  int refusedReads = -1;
+  int refusedReadsAgain = -1;
+  std::array<base::Bytes, 2> held;  // photos 12 and 17 as their boxes showed them
+  ASSERT_EQ(program.Run([&] {
+    for (int i = 0; i < kPhotos; ++i) rt::ListAdd(units::kIndexList, item(i));
+    ShowNextPage(0, 0, 0);  // page 5 .. 10; page 10 .. 15 is read ahead, photo 12 held
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting(PhotoPath(12)));
+    WindowPageLoads()->UpdateBegins();  // stops the read-ahead; no other starts
+    ASSERT_TRUE(WaitUntil(idle));
+    aheadStopped = site.Gate().Waiting(PhotoPath(12)) == 1;
+    site.Gate().Open(PhotoPath(12));
+
+    ShowNextPage(0, 0, 0);  // page 10 .. 15: photo 12 read again
+    ASSERT_TRUE(WaitUntil(idle));
+    held[0] = program.Picture(3);
+    EXPECT_TRUE(program.Picture(2).empty());
+    refusedReads = awayReads;
+
+    ShowNextPage(0, 0, 0);  // page 15 .. 20, photo 17 held...
+    ASSERT_TRUE(site.Gate().WaitUntilWaiting(PhotoPath(17)));
+    ShowPreviousPage(0, 0, 0);  // ...and superseded by page 10 .. 15 again
+    ASSERT_TRUE(WaitUntil(idle));
+    loadStopped = site.Gate().Waiting(PhotoPath(17)) == 1;
+    refusedReadsAgain = awayReads;
+    site.Gate().Open(PhotoPath(17));
+    ShowNextPage(0, 0, 0);  // page 15 .. 20: photo 17 read again
+    ASSERT_TRUE(WaitUntil(idle));
+    held[1] = program.Picture(3);
+  }),
+            0);
+  transfer::ResetTransferLimits();
+  EXPECT_TRUE(aheadStopped);
+  EXPECT_TRUE(loadStopped);
+  EXPECT_EQ(held[0], bmp[12]);
+  EXPECT_EQ(site.Requests(PhotoPath(12)), 2);
+  EXPECT_EQ(held[1], bmp[17]);
+  EXPECT_EQ(site.Requests(PhotoPath(17)), 2);
+  // Read once (ahead, or when its page was first shown), never again.
+  EXPECT_GE(refusedReads, 1);
+  EXPECT_EQ(refusedReadsAgain, refusedReads);
 }
 
 TEST(PageLoad, ABadgeHostThatStallsHoldsUpNeitherTheNoticeNorPaging) {

@@ -46,7 +46,7 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
   const std::string savedText = top.string() + "/Fotos-?-?/\xCD\xBC\xC6\xAC.bmp";
   const fs::path kept = dir / "keep.bmp";
   const Bytes old = {'o', 'l', 'd'};
-  ASSERT_TRUE(base::WriteFileAtomic(kept.string(), old));
+  ASSERT_TRUE(base::WriteFileAtomic(kept.string(), old).ok());
   const Bytes two = {'B', 'M', '2'};
   const Bytes five = {'B', 'M', '5'};
 
@@ -87,8 +87,8 @@ TEST(WindowRoutines, SaveWritesTheLastRightClickedPictureUnderTheChosenName) {
         EXPECT_EQ(base::ReadWholeFile(saved.string()), five);
         EXPECT_EQ(rt::ReadDialogFileName(units::kDialog), savedText);
         // A text that no dialog handed out must be plain GBK to name a file.
-        EXPECT_FALSE(rt::WriteFile(top.string() + "/\xFF.bmp", five, nullptr));
-        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two, nullptr));
+        EXPECT_EQ(rt::WriteFile(top.string() + "/\xFF.bmp", five).error().code, EINVAL);
+        EXPECT_TRUE(rt::WriteFile(top.string() + "/\xCD\xBC.bmp", two).ok());
         p.Front().AnswerMenu(unit_id::kMenuSavePicture);  // and the dialog is cancelled
         p.RightClick(kPictureBoxIds[1]);
         AfterPosted(p, [&](ProgramHarness& p) {

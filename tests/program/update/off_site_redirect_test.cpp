@@ -83,6 +83,7 @@ void RefusedOnEveryPath(Away away) {
   auto idle = [&] { return program.runtime->Workers().Running() == 0; };
   base::Bytes viewed;
   base::Bytes viewedOwn;
+  std::string updateSaid;  // on stderr
   std::array<BoxState, kPageBoxes> pageLoad{};
   EXPECT_EQ(program.Run([&] {
     // The contact badge, fetched as the window opens.
@@ -91,8 +92,10 @@ void RefusedOnEveryPath(Away away) {
     EXPECT_TRUE(program.runtime->Model()->PropertyEmpty(unit_id::kQqSupport1, korvex::kPropPicture));
     // The update: list pages 2 to 7 and one item page move away; the first
     // page's photos but the first too.
+    ::testing::internal::CaptureStderr();
     RunUpdate(1);
     ASSERT_TRUE(WaitUntil(idle));
+    updateSaid = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(program.Items(), (std::vector<std::string>{PhotoPath(0), PhotoPath(1), PhotoPath(2)}));
     EXPECT_TRUE(IsBmp(program.Picture(1)));
     EXPECT_TRUE(program.Picture(2).empty());
@@ -117,6 +120,12 @@ void RefusedOnEveryPath(Away away) {
                                                           Failed}));
   EXPECT_EQ(readAheadAsked, 4);
   EXPECT_EQ(badgeAsked, 1);  // the read ahead ran, each asked once
+  // The one item page that moved away is the run's one failed read, said
+  // once at its end with its reason.
+  const std::string said =
+      "pixaroo: 1 item page read failed; the first: a redirect leads off the site";
+  EXPECT_NE(updateSaid.find(said), std::string::npos) << updateSaid;
+  EXPECT_EQ(updateSaid.find("item page read"), updateSaid.rfind("item page read")) << updateSaid;
   EXPECT_TRUE(viewed.empty());
   EXPECT_TRUE(IsBmp(viewedOwn));
   transfer::RouteHostsForTesting({});

@@ -63,7 +63,7 @@ class RefusingPort {
 TEST(UpdateProgram, AClickThatReachesNothingSaysSoAndTheNextBuildsTheIndexAndTotalOnce) {
   const std::string indexFile = IndexFilePath();
   const std::string before = "left by an earlier run\r\n";
-  ASSERT_TRUE(base::WriteFileAtomic(indexFile, base::Bytes(before.begin(), before.end())));
+  ASSERT_TRUE(base::WriteFileAtomic(indexFile, base::Bytes(before.begin(), before.end())).ok());
 
   ProgramHarness h;
   const std::vector<std::string> expected = h.Site().gallery().DistinctSources();

@@ -1,0 +1,33 @@
+// The flat API's result codes, as the platform API numbers them. Every
+// function of gdiplus.h returns one; the codecs inside say why they failed
+// with their own reasons (picture_error.h), which picture_status.h maps to
+// these.
+#pragma once
+
+namespace gdiplus {
+
+enum Status {
+  Ok = 0,
+  GenericError = 1,
+  InvalidParameter = 2,
+  OutOfMemory = 3,
+  ObjectBusy = 4,
+  InsufficientBuffer = 5,
+  NotImplemented = 6,
+  Win32Error = 7,
+  WrongState = 8,
+  Aborted = 9,
+  FileNotFound = 10,
+  ValueOverflow = 11,
+  AccessDenied = 12,
+  UnknownImageFormat = 13,
+  FontFamilyNotFound = 14,
+  FontStyleNotFound = 15,
+  NotTrueTypeFont = 16,
+  UnsupportedGdiplusVersion = 17,
+  GdiplusNotInitialized = 18,
+  PropertyNotFound = 19,
+  PropertyNotSupported = 20,
+};
+
+}  // namespace gdiplus
