@@ -14,6 +14,7 @@
 
 #include "platform/gdiplus/decoders.h"
 #include "platform/gdiplus/picture_error.h"
+#include "platform/gdiplus/types.h"
 #include "platform/gdiplus/pixel_budget.h"
 #include "platform/gdiplus/pixels.h"
 
