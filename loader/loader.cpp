@@ -153,6 +153,8 @@ int RunLoader() {
 
 // Allocations from this size on get a mapping of their own.
 constexpr int kOwnMappingFrom = 1 << 20;
+// Heaps shared by the threads.
+constexpr int kHeaps = 2;
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -181,6 +183,10 @@ int main(int argc, char** argv) {
   // threads. glibc raises its threshold for a buffer's own mapping with every
   // large free, and then keeps freed buffers in its per-thread heaps; a fixed
   // threshold gives each such buffer a mapping that is returned when freed.
+  // What is left on the heaps is small and shared by many threads (workers,
+  // the scaling pool, the network): two heaps serve them, where one per
+  // thread would each keep its own freed blocks resident.
   mallopt(M_MMAP_THRESHOLD, kOwnMappingFrom);
+  mallopt(M_ARENA_MAX, kHeaps);
   kernel32::ExitProcess(static_cast<kernel32::UINT>(RunLoader()));
 }

@@ -1,6 +1,8 @@
 #include "platform/gdiplus/bmp_writer.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "base/little_endian.h"
@@ -63,15 +65,11 @@ void WriteHeaders(std::uint8_t* out, const ImageInfo& info, const Layout& l) {
 
 }  // namespace
 
-PictureResult WriteBmp(GpImage& image, StreamWriter& out) {
+std::size_t BmpFileSize(const ImageInfo& info) { return LayoutFor(info).total; }
+
+PictureResult WriteBmpInto(GpImage& image, std::uint8_t* file) {
   const ImageInfo& info = image.info();
   const Layout l = LayoutFor(info);
-  std::vector<std::uint8_t> local;
-  std::uint8_t* file = out.Reserve(l.total);
-  if (file == nullptr) {
-    local.assign(l.total, 0);
-    file = local.data();
-  }
   WriteHeaders(file, info, l);
   std::uint8_t* pixels = file + l.pixelOffset;
   const PixelTarget bottomUp{pixels + (info.height - 1) * l.stride,
@@ -84,6 +82,33 @@ PictureResult WriteBmp(GpImage& image, StreamWriter& out) {
       std::memset(pixels + y * l.stride + used, 0, l.stride - used);
     }
   }
+  return base::Done{};
+}
+
+std::vector<std::uint8_t> RemakeBmp(const BmpRecipe& recipe) {
+  try {
+    PictureOr<std::unique_ptr<GpImage>> image =
+        GpImage::Create(std::vector<std::uint8_t>(recipe.source()->begin(), recipe.source()->end()));
+    if (!image.ok() || BmpFileSize((*image)->info()) != recipe.size()) return {};
+    (*image)->HoldPixels();
+    std::vector<std::uint8_t> file(recipe.size());
+    if (!WriteBmpInto(**image, file.data()).ok() || !recipe.Gives(file)) return {};
+    return file;
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+PictureResult WriteBmp(GpImage& image, StreamWriter& out) {
+  const std::size_t total = BmpFileSize(image.info());
+  std::vector<std::uint8_t> local;
+  std::uint8_t* file = out.Reserve(total);
+  if (file == nullptr) {
+    local.assign(total, 0);
+    file = local.data();
+  }
+  if (PictureResult written = WriteBmpInto(image, file); !written.ok()) return written;
+  RememberBmp(image.source(), ByteSpan(file, total));
   if (!local.empty() && !out.Write(local.data(), local.size())) return PictureError::kWriteFailed;
   out.Commit();
   return base::Done{};

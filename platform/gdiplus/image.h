@@ -1,9 +1,12 @@
-// The picture behind a GpImage handle: a copy of the source file, the
-// decoder that recognised it and the size its header gives. Pixels are
+// The picture behind a GpImage handle: the source file, the decoder that
+// recognised it and the size its header gives. A picture made from a
+// stream over a memory block reads the file where the block holds it (the
+// image keeps the stream, as the platform's images do); otherwise it keeps
+// a copy. Pixels are
 // decoded when first needed, either into the image's own top-down B G R A
 // buffer, or, before that buffer exists, straight into an encoder's rows.
 //
-// The image owns its source bytes and pixels, and its lease on the pixel
+// The image owns its pixels, its hold on the source bytes and its lease on the pixel
 // budget while it has pixels or an encoder makes them. One thread at a time.
 #pragma once
 
@@ -33,6 +36,8 @@ class GpImage {
   GpImage& operator=(const GpImage&) = delete;
 
   const ImageInfo& info() const { return info_; }
+  // The file the picture is decoded from.
+  ByteSpan source() const { return source_; }
 
   // Writes every pixel into `target`, or says why the data cannot give them.
   // A picture that failed once fails the same way again.
@@ -47,10 +52,15 @@ class GpImage {
   void HoldPixels();
 
  private:
-  GpImage(std::vector<std::uint8_t> source, const Decoder* decoder, const ImageInfo& info);
+  GpImage(std::shared_ptr<const void> holder, ByteSpan source, const Decoder* decoder,
+          const ImageInfo& info);
+  // The picture in `source`, kept readable by `holder`.
+  static PictureOr<std::unique_ptr<GpImage>> Over(std::shared_ptr<const void> holder,
+                                                  ByteSpan source);
 
   PixelLease lease_;  // declared first: given back once the pixels are gone
-  std::vector<std::uint8_t> source_;
+  std::shared_ptr<const void> holder_;  // keeps source_ readable
+  ByteSpan source_;
   const Decoder* decoder_;
   ImageInfo info_;
   std::vector<std::uint8_t> pixels_;  // empty until decoded

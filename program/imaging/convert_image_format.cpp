@@ -1,11 +1,9 @@
 #include "program/imaging/convert_image_format.h"
 
-#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <new>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "base/files.h"
@@ -89,13 +87,11 @@ bool TakeEncoded(ole32::IStream* stream, kernel32::HGLOBAL block, kernel32::SIZE
   return true;
 }
 
-// Conversions running at once are at most as many as the machine has
-// cores: each holds a full-size picture, and more at a time would only
-// share the cores and add their memory up.
+// The turns of kConversionsAtOnce conversions at a time.
 class ConversionSlots {
  public:
   static ConversionSlots& Instance() {
-    static ConversionSlots slots(std::max(1u, std::thread::hardware_concurrency()));
+    static ConversionSlots slots(kConversionsAtOnce);
     return slots;
   }
   void Acquire() {

@@ -47,6 +47,12 @@ inline bool ConvertImageFormat(const base::Bytes& picture, std::int32_t format,
 bool ConvertImageFormatIfWanted(const base::Bytes& picture, std::int32_t format,
                                 base::Bytes& converted, const std::function<bool()>& wanted);
 
+// Conversions that run at once. One: a photo's conversion holds its
+// full-size BMP about twice while the BMP changes hands, and two at a time
+// would add those up for little gain; the machine's other cores keep the
+// window, the scaling of shown photos and the network going meanwhile.
+inline constexpr unsigned kConversionsAtOnce = 1;
+
 // How many conversions wait for their turn now. Any thread; for tests.
 int ConversionsWaiting();
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/files.h"
+#include "platform/gdiplus/bmp_writer.h"
 
 namespace korvex {
 namespace {
@@ -57,6 +58,10 @@ std::shared_ptr<const StoredPicture> StoredPicture::Keep(base::Bytes bytes) {
   std::shared_ptr<StoredPicture> p(new StoredPicture);
   p->size_ = bytes.size();
   p->front_ = bytes.front();
+  if ((p->recipe_ = gdiplus::FindBmpRecipe(bytes))) {
+    p->first_ = std::make_shared<const base::Bytes>(std::move(bytes));
+    return p;
+  }
   if (bytes.size() >= kInFileFrom) {
     const int fd = UnnamedFile();
     if (fd >= 0 && WriteAll(fd, bytes.data(), bytes.size())) {
@@ -90,6 +95,10 @@ std::uint8_t StoredPicture::front() const { return front_; }
 
 base::Bytes StoredPicture::Read() const {
   if (memory_) return *memory_;
+  if (recipe_) {
+    const View view = Map();
+    return base::Bytes(view.bytes().begin(), view.bytes().end());
+  }
   base::Bytes out(size_);
   std::size_t done = 0;
   while (done < size_) {
@@ -107,6 +116,19 @@ StoredPicture::View StoredPicture::Map() const {
     view.bytes_ = *memory_;
     return view;
   }
+  if (recipe_) {
+    {
+      std::lock_guard lock(firstMutex_);
+      view.held_ = std::exchange(first_, nullptr);
+    }
+    if (view.held_ == nullptr) {
+      base::Bytes again = gdiplus::RemakeBmp(*recipe_);
+      if (again.empty()) return view;
+      view.held_ = std::make_shared<const base::Bytes>(std::move(again));
+    }
+    view.bytes_ = *view.held_;
+    return view;
+  }
   void* mapped = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, fd_, 0);
   if (mapped == MAP_FAILED) return view;
   view.mapped_ = mapped;
@@ -119,6 +141,8 @@ StoredPicture::View::~View() {
 }
 
 StoredPicture::View::View(View&& other) noexcept
-    : bytes_(std::exchange(other.bytes_, {})), mapped_(std::exchange(other.mapped_, nullptr)) {}
+    : bytes_(std::exchange(other.bytes_, {})),
+      mapped_(std::exchange(other.mapped_, nullptr)),
+      held_(std::move(other.held_)) {}
 
 }  // namespace korvex

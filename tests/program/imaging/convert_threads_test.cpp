@@ -59,23 +59,23 @@ TEST(ConvertImageFormatThreads, SameBytesAsOneAtATime) {
   }
 }
 
-TEST(ConvertImageFormatThreads, OnePerCoreAtOnceAndALaterOneAskedWhenItsTurnComes) {
-  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+TEST(ConvertImageFormatThreads, OneAtATimeAndALaterOneAskedWhenItsTurnComes) {
+  const unsigned atOnce = kConversionsAtOnce;
   const base::Bytes png = imaging_test::MakePngOf(imaging_test::MakePattern(8, 6, false));
   base::Bytes expected;
   ASSERT_TRUE(ConvertImageFormat(png, kFormatBmp, expected));
 
-  // One conversion per core takes its turn and holds it inside `wanted`
+  // As many conversions as run at once take their turn and holds it inside `wanted`
   // until the gate opens; then each declines.
   std::mutex mutex;
   std::condition_variable changed;
   unsigned inside = 0;
   bool open = false;
   std::atomic<int> declined{0};
-  std::vector<char> results(cores, 1);
-  std::vector<base::Bytes> outs(cores, base::Bytes{7});
+  std::vector<char> results(atOnce, 1);
+  std::vector<base::Bytes> outs(atOnce, base::Bytes{7});
   std::vector<std::thread> holders;
-  for (unsigned i = 0; i < cores; ++i) {
+  for (unsigned i = 0; i < atOnce; ++i) {
     holders.emplace_back([&, i] {
       results[i] = ConvertImageFormatIfWanted(png, kFormatBmp, outs[i], [&] {
         std::unique_lock lock(mutex);
@@ -89,7 +89,7 @@ TEST(ConvertImageFormatThreads, OnePerCoreAtOnceAndALaterOneAskedWhenItsTurnCome
   }
   {
     std::unique_lock lock(mutex);
-    EXPECT_TRUE(changed.wait_for(lock, std::chrono::minutes(1), [&] { return inside == cores; }));
+    EXPECT_TRUE(changed.wait_for(lock, std::chrono::minutes(1), [&] { return inside == atOnce; }));
   }
   // One more waits for a turn; it is asked only once a holder has let go.
   int declinedWhenAsked = -1;
@@ -117,7 +117,7 @@ TEST(ConvertImageFormatThreads, OnePerCoreAtOnceAndALaterOneAskedWhenItsTurnCome
   EXPECT_TRUE(lateResult);
   EXPECT_EQ(late, expected);
   // Not wanted: nothing converted, the result untouched.
-  for (unsigned i = 0; i < cores; ++i) {
+  for (unsigned i = 0; i < atOnce; ++i) {
     EXPECT_FALSE(results[i]);
     EXPECT_EQ(outs[i], base::Bytes{7});
   }

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "runtime/form/unit_types.h"
+#include "tests/platform/gdiplus/gdiplus_started.h"
+#include "tests/platform/gdiplus/test_images.h"
 
 namespace korvex {
 
@@ -56,6 +58,40 @@ TEST(UnitModel, PropertiesOnlyApplyToTheirUnitTypes) {
   EXPECT_FALSE(m.PropertyEmpty(kDialog, kPropDialogFile));
   m.SetStatusText(kStatus, -1, "ignored");
   EXPECT_EQ(m.StatusText(kStatus, -1), "");
+}
+
+using PhotoPictures = gdiplus::GdiplusStarted;
+
+// A converted photo's BMP is kept as the file it was written from, a
+// fraction of its size; the box's bytes read back exactly, first as given
+// and then written again, also once newer conversions have pushed its recipe
+// out of those remembered. Bytes that are no conversion's stay as they are.
+TEST_F(PhotoPictures, APhotosBmpIsKeptAsItsRecipeAndReadsBackExactly) {
+  const Bytes jpeg = imaging_test::MakeJpeg(imaging_test::MakePattern(900, 700, false), 90, 2);
+  const Bytes bmp = gdiplus::SaveAsBmp(jpeg);
+  ASSERT_EQ(bmp.size(), 54u + 900u * 3 * 700);
+  UnitModel m = MakeModel();
+  m.WriteProperty(kBox, kPropPicture, Bytes(bmp));
+  const auto kept = m.Picture(kBox);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_TRUE(kept->ByRecipe());
+  EXPECT_FALSE(kept->InFile());
+  EXPECT_EQ(kept->size(), bmp.size());
+  for (int read = 0; read < 2; ++read) {
+    const StoredPicture::View view = kept->Map();
+    ASSERT_EQ(view.bytes().size(), bmp.size()) << "read " << read;
+    EXPECT_TRUE(std::equal(view.bytes().begin(), view.bytes().end(), bmp.begin()));
+  }
+  for (std::uint32_t n = 1; n <= gdiplus::kRecipesRemembered; ++n) {
+    gdiplus::SaveAsBmp(imaging_test::MakeJpeg(imaging_test::MakePattern(800, 600 + n, false), 90, 2));
+  }
+  EXPECT_EQ(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)), bmp);
+
+  Bytes other = bmp;
+  other[100] ^= 1;
+  m.WriteProperty(kBox, kPropPicture, Bytes(other));
+  EXPECT_FALSE(m.Picture(kBox)->ByRecipe());
+  EXPECT_EQ(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)), other);
 }
 
 TEST(UnitModel, ALargePictureIsKeptInAnUnnamedCacheFileAndReadsBackExactly) {
