@@ -54,14 +54,21 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 std::shared_ptr<const StoredPicture> StoredPicture::Keep(base::Bytes bytes) {
+  std::shared_ptr<const gdiplus::BmpRecipe> recipe = gdiplus::FindBmpRecipe(bytes);
+  if (recipe == nullptr) return KeepAsGiven(std::move(bytes));
+  std::shared_ptr<StoredPicture> p(new StoredPicture);
+  p->size_ = bytes.size();
+  p->front_ = bytes.front();
+  p->recipe_ = std::move(recipe);
+  p->first_ = std::make_shared<const base::Bytes>(std::move(bytes));
+  return p;
+}
+
+std::shared_ptr<const StoredPicture> StoredPicture::KeepAsGiven(base::Bytes bytes) {
   if (bytes.empty()) return nullptr;
   std::shared_ptr<StoredPicture> p(new StoredPicture);
   p->size_ = bytes.size();
   p->front_ = bytes.front();
-  if ((p->recipe_ = gdiplus::FindBmpRecipe(bytes))) {
-    p->first_ = std::make_shared<const base::Bytes>(std::move(bytes));
-    return p;
-  }
   if (bytes.size() >= kInFileFrom) {
     const int fd = UnnamedFile();
     if (fd >= 0 && WriteAll(fd, bytes.data(), bytes.size())) {
@@ -96,8 +103,12 @@ std::uint8_t StoredPicture::front() const { return front_; }
 base::Bytes StoredPicture::Read() const {
   if (memory_) return *memory_;
   if (recipe_) {
-    const View view = Map();
-    return base::Bytes(view.bytes().begin(), view.bytes().end());
+    std::shared_ptr<const base::Bytes> first;
+    {
+      std::lock_guard lock(firstMutex_);
+      first = std::exchange(first_, nullptr);
+    }
+    return first != nullptr ? *first : gdiplus::RemakeBmp(*recipe_);
   }
   base::Bytes out(size_);
   std::size_t done = 0;

@@ -29,9 +29,13 @@ class StoredPicture {
   // Pictures larger than this go to a file when one can be made.
   static constexpr std::size_t kInFileFrom = std::size_t{2} << 20;
 
-  // Keeps `bytes` (moved in, not copied); null for empty bytes. A large
+  // Keeps `bytes` (moved in, not copied); null for empty bytes. A photo's
+  // BMP that the conversion wrote lately is kept as its recipe; a large
   // picture that no file can take stays in memory.
   static std::shared_ptr<const StoredPicture> Keep(base::Bytes bytes);
+  // The same, never as a recipe: for a holder that reads its picture again
+  // and again (the viewer decodes it anew for every size it shows).
+  static std::shared_ptr<const StoredPicture> KeepAsGiven(base::Bytes bytes);
   // A picture of no bytes (Keep gives null for those): for a holder that
   // must tell "nothing could be had" from "nothing yet".
   static std::shared_ptr<const StoredPicture> Nothing();

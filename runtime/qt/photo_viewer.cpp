@@ -103,7 +103,8 @@ void PhotoViewer::Move(int step) {
   source_.request(target, [viewer = QPointer<PhotoViewer>(this), generation](base::Bytes photo) {
     if (viewer == nullptr || generation != viewer->generation_) return;  // moved on
     // An empty photo is shown as one that could not be had.
-    viewer->Show(photo.empty() ? StoredPicture::Nothing() : StoredPicture::Keep(std::move(photo)));
+    viewer->Show(photo.empty() ? StoredPicture::Nothing()
+                                : StoredPicture::KeepAsGiven(std::move(photo)));
   });
 }
 
