@@ -87,8 +87,8 @@ PictureResult WriteBmpInto(GpImage& image, std::uint8_t* file) {
 
 std::vector<std::uint8_t> RemakeBmp(const BmpRecipe& recipe) {
   try {
-    PictureOr<std::unique_ptr<GpImage>> image =
-        GpImage::Create(std::vector<std::uint8_t>(recipe.source()->begin(), recipe.source()->end()));
+    PictureOr<std::unique_ptr<GpImage>> image = GpImage::Create(
+        std::vector<std::uint8_t>(recipe.source()->begin(), recipe.source()->end()));
     if (!image.ok() || BmpFileSize((*image)->info()) != recipe.size()) return {};
     (*image)->HoldPixels();
     std::vector<std::uint8_t> file(recipe.size());

@@ -12,8 +12,7 @@ namespace {
 // The stream's bytes from its start.
 PictureOr<std::vector<std::uint8_t>> ReadWholeStream(IStream* stream) {
   ole32::STATSTG stat;
-  if (ole32::FAILED(stream->Stat(&stat, ole32::STATFLAG_NONAME)) ||
-      stat.cbSize > kMaxSourceBytes ||
+  if (ole32::FAILED(stream->Stat(&stat, ole32::STATFLAG_NONAME)) || stat.cbSize > kMaxSourceBytes ||
       ole32::FAILED(stream->Seek(0, ole32::STREAM_SEEK_SET, nullptr))) {
     return PictureError::kUnreadableSource;
   }
@@ -53,8 +52,8 @@ std::optional<BlockView> ViewBlock(IStream* stream) {
   ole32::STATSTG stat;
   kernel32::HGLOBAL block = nullptr;
   if (ole32::FAILED(ole32::GetHGlobalFromStream(stream, &block)) || block == nullptr ||
-      ole32::FAILED(stream->Stat(&stat, ole32::STATFLAG_NONAME)) ||
-      stat.cbSize > kMaxSourceBytes || stat.cbSize > kernel32::GlobalSize(block)) {
+      ole32::FAILED(stream->Stat(&stat, ole32::STATFLAG_NONAME)) || stat.cbSize > kMaxSourceBytes ||
+      stat.cbSize > kernel32::GlobalSize(block)) {
     return std::nullopt;
   }
   const auto* bytes = static_cast<const std::uint8_t*>(kernel32::GlobalLock(block));
@@ -70,7 +69,7 @@ std::optional<BlockView> ViewBlock(IStream* stream) {
 }  // namespace
 
 PictureOr<std::unique_ptr<GpImage>> GpImage::Over(std::shared_ptr<const void> holder,
-                                                   ByteSpan source) {
+                                                  ByteSpan source) {
   const Decoder* decoder = FindDecoder(source);
   if (decoder == nullptr) return PictureError::kUnknownFormat;
   const PictureOr<ImageInfo> info = decoder->readInfo(source);

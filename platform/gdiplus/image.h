@@ -17,9 +17,9 @@
 
 #include "platform/gdiplus/decoders.h"
 #include "platform/gdiplus/picture_error.h"
-#include "platform/gdiplus/types.h"
 #include "platform/gdiplus/pixel_budget.h"
 #include "platform/gdiplus/pixels.h"
+#include "platform/gdiplus/types.h"
 
 namespace gdiplus {
 
@@ -58,12 +58,12 @@ class GpImage {
   static PictureOr<std::unique_ptr<GpImage>> Over(std::shared_ptr<const void> holder,
                                                   ByteSpan source);
 
-  PixelLease lease_;  // declared first: given back once the pixels are gone
+  PixelLease lease_;                    // declared first: given back once the pixels are gone
   std::shared_ptr<const void> holder_;  // keeps source_ readable
   ByteSpan source_;
   const Decoder* decoder_;
   ImageInfo info_;
-  std::vector<std::uint8_t> pixels_;  // empty until decoded
+  std::vector<std::uint8_t> pixels_;    // empty until decoded
   std::optional<PictureError> failed_;  // why decoding failed, once it has
 };
 

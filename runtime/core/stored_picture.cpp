@@ -85,7 +85,8 @@ std::shared_ptr<const StoredPicture> StoredPicture::Nothing() {
   return std::shared_ptr<const StoredPicture>(new StoredPicture);
 }
 
-std::shared_ptr<const StoredPicture> StoredPicture::Share(std::shared_ptr<const base::Bytes> bytes) {
+std::shared_ptr<const StoredPicture> StoredPicture::Share(
+    std::shared_ptr<const base::Bytes> bytes) {
   if (bytes == nullptr || bytes->empty()) return nullptr;
   std::shared_ptr<StoredPicture> p(new StoredPicture);
   p->size_ = bytes->size();

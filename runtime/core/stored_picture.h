@@ -71,7 +71,7 @@ class StoredPicture {
    private:
     friend class StoredPicture;
     std::span<const std::uint8_t> bytes_;
-    void* mapped_ = nullptr;                    // set when the view owns a mapping
+    void* mapped_ = nullptr;                   // set when the view owns a mapping
     std::shared_ptr<const base::Bytes> held_;  // set when the view owns the bytes
   };
   View Map() const;
@@ -81,7 +81,8 @@ class StoredPicture {
   std::shared_ptr<const base::Bytes> memory_;
   std::shared_ptr<const gdiplus::BmpRecipe> recipe_;
   mutable std::mutex firstMutex_;
-  mutable std::shared_ptr<const base::Bytes> first_;  // with a recipe: the bytes as given, until read
+  mutable std::shared_ptr<const base::Bytes>
+      first_;  // with a recipe: the bytes as given, until read
   int fd_ = -1;
   std::size_t size_ = 0;
   std::uint8_t front_ = 0;

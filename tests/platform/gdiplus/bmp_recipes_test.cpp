@@ -2,11 +2,11 @@
 // found again by its bytes alone and is written again byte for byte; what
 // is not such a BMP, or not worth a recipe, is not found; and only the
 // latest are remembered, while a recipe already found stays good.
-#include <gtest/gtest.h>
+#include "platform/gdiplus/bmp_recipes.h"
 
+#include <gtest/gtest.h>
 #include <turbojpeg.h>
 
-#include "platform/gdiplus/bmp_recipes.h"
 #include "platform/gdiplus/bmp_writer.h"
 #include "tests/platform/gdiplus/gdiplus_started.h"
 #include "tests/platform/gdiplus/test_images.h"
@@ -42,8 +42,8 @@ TEST_F(BmpRecipes, APhotosBmpIsFoundByItsBytesAndWrittenAgainExactly) {
   // neither is worth a recipe.
   const Bytes fromBmp = SaveAsBmp(bmp);
   ASSERT_EQ(fromBmp, bmp);
-  const Bytes small = SaveAsBmp(imaging_test::MakeJpeg(imaging_test::MakePattern(40, 30, false),
-                                                       90, TJSAMP_420));
+  const Bytes small =
+      SaveAsBmp(imaging_test::MakeJpeg(imaging_test::MakePattern(40, 30, false), 90, TJSAMP_420));
   ASSERT_FALSE(small.empty());
   EXPECT_EQ(FindBmpRecipe(small), nullptr);
   // The BMP photo's own save was not remembered: the JPEG's still is.

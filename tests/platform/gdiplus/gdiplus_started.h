@@ -26,7 +26,8 @@ class GdiplusStarted : public ::testing::Test {
 // `file` decoded from a stream over a memory block and saved as BMP into
 // another; empty when either step fails. Needs a start-up.
 inline std::vector<std::uint8_t> SaveAsBmp(const std::vector<std::uint8_t>& file) {
-  const CLSID bmpEncoder{0x557CF400, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+  const CLSID bmpEncoder{
+      0x557CF400, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
   IStream* in = nullptr;
   IStream* out = nullptr;
   ole32::CreateStreamOnHGlobal(nullptr, 1, &in);
