@@ -5,6 +5,8 @@
 namespace pixaroo {
 
 void ReadFailures::Note(const korvex::ReadError& error) {
+  // A read stopped because the program is closing is no failure of the site.
+  if (error.failure == korvex::ReadFailure::kCancelled) return;
   std::lock_guard lock(mutex_);
   if (count_++ == 0) first_ = error.text;
 }

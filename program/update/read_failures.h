@@ -1,5 +1,5 @@
 // The item page reads of one update run that gave no page, counted with the
-// first one's reason, and said once on stderr when the run ends (the window
+// first one's reason (a read cancelled as the program closes is none), and said once on stderr when the run ends (the window
 // shows nothing of them: an item page that gives no photos is no error).
 //
 // Owned by the update run; Note may be called from any of its fetches'

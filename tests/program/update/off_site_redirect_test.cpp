@@ -17,6 +17,7 @@
 #include "program/routines/units.h"
 #include "platform/transfer/transfer.h"
 #include "program/routines/site_base.h"
+#include "program/update/read_failures.h"
 #include "program/update/update.h"
 #include "tests/support/crafted_site.h"
 
@@ -137,6 +138,20 @@ TEST(OffSiteRedirect, ToAnotherPortRefusedOnEveryPathAsAFailedFetch) {
 
 TEST(OffSiteRedirect, ToAnotherRegistrableDomainRefusedOnEveryPathAsAFailedFetch) {
   RefusedOnEveryPath(Away::kAnotherDomain);
+}
+
+// What the update says of its failed reads counts the site's failures only:
+// reads stopped because the program closes are none of them.
+TEST(ReadFailures, CountTheSitesFailuresWithTheFirstReasonButNoCancelledRead) {
+  ReadFailures failures;
+  failures.Note({korvex::ReadFailure::kCancelled, "cancelled"});
+  EXPECT_EQ(failures.Count(), 0);
+  EXPECT_EQ(failures.First(), "");
+  failures.Note({korvex::ReadFailure::kBroken, "the connection broke"});
+  failures.Note({korvex::ReadFailure::kCancelled, "cancelled"});
+  failures.Note({korvex::ReadFailure::kBroken, "another"});
+  EXPECT_EQ(failures.Count(), 2);
+  EXPECT_EQ(failures.First(), "the connection broke");
 }
 
 }  // namespace
