@@ -55,7 +55,7 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 
 std::shared_ptr<const StoredPicture> StoredPicture::Keep(base::Bytes bytes) {
   std::shared_ptr<const gdiplus::BmpRecipe> recipe = gdiplus::FindBmpRecipe(bytes);
-  if (recipe == nullptr) return KeepAsGiven(std::move(bytes));
+  if (recipe == nullptr) return KeepBytes(std::move(bytes), kBoxInFileFrom);
   std::shared_ptr<StoredPicture> p(new StoredPicture);
   p->size_ = bytes.size();
   p->front_ = bytes.front();
@@ -65,11 +65,16 @@ std::shared_ptr<const StoredPicture> StoredPicture::Keep(base::Bytes bytes) {
 }
 
 std::shared_ptr<const StoredPicture> StoredPicture::KeepAsGiven(base::Bytes bytes) {
+  return KeepBytes(std::move(bytes), kInFileFrom);
+}
+
+std::shared_ptr<const StoredPicture> StoredPicture::KeepBytes(base::Bytes bytes,
+                                                              std::size_t inFileFrom) {
   if (bytes.empty()) return nullptr;
   std::shared_ptr<StoredPicture> p(new StoredPicture);
   p->size_ = bytes.size();
   p->front_ = bytes.front();
-  if (bytes.size() >= kInFileFrom) {
+  if (bytes.size() >= inFileFrom) {
     const int fd = UnnamedFile();
     if (fd >= 0 && WriteAll(fd, bytes.data(), bytes.size())) {
       p->fd_ = fd;

@@ -26,15 +26,18 @@ namespace korvex {
 
 class StoredPicture {
  public:
-  // Pictures larger than this go to a file when one can be made.
-  static constexpr std::size_t kInFileFrom = std::size_t{2} << 20;
+  // A box's picture with no recipe goes to a file from this size on (a
+  // photo from a BMP or TIFF file, say); any picture from kInFileFrom on.
+  static constexpr std::size_t kBoxInFileFrom = std::size_t{2} << 20;
+  static constexpr std::size_t kInFileFrom = std::size_t{16} << 20;
 
-  // Keeps `bytes` (moved in, not copied); null for empty bytes. A photo's
-  // BMP that the conversion wrote lately is kept as its recipe; a large
-  // picture that no file can take stays in memory.
+  // Keeps a box's `bytes` (moved in, not copied); null for empty bytes. A
+  // photo's BMP that the conversion wrote lately is kept as its recipe. A
+  // large picture that no file can take stays in memory.
   static std::shared_ptr<const StoredPicture> Keep(base::Bytes bytes);
-  // The same, never as a recipe: for a holder that reads its picture again
-  // and again (the viewer decodes it anew for every size it shows).
+  // The same, never as a recipe and in a file only from kInFileFrom on: for
+  // a holder that reads its picture again and again (the viewer decodes it
+  // anew for every size it shows).
   static std::shared_ptr<const StoredPicture> KeepAsGiven(base::Bytes bytes);
   // A picture of no bytes (Keep gives null for those): for a holder that
   // must tell "nothing could be had" from "nothing yet".
@@ -78,6 +81,7 @@ class StoredPicture {
 
  private:
   StoredPicture() = default;
+  static std::shared_ptr<const StoredPicture> KeepBytes(base::Bytes bytes, std::size_t inFileFrom);
   std::shared_ptr<const base::Bytes> memory_;
   std::shared_ptr<const gdiplus::BmpRecipe> recipe_;
   mutable std::mutex firstMutex_;

@@ -100,7 +100,7 @@ TEST(UnitModel, ALargePictureIsKeptInAnUnnamedCacheFileAndReadsBackExactly) {
   fs::remove_all(cache);
   const char* oldCache = std::getenv("XDG_CACHE_HOME");
   const std::string savedCache = oldCache != nullptr ? oldCache : "";
-  Bytes big(StoredPicture::kInFileFrom + 5);
+  Bytes big(StoredPicture::kBoxInFileFrom + 5);
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
   big[0] = 'B';
   auto keepAndCheck = [&](bool inFile) {
@@ -120,9 +120,13 @@ TEST(UnitModel, ALargePictureIsKeptInAnUnnamedCacheFileAndReadsBackExactly) {
   // The folder is the user's alone and keeps no named file behind.
   EXPECT_EQ(fs::status(cache / "pixaroo").permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_TRUE(fs::is_empty(cache / "pixaroo"));
+  // The viewer's photos, read again and again, go to a file only when far
+  // larger.
+  EXPECT_FALSE(StoredPicture::KeepAsGiven(Bytes(big))->InFile());
+  EXPECT_TRUE(StoredPicture::KeepAsGiven(Bytes(StoredPicture::kInFileFrom, 'B'))->InFile());
   // A smaller picture stays in memory; so does a large one no folder takes.
   UnitModel m = MakeModel();
-  m.WriteProperty(kBox, kPropPicture, Bytes(StoredPicture::kInFileFrom - 1, 'B'));
+  m.WriteProperty(kBox, kPropPicture, Bytes(StoredPicture::kBoxInFileFrom - 1, 'B'));
   EXPECT_FALSE(m.Picture(kBox)->InFile());
   const char* oldHome = std::getenv("HOME");
   const std::string savedHome = oldHome != nullptr ? oldHome : "";
