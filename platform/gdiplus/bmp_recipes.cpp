@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <mutex>
+#include <new>
 
 namespace gdiplus {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 struct Remembered {
   std::mutex mutex;
   std::deque<std::shared_ptr<const BmpRecipe>> recipes;  // the newest last
+  std::size_t fileBytes = 0;                             // of their files together
 };
 
 Remembered& TheRecipes() {
@@ -27,14 +29,25 @@ Digest DigestOf(ByteSpan bytes) {
 }
 
 void RememberBmp(ByteSpan source, ByteSpan bmp) {
-  if (bmp.size() < kRecipeFrom || source.size() > bmp.size() / 4) return;
-  auto recipe = std::make_shared<const BmpRecipe>(
-      std::make_shared<const std::vector<std::uint8_t>>(source.begin(), source.end()),
-      DigestOf(bmp), bmp.size());
-  Remembered& r = TheRecipes();
-  std::lock_guard lock(r.mutex);
-  r.recipes.push_back(std::move(recipe));
-  if (r.recipes.size() > kRecipesRemembered) r.recipes.pop_front();
+  if (bmp.size() < kRecipeFrom || source.size() > bmp.size() / 4 ||
+      source.size() > kRecipeFileBytes) {
+    return;
+  }
+  try {
+    auto recipe = std::make_shared<const BmpRecipe>(
+        std::make_shared<const std::vector<std::uint8_t>>(source.begin(), source.end()),
+        DigestOf(bmp), bmp.size());
+    Remembered& r = TheRecipes();
+    std::lock_guard lock(r.mutex);
+    r.fileBytes += source.size();
+    r.recipes.push_back(std::move(recipe));
+    while (r.recipes.size() > kRecipesRemembered || r.fileBytes > kRecipeFileBytes) {
+      r.fileBytes -= r.recipes.front()->source()->size();
+      r.recipes.pop_front();
+    }
+  } catch (const std::bad_alloc&) {
+    // Not remembered: the BMP is kept as it is.
+  }
 }
 
 std::shared_ptr<const BmpRecipe> FindBmpRecipe(ByteSpan bmp) {

@@ -10,8 +10,11 @@
 // picture in the first place.
 //
 // Only BMPs worth it are remembered: at least kRecipeFrom bytes, from a file
-// at most a quarter of that. The last kRecipesRemembered are remembered;
-// a recipe found stays valid for as long as its holder keeps it. Any thread.
+// at most a quarter of that and at most kRecipeFileBytes. The last
+// kRecipesRemembered are remembered, their files within kRecipeFileBytes
+// together (the oldest go first); a recipe found stays valid for as long as
+// its holder keeps it. Remembering is a saving, never a condition: when
+// memory runs out, nothing is remembered. Any thread.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +28,7 @@ namespace gdiplus {
 
 inline constexpr std::size_t kRecipeFrom = std::size_t{1} << 20;
 inline constexpr std::size_t kRecipesRemembered = 16;
+inline constexpr std::size_t kRecipeFileBytes = std::size_t{16} << 20;
 
 struct Digest {
   std::uint64_t low = 0;

@@ -7,9 +7,11 @@
 // (LZW), PNG. Pictures larger than kMaxImageSide on a side or of more than
 // kMaxImagePixels are refused before anything is allocated for them.
 //
-// Ownership: GdipCreateBitmapFromStream copies what it needs from the stream
-// (the stream may be released at once); the bitmap belongs to the caller
-// until GdipDisposeImage. An encoder writes at the stream's position; when
+// Ownership: GdipCreateBitmapFromStream keeps what it needs (the stream may
+// be released at once). From a stream over a memory block that the stream
+// frees itself it keeps the stream and reads the file in place, the stream
+// refusing writes until the bitmap goes; from any other stream it copies
+// the file. The bitmap belongs to the caller until GdipDisposeImage. An encoder writes at the stream's position; when
 // it fails it puts the stream's size and position back, so nothing it wrote
 // past the old end remains.
 //

@@ -1,10 +1,6 @@
 #include "platform/gdiplus/image.h"
 
 #include <new>
-#include <optional>
-#include <utility>
-
-#include "platform/kernel32/kernel32.h"
 
 namespace gdiplus {
 namespace {
@@ -25,47 +21,6 @@ PictureOr<std::vector<std::uint8_t>> ReadWholeStream(IStream* stream) {
   return out;
 }
 
-// The bytes of a stream over a memory block, read in place: the stream is
-// kept, and its block locked, for as long as the view lives. The stream's
-// owner does not change it meanwhile, as with any stream an image is made
-// from.
-struct BlockView {
-  ole32::IStream* stream = nullptr;
-  kernel32::HGLOBAL block = nullptr;
-  ByteSpan bytes;
-
-  BlockView() = default;
-  BlockView(BlockView&& other) noexcept
-      : stream(std::exchange(other.stream, nullptr)),
-        block(std::exchange(other.block, nullptr)),
-        bytes(other.bytes) {}
-  BlockView& operator=(BlockView&&) = delete;
-  ~BlockView() {
-    if (block != nullptr) kernel32::GlobalUnlock(block);
-    if (stream != nullptr) stream->Release();
-  }
-};
-
-// A view of the whole of `stream` when it is a stream over a memory block
-// holding the picture's bytes from its start, else nothing.
-std::optional<BlockView> ViewBlock(IStream* stream) {
-  ole32::STATSTG stat;
-  kernel32::HGLOBAL block = nullptr;
-  if (ole32::FAILED(ole32::GetHGlobalFromStream(stream, &block)) || block == nullptr ||
-      ole32::FAILED(stream->Stat(&stat, ole32::STATFLAG_NONAME)) || stat.cbSize > kMaxSourceBytes ||
-      stat.cbSize > kernel32::GlobalSize(block)) {
-    return std::nullopt;
-  }
-  const auto* bytes = static_cast<const std::uint8_t*>(kernel32::GlobalLock(block));
-  if (bytes == nullptr) return std::nullopt;
-  BlockView view;
-  view.block = block;
-  stream->AddRef();
-  view.stream = stream;
-  view.bytes = ByteSpan(bytes, static_cast<std::size_t>(stat.cbSize));
-  return view;
-}
-
 }  // namespace
 
 PictureOr<std::unique_ptr<GpImage>> GpImage::Over(std::shared_ptr<const void> holder,
@@ -84,9 +39,12 @@ PictureOr<std::unique_ptr<GpImage>> GpImage::Create(std::vector<std::uint8_t> so
 }
 
 PictureOr<std::unique_ptr<GpImage>> GpImage::FromStream(IStream* stream) {
-  if (std::optional<BlockView> view = ViewBlock(stream)) {
-    const ByteSpan bytes = view->bytes;
-    return Over(std::make_shared<const BlockView>(std::move(*view)), bytes);
+  // A stream over the program's own block (a photo's file, megabytes for a
+  // BMP or TIFF photo) is read where it is rather than copied.
+  if (std::shared_ptr<const ole32::FrozenBytes> frozen = ole32::FreezeStreamBytes(stream)) {
+    if (frozen->size > kMaxSourceBytes) return PictureError::kUnreadableSource;
+    const ByteSpan bytes(frozen->data, frozen->size);
+    return Over(std::move(frozen), bytes);
   }
   PictureOr<std::vector<std::uint8_t>> source = ReadWholeStream(stream);
   if (!source.ok()) return source.error();

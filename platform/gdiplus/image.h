@@ -1,12 +1,11 @@
 // The picture behind a GpImage handle: the source file, the decoder that
-// recognised it and the size its header gives. A picture made from a
-// stream over a memory block reads the file where the block holds it (the
-// image keeps the stream, as the platform's images do); otherwise it keeps
-// a copy. Pixels are
+// recognised it and the size its header gives. The file is read in place
+// from a stream that frees its own block (frozen meanwhile, see
+// ole32::FreezeStreamBytes); any other stream's is copied. Pixels are
 // decoded when first needed, either into the image's own top-down B G R A
 // buffer, or, before that buffer exists, straight into an encoder's rows.
 //
-// The image owns its pixels, its hold on the source bytes and its lease on the pixel
+// The image owns its hold on the source bytes, its pixels and its lease on the pixel
 // budget while it has pixels or an encoder makes them. One thread at a time.
 #pragma once
 
@@ -59,7 +58,7 @@ class GpImage {
                                                   ByteSpan source);
 
   PixelLease lease_;                    // declared first: given back once the pixels are gone
-  std::shared_ptr<const void> holder_;  // keeps source_ readable
+  std::shared_ptr<const void> holder_;  // keeps source_ readable and unchanged
   ByteSpan source_;
   const Decoder* decoder_;
   ImageInfo info_;

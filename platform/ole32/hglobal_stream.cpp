@@ -42,6 +42,7 @@ class HGlobalStream final : public IStream {
 
   HRESULT Write(const void* data, ULONG bytes, ULONG* bytesWritten) override {
     if (bytesWritten != nullptr) *bytesWritten = 0;
+    if (frozen_.load() > 0) return STG_E_ACCESSDENIED;
     if (bytes == 0) return S_OK;
     if (data == nullptr) return STG_E_INVALIDPOINTER;
     const ULARGE_INTEGER end = position_ + bytes;
@@ -58,10 +59,17 @@ class HGlobalStream final : public IStream {
   HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override {
     LARGE_INTEGER base = 0;
     switch (origin) {
-      case STREAM_SEEK_SET: base = 0; break;
-      case STREAM_SEEK_CUR: base = static_cast<LARGE_INTEGER>(position_); break;
-      case STREAM_SEEK_END: base = static_cast<LARGE_INTEGER>(size_); break;
-      default: return STG_E_INVALIDFUNCTION;
+      case STREAM_SEEK_SET:
+        base = 0;
+        break;
+      case STREAM_SEEK_CUR:
+        base = static_cast<LARGE_INTEGER>(position_);
+        break;
+      case STREAM_SEEK_END:
+        base = static_cast<LARGE_INTEGER>(size_);
+        break;
+      default:
+        return STG_E_INVALIDFUNCTION;
     }
     if ((move < 0 && base < -move) ||
         (move > 0 && move > static_cast<LARGE_INTEGER>(kernel32::kMaxGlobalBlock))) {
@@ -78,6 +86,7 @@ class HGlobalStream final : public IStream {
   // gives the memory beyond the new end back.
   // Bytes added at the end read as zeros.
   HRESULT SetSize(ULARGE_INTEGER newSize) override {
+    if (frozen_.load() > 0) return STG_E_ACCESSDENIED;
     if (newSize != kernel32::GlobalSize(block_) && !Resize(newSize) &&
         newSize > kernel32::GlobalSize(block_)) {
       return STG_E_MEDIUMFULL;
@@ -98,6 +107,31 @@ class HGlobalStream final : public IStream {
   }
 
   HGLOBAL Block() const { return block_; }
+
+  // The stream's bytes, frozen until the holder goes; null when the block
+  // is its caller's.
+  std::shared_ptr<const FrozenBytes> Freeze() {
+    if (!deleteOnRelease_) return nullptr;
+    AddRef();
+    frozen_.fetch_add(1);
+    auto thaw = [this](const FrozenBytes* bytes) {
+      delete bytes;
+      frozen_.fetch_sub(1);
+      Release();
+    };
+    const FrozenBytes* bytes = nullptr;
+    try {
+      bytes = new FrozenBytes{static_cast<const std::uint8_t*>(Data()),
+                              static_cast<std::size_t>(size_)};
+      return std::shared_ptr<const FrozenBytes>(bytes, thaw);
+    } catch (const std::bad_alloc&) {
+      if (bytes == nullptr) {
+        frozen_.fetch_sub(1);
+        Release();
+      }
+      return nullptr;
+    }
+  }
 
  private:
   ~HGlobalStream() {
@@ -138,6 +172,7 @@ class HGlobalStream final : public IStream {
   }
 
   std::atomic<ULONG> refs_{1};
+  std::atomic<int> frozen_{0};  // holders of the bytes, which may not change meanwhile
   HGLOBAL block_;
   bool deleteOnRelease_;
   ULARGE_INTEGER size_;
@@ -162,6 +197,11 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* str
   }
   *stream = s;
   return S_OK;
+}
+
+std::shared_ptr<const FrozenBytes> FreezeStreamBytes(LPSTREAM stream) {
+  auto* own = dynamic_cast<HGlobalStream*>(stream);
+  return own != nullptr ? own->Freeze() : nullptr;
 }
 
 HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* block) {

@@ -11,7 +11,9 @@
 // thread-safe.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "platform/kernel32/kernel32.h"
 #include "platform/win32/types.h"
@@ -29,6 +31,7 @@ using win32::S_FALSE;
 using win32::S_OK;
 using win32::STG_E_INVALIDFUNCTION;
 using win32::STG_E_INVALIDPOINTER;
+using win32::STG_E_ACCESSDENIED;
 using win32::STG_E_MEDIUMFULL;
 using win32::SUCCEEDED;
 using win32::ULARGE_INTEGER;
@@ -93,5 +96,16 @@ HRESULT CreateStreamOnHGlobal(HGLOBAL block, BOOL deleteOnRelease, LPSTREAM* str
 // The block under a stream made by CreateStreamOnHGlobal; E_INVALIDARG (and
 // *block null) for any other stream.
 HRESULT GetHGlobalFromStream(LPSTREAM stream, HGLOBAL* block);
+
+// The bytes of a stream made by CreateStreamOnHGlobal that frees its own
+// block, to be read in place: while the returned holder lives, the stream
+// stays alive and refuses every change to its bytes (Write and SetSize give
+// STG_E_ACCESSDENIED), so the bytes stay where and as they are. Null for any
+// other stream, such as one over a block its caller may free.
+struct FrozenBytes {
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
+};
+std::shared_ptr<const FrozenBytes> FreezeStreamBytes(LPSTREAM stream);
 
 }  // namespace ole32

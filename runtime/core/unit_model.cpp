@@ -106,6 +106,12 @@ void UnitModel::ListReplace(std::uint32_t list, std::vector<std::string> items) 
 }
 
 PropertyValue UnitModel::ReadProperty(std::uint32_t unit, int property) const {
+  if (property == kPropPicture) {
+    // Read outside the lock: a picture kept as its recipe is written again,
+    // which may wait for the pixel budget, and the model stays free meanwhile.
+    const std::shared_ptr<const StoredPicture> picture = Picture(unit);
+    if (picture != nullptr) return picture->Read();
+  }
   std::lock_guard lock(mutex_);
   const auto it = units_.find(unit);
   if (it == units_.end()) return {};

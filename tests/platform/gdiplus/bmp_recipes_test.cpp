@@ -62,5 +62,29 @@ TEST_F(BmpRecipes, OnlyTheLatestAreRememberedAndAFoundRecipeStaysGood) {
   EXPECT_EQ(RemakeBmp(*kept), first);
 }
 
+// The files kept for recipes stay within their bound together, however
+// large the photos a site serves: the oldest go first.
+TEST(BmpRecipeBound, TheFilesKeptStayWithinTheirBytes) {
+  const std::size_t fileSize = kRecipeFileBytes / 2 - 1;  // two fit, not three
+  const Bytes file(fileSize, 'J');
+  Bytes bmp(4 * fileSize, 'B');
+  const auto remember = [&](std::uint8_t which) {
+    bmp[0] = which;
+    RememberBmp(file, bmp);
+  };
+  const auto found = [&](std::uint8_t which) {
+    bmp[0] = which;
+    return FindBmpRecipe(bmp) != nullptr;
+  };
+  remember(1);
+  remember(2);
+  EXPECT_TRUE(found(1));
+  EXPECT_TRUE(found(2));
+  remember(3);
+  EXPECT_FALSE(found(1));
+  EXPECT_TRUE(found(2));
+  EXPECT_TRUE(found(3));
+}
+
 }  // namespace
 }  // namespace gdiplus

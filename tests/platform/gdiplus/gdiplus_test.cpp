@@ -110,6 +110,56 @@ TEST_F(Gdiplus, BmpIntoAnEmptyStreamSizesItsBlockOnceAndExactly) {
   }
 }
 
+// A bitmap reads the file of a stream that frees its own block in place,
+// and that stream refuses changes until the bitmap goes: saving into it
+// fails and leaves it as it was. A stream over the caller's block is copied
+// from, so the caller may free the block at once.
+TEST_F(Gdiplus, ABitmapKeepsItsFileWhateverItsStreamsOwnerDoes) {
+  const Bytes png = imaging_test::MakePngOf(imaging_test::MakePattern(37, 21, false));
+  const Bytes bmp = SaveAsBmp(png);
+  ASSERT_FALSE(bmp.empty());
+
+  IStream* own = StreamOf(png);  // frees its own block
+  GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(GdipCreateBitmapFromStream(own, &bitmap), Ok);
+  own->Seek(0, ole32::STREAM_SEEK_END, nullptr);
+  EXPECT_EQ(GdipSaveImageToStream(bitmap, own, &kBmpEncoder, nullptr), Win32Error);
+  EXPECT_EQ(SizeOf(own), png.size());
+  EXPECT_EQ(own->Write("x", 1, nullptr), ole32::STG_E_ACCESSDENIED);
+  EXPECT_EQ(own->SetSize(1), ole32::STG_E_ACCESSDENIED);
+  own->Release();  // the bitmap keeps it
+  IStream* out = nullptr;
+  ole32::CreateStreamOnHGlobal(nullptr, 1, &out);
+  ASSERT_EQ(GdipSaveImageToStream(bitmap, out, &kBmpEncoder, nullptr), Ok);
+  EXPECT_EQ(SizeOf(out), bmp.size());
+  out->Release();
+  GdipDisposeImage(bitmap);
+
+  kernel32::HGLOBAL block = kernel32::GlobalAlloc(kernel32::GMEM_FIXED, png.size());
+  std::memcpy(kernel32::GlobalLock(block), png.data(), png.size());
+  kernel32::GlobalUnlock(block);
+  IStream* callers = nullptr;
+  ole32::CreateStreamOnHGlobal(block, 0, &callers);
+  ASSERT_EQ(GdipCreateBitmapFromStream(callers, &bitmap), Ok);
+  callers->Release();
+  kernel32::GlobalFree(block);
+  ole32::CreateStreamOnHGlobal(nullptr, 1, &out);
+  ASSERT_EQ(GdipSaveImageToStream(bitmap, out, &kBmpEncoder, nullptr), Ok);
+  Bytes again(static_cast<std::size_t>(SizeOf(out)));
+  out->Seek(0, ole32::STREAM_SEEK_SET, nullptr);
+  out->Read(again.data(), static_cast<ole32::ULONG>(again.size()), nullptr);
+  EXPECT_EQ(again, bmp);
+  out->Release();
+  GdipDisposeImage(bitmap);
+
+  // Once the bitmap is gone the stream takes writes again.
+  IStream* later = StreamOf(png);
+  ASSERT_EQ(GdipCreateBitmapFromStream(later, &bitmap), Ok);
+  GdipDisposeImage(bitmap);
+  EXPECT_EQ(later->Write("x", 1, nullptr), ole32::S_OK);
+  later->Release();
+}
+
 TEST_F(Gdiplus, DamagedPixelDataLeavesTheOutputStreamAsItWas) {
   // A good header with damaged image data: recognised, but fails to decode.
   Bytes png = imaging_test::MakePngOf(imaging_test::MakePattern(40, 40, false));

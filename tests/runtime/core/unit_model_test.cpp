@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <thread>
 
+#include "platform/gdiplus/pixel_budget.h"
 #include "runtime/form/unit_types.h"
 #include "tests/platform/gdiplus/gdiplus_started.h"
 #include "tests/platform/gdiplus/test_images.h"
@@ -87,11 +89,26 @@ TEST_F(PhotoPictures, APhotosBmpIsKeptAsItsRecipeAndReadsBackExactly) {
   }
   EXPECT_EQ(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)), bmp);
 
-  Bytes other = bmp;
-  other[100] ^= 1;
-  m.WriteProperty(kBox, kPropPicture, Bytes(other));
+  // Writing it again waits for its turn on the pixel budget, without
+  // holding the model meanwhile.
+  std::optional<gdiplus::PixelLease> all(std::in_place, gdiplus::kPixelBudget);
+  auto reading = std::async(std::launch::async, [&] { return m.ReadProperty(kBox, kPropPicture); });
+  while (gdiplus::PixelLeasesWaiting() == 0 &&
+         reading.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    std::this_thread::yield();
+  }
+  ASSERT_EQ(gdiplus::PixelLeasesWaiting(), 1);  // the race is reached: the read waits
+  auto other = std::async(std::launch::async, [&] { return m.IsDisabled(kBox); });
+  EXPECT_EQ(other.wait_for(std::chrono::minutes(1)), std::future_status::ready);
+  EXPECT_EQ(reading.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  all.reset();
+  EXPECT_EQ(std::get<Bytes>(reading.get()), bmp);
+
+  Bytes different = bmp;
+  different[100] ^= 1;
+  m.WriteProperty(kBox, kPropPicture, Bytes(different));
   EXPECT_FALSE(m.Picture(kBox)->ByRecipe());
-  EXPECT_EQ(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)), other);
+  EXPECT_EQ(std::get<Bytes>(m.ReadProperty(kBox, kPropPicture)), different);
 }
 
 TEST(UnitModel, ALargePictureIsKeptInAnUnnamedCacheFileAndReadsBackExactly) {
