@@ -106,14 +106,15 @@ StoredPicture::~StoredPicture() {
 
 std::uint8_t StoredPicture::front() const { return front_; }
 
+std::shared_ptr<const base::Bytes> StoredPicture::TakeFirst() const {
+  std::lock_guard lock(firstMutex_);
+  return std::exchange(first_, nullptr);
+}
+
 base::Bytes StoredPicture::Read() const {
   if (memory_) return *memory_;
   if (recipe_) {
-    std::shared_ptr<const base::Bytes> first;
-    {
-      std::lock_guard lock(firstMutex_);
-      first = std::exchange(first_, nullptr);
-    }
+    const std::shared_ptr<const base::Bytes> first = TakeFirst();
     return first != nullptr ? *first : gdiplus::RemakeBmp(*recipe_);
   }
   base::Bytes out(size_);
@@ -134,10 +135,7 @@ StoredPicture::View StoredPicture::Map() const {
     return view;
   }
   if (recipe_) {
-    {
-      std::lock_guard lock(firstMutex_);
-      view.held_ = std::exchange(first_, nullptr);
-    }
+    view.held_ = TakeFirst();
     if (view.held_ == nullptr) {
       base::Bytes again = gdiplus::RemakeBmp(*recipe_);
       if (again.empty()) return view;

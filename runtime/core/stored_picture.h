@@ -82,6 +82,8 @@ class StoredPicture {
  private:
   StoredPicture() = default;
   static std::shared_ptr<const StoredPicture> KeepBytes(base::Bytes bytes, std::size_t inFileFrom);
+  // With a recipe: the bytes as given, once; null after the first read.
+  std::shared_ptr<const base::Bytes> TakeFirst() const;
   std::shared_ptr<const base::Bytes> memory_;
   std::shared_ptr<const gdiplus::BmpRecipe> recipe_;
   mutable std::mutex firstMutex_;

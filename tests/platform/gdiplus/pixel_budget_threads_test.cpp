@@ -12,6 +12,7 @@
 #include "platform/gdiplus/fit_scaler.h"
 #include "platform/gdiplus/gdiplus.h"
 #include "platform/gdiplus/pixel_budget.h"
+#include "tests/platform/gdiplus/gdiplus_started.h"
 #include "tests/platform/gdiplus/test_images.h"
 
 namespace gdiplus {
@@ -19,7 +20,6 @@ namespace {
 
 using imaging_test::Bytes;
 
-const CLSID kBmpEncoder{0x557CF400, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 constexpr std::uint32_t kWidth = 20;
 constexpr std::uint32_t kHeight = 30;
 constexpr std::uint64_t kPixels = std::uint64_t{kWidth} * kHeight;
@@ -29,17 +29,7 @@ bool ConvertToBmp(const Bytes& png) {
   GdiplusStartupInput input;
   ULONG_PTR token = 0;
   GdiplusStartup(&token, &input, nullptr);
-  IStream* source = nullptr;
-  IStream* target = nullptr;
-  ole32::CreateStreamOnHGlobal(nullptr, 1, &source);
-  ole32::CreateStreamOnHGlobal(nullptr, 1, &target);
-  source->Write(png.data(), static_cast<ole32::ULONG>(png.size()), nullptr);
-  GpBitmap* bitmap = nullptr;
-  const bool ok = GdipCreateBitmapFromStream(source, &bitmap) == Ok &&
-                  GdipSaveImageToStream(bitmap, target, &kBmpEncoder, nullptr) == Ok;
-  GdipDisposeImage(bitmap);
-  source->Release();
-  target->Release();
+  const bool ok = !SaveAsBmp(png).empty();
   GdiplusShutdown(token);
   return ok;
 }
